@@ -1,0 +1,79 @@
+#include "bmpheader.hpp"
+
+#include "checked.hpp"
+#include "console.hpp"
+
+namespace {
+
+std::int32_t word16(const BmpHeader& header, std::size_t at) {
+    return header[at] + 256 * header[at + 1];
+}
+
+void storeWord16(BmpHeader& header, std::size_t at, std::int32_t value) {
+    header[at] = checkedNarrow<unsigned char>(value % 256);
+    header[at + 1] = checkedNarrow<unsigned char>(value / 256);
+}
+
+} // namespace
+
+BmpLayout layoutFor(std::int32_t dataOffset, std::int32_t width, std::int32_t height) {
+    BmpLayout layout;
+    layout.dataOffset = dataOffset;
+    layout.width = width;
+    layout.height = height;
+    layout.rowPadding = width % 4;
+    layout.rowBytes = checkedAdd(checkedMul(3, width), layout.rowPadding);
+    return layout;
+}
+
+std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y) {
+    std::int32_t rowFromBottom = checkedSub(checkedSub(layout.height, 1), y);
+    return checkedAdd(checkedAdd(layout.dataOffset, checkedMul(3, x)),
+                      checkedMul(layout.rowBytes, rowFromBottom));
+}
+
+StepMessage readBmpHeader(const ByteFile& input, BmpHeader& header, BmpLayout& layout) {
+    int error = 0;
+    std::int64_t got = input.tryReadAt(0, header.data(), header.size(), error);
+    if (got < 0) return "ReadFileError:Header";
+    if (got < static_cast<std::int64_t>(header.size())) return "unbekanntes Format";
+    layout = BmpLayout{};
+    layout.dataOffset = word16(header, 10);
+    layout.width = word16(header, 18);
+    layout.height = word16(header, 22);
+    if (word16(header, 50) != 0) return "unbekannte Farb-Anzahl (nur 24 Bit erlaubt!)";
+    return std::nullopt;
+}
+
+StepMessage checkPixelLayout(BmpLayout& layout, std::int32_t inputLength) {
+    layout = layoutFor(layout.dataOffset, layout.width, layout.height);
+    std::int32_t topRowStart = pixelOffset(layout, 0, 0);
+    if (topRowStart < layout.dataOffset ||
+        static_cast<std::int64_t>(topRowStart) > static_cast<std::int64_t>(inputLength) - 3) {
+        return "unbekanntes Format (nur 24 Bit erlaubt!)";
+    }
+    return std::nullopt;
+}
+
+void storeImageSize(BmpHeader& header, std::int32_t width, std::int32_t height) {
+    // Both values are tested before either byte changes.
+    checkedNarrow<std::uint16_t>(width);
+    checkedNarrow<std::uint16_t>(height);
+    storeWord16(header, 18, width);
+    storeWord16(header, 22, height);
+}
+
+StepMessage writeBmpHeader(ByteFile& output, const BmpHeader& header) {
+    int error = 0;
+    if (!output.tryWriteAt(0, header.data(), header.size(), error)) return "WriteFileError:Header";
+    return std::nullopt;
+}
+
+void reportStepFailure(std::string_view message, ByteFile& input, ByteFile* output) {
+    std::string line(message);
+    line += bell;
+    consoleLine(line);
+    input.close();
+    if (output != nullptr) output->close();
+    waitForReturn();
+}

@@ -1,0 +1,50 @@
+// The 24-bit BMP container: the 54-byte header, the four 16-bit values the
+// tools decode from it, its tests and messages, and the pixel layout.
+//
+// Only bytes 10-11 (pixel data offset), 18-19 (width), 22-23 (height) and
+// 50-51 (colour count) are read; every other byte passes through unchanged.
+// Rows are stored bottom-up, 3 bytes a pixel (blue, green, red), each row
+// filled up to a multiple of 4 bytes.
+#pragma once
+
+#include "bytefile.hpp"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+using BmpHeader = std::array<unsigned char, 54>;
+
+struct BmpLayout {
+    std::int32_t dataOffset = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t rowPadding = 0;
+    std::int32_t rowBytes = 0;
+};
+
+// The layout of a picture of the given size whose pixel data starts at dataOffset.
+BmpLayout layoutFor(std::int32_t dataOffset, std::int32_t width, std::int32_t height);
+
+// Offset of column x, row y (0 = top row), overflow-checked.
+std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y);
+
+// The step messages; nullopt is success.
+using StepMessage = std::optional<std::string_view>;
+
+// Reads the header from the start of input and decodes the layout's
+// dataOffset, width and height.
+StepMessage readBmpHeader(const ByteFile& input, BmpHeader& header, BmpLayout& layout);
+
+// Completes the layout (row padding and length) and tests that the first
+// pixel of the top row lies wholly inside a file of inputLength bytes.
+StepMessage checkPixelLayout(BmpLayout& layout, std::int32_t inputLength);
+
+// Writes a new width and height into bytes 18-19 and 22-23.
+void storeImageSize(BmpHeader& header, std::int32_t width, std::int32_t height);
+
+StepMessage writeBmpHeader(ByteFile& output, const BmpHeader& header);
+
+// Writes the message, the bell and a line end, closes the files, pauses.
+void reportStepFailure(std::string_view message, ByteFile& input, ByteFile* output = nullptr);

@@ -1,0 +1,50 @@
+// A file of bytes addressed by explicit offsets. Every operation that fails
+// ends the run with the failure report, except where a try-form returns the
+// platform's error number for the caller to handle.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class ByteFile {
+public:
+    ByteFile() = default;
+    ~ByteFile();
+    ByteFile(ByteFile&& other) noexcept;
+    ByteFile& operator=(ByteFile&& other) noexcept;
+    ByteFile(const ByteFile&) = delete;
+    ByteFile& operator=(const ByteFile&) = delete;
+
+    // Returns 0 or the platform's error number.
+    int tryOpenForReading(const std::string& name);
+    int tryOpenForUpdate(const std::string& name);         // existing file, read and write
+    int tryCreate(const std::string& name);                // create or truncate, read and write
+
+    void openForReading(const std::string& name);
+    void openForUpdate(const std::string& name);
+
+    bool isOpen() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+
+    // The length in bytes, as a 32-bit value (a longer file is out of range).
+    std::int32_t length() const;
+
+    // Reads up to count bytes at offset; returns how many arrived, or -1 and
+    // sets error to the platform's error number.
+    std::int64_t tryReadAt(std::int64_t offset, void* buffer, std::size_t count, int& error) const;
+    // Reads exactly count bytes at offset; "Read beyond end of file" when fewer arrive.
+    void readAt(std::int64_t offset, void* buffer, std::size_t count) const;
+    // Writes exactly count bytes at offset; "Disk full" when fewer are stored.
+    void writeAt(std::int64_t offset, const void* buffer, std::size_t count);
+    // Returns false with error set when the bytes could not all be stored.
+    bool tryWriteAt(std::int64_t offset, const void* buffer, std::size_t count, int& error);
+
+    void close();
+
+private:
+    int fd_ = -1;
+};
+
+// Whether two names lead to the same existing file on disk.
+bool sameFileOnDisk(const std::string& first, const std::string& second);

@@ -1,0 +1,80 @@
+#include "outputfile.hpp"
+
+#include "bytefile.hpp"
+#include "checked.hpp"
+#include "console.hpp"
+
+#include <array>
+
+namespace {
+
+std::size_t lastSeparator(std::string_view name, std::string_view separators) {
+    return name.find_last_of(separators);
+}
+
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+} // namespace
+
+std::string replaceExtension(std::string_view name, std::string_view extension) {
+    std::size_t last = lastSeparator(name, ".\\:/");
+    std::string result(name);
+    if (last != std::string_view::npos && name[last] == '.') result.resize(last);
+    result += extension;
+    return result;
+}
+
+std::string outputNameFor(std::string_view inputName) { return replaceExtension(inputName, ".TMP"); }
+
+std::string upperCaseAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = upperAscii(c);
+    return result;
+}
+
+std::string upperCaseLastComponent(std::string_view typedName) {
+    std::size_t last = lastSeparator(typedName, "/\\:");
+    std::size_t start = last == std::string_view::npos ? 0 : last + 1;
+    std::string result(typedName.substr(0, start));
+    result += upperCaseAscii(typedName.substr(start));
+    return result;
+}
+
+bool outputWouldReplaceInput(std::string_view typedInput, std::string_view extension,
+                             const std::string& outputName) {
+    if (upperCaseAscii(replaceExtension(typedInput, extension)) == upperCaseAscii(typedInput)) {
+        return true;
+    }
+    return sameFileOnDisk(std::string(typedInput), outputName);
+}
+
+std::int32_t prefillBlockSize(std::int32_t remaining) {
+    if (remaining > 1024) return 1024;
+    if (remaining > 32) return 32;
+    return 1;
+}
+
+void createOutputFile(const std::string& name, std::int32_t length) {
+    static const std::array<unsigned char, 1024> zeros{};
+    consoleLine();
+    consoleLine("TMP-Datei erstellen...");
+    ByteFile file;
+    if (file.tryCreate(name) != 0) {
+        consoleWrite("Disk-Schreibfehler");
+        consoleWrite(std::string(1, bell));
+        consoleLine();
+        waitForReturn();
+        return;
+    }
+    ProgressDots dots;
+    std::int32_t remaining = length;
+    while (remaining > 0) {
+        std::int32_t done = checkedSub(length, remaining);
+        dots.advance(done, length);
+        std::int32_t block = prefillBlockSize(remaining);
+        file.writeAt(done, zeros.data(), static_cast<std::size_t>(block));
+        remaining = checkedSub(remaining, block);
+    }
+    file.close();
+    consoleLine();
+}

@@ -1,0 +1,36 @@
+// Output names and the zero-filled output file of the image tools.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The name with its extension replaced: everything after the last "." is cut
+// when no "\", ":" or "/" follows that point; then extension is appended.
+std::string replaceExtension(std::string_view name, std::string_view extension);
+
+// KARTE.BMP -> KARTE.TMP, KARTE -> KARTE.TMP, C:\SCANS.V2\KARTE -> C:\SCANS.V2\KARTE.TMP.
+std::string outputNameFor(std::string_view inputName);
+
+// The name as the tools show it: directories as typed, the last component
+// (after the last "/", "\" or ":") in upper case, ASCII a-z only.
+std::string upperCaseLastComponent(std::string_view typedName);
+
+std::string upperCaseAscii(std::string_view text);
+
+// Whether writing outputName would replace the input: the input's own
+// extension is already the output's (in any letter case), or both names lead
+// to the same file on disk.
+bool outputWouldReplaceInput(std::string_view typedInput, std::string_view extension,
+                             const std::string& outputName);
+
+inline constexpr std::string_view outputIsInputMessage =
+    "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.";
+
+// The size of the next zero block while remaining bytes are still to be written.
+std::int32_t prefillBlockSize(std::int32_t remaining);
+
+// Creates the output at length bytes, all zero, with a line of progress dots.
+// A file that cannot be created is reported ("Disk-Schreibfehler") and the
+// caller goes on; a failed write ends the run.
+void createOutputFile(const std::string& name, std::int32_t length);

@@ -1,0 +1,56 @@
+// Real arithmetic of the tools: 80-bit extended precision for every
+// computation, 64-bit doubles where a value is stored, rounding to nearest
+// with ties to even. A fault that the floating-point unit would trap on
+// (overflow of a stored value, an invalid operation, a conversion out of
+// range) ends the run through the failure report.
+#pragma once
+
+#include "failure.hpp"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <source_location>
+
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "the tools compute in x87 extended precision (64-bit mantissa)");
+static_assert(std::numeric_limits<double>::digits == 53);
+
+// The 64-bit-mantissa value nearest to pi.
+inline constexpr long double extendedPi = 3.14159265358979323851L;
+
+// Rounds an extended value to the double it is stored as.
+inline double storeDouble(long double value,
+                          std::source_location where = std::source_location::current()) {
+    if (std::isnan(value)) raiseFailure(FailureKind::InvalidOp, where);
+    double stored = static_cast<double>(value);
+    if (std::isinf(stored)) raiseFailure(FailureKind::FpOverflow, where);
+    return stored;
+}
+
+// Round: nearest integer, halves to the even one (2.5 -> 2, -2.5 -> -2).
+inline std::int32_t roundToInt32(long double value,
+                                 std::source_location where = std::source_location::current()) {
+    if (!(std::fabs(value) < 0x1p63L)) raiseFailure(FailureKind::InvalidOp, where);
+    long double rounded = std::nearbyint(value);
+    if (rounded < -2147483648.0L || rounded > 2147483647.0L) {
+        raiseFailure(FailureKind::RangeError, where);
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+// Trunc: cut toward zero.
+inline std::int32_t truncToInt32(long double value,
+                                 std::source_location where = std::source_location::current()) {
+    if (!(std::fabs(value) < 0x1p63L)) raiseFailure(FailureKind::InvalidOp, where);
+    long double cut = std::trunc(value);
+    if (cut < -2147483648.0L || cut > 2147483647.0L) raiseFailure(FailureKind::RangeError, where);
+    return static_cast<std::int32_t>(cut);
+}
+
+// sinh(x) = (e^x - e^-x) / 2 with both exponentials and the difference in
+// extended precision; the caller stores or tests the result.
+inline long double sinhExtended(double x) {
+    return (std::exp(static_cast<long double>(x)) - std::exp(-static_cast<long double>(x))) / 2.0L;
+}

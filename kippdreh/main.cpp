@@ -1,0 +1,21 @@
+// kippdreh: straightens a scanned picture by a pixel-exact turn about its centre.
+#include "rotationjob.hpp"
+
+#include "console.hpp"
+#include "failure.hpp"
+
+namespace {
+
+int rotationRun(int argc, char** argv) {
+    consoleLine("Bild-Rotation ver.10122012 - Kartenwerkzeuge, freie Software");
+    RotationJob job;
+    parseArguments(job, argc, argv);
+    if (!runRotation(job)) return 1;
+    consoleLine(job.outputName + " geschrieben und kann auf *.BMP umbenannt werden.");
+    waitForReturn();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) { return runTool(argc, argv, "kippdreh", rotationRun); }

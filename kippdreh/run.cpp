@@ -1,0 +1,79 @@
+#include "rotationjob.hpp"
+
+#include "console.hpp"
+#include "outputfile.hpp"
+
+namespace {
+
+void writeRotationReport(const RotationJob& job) {
+    consoleLine(job.inputName + " Width=" + integerText(job.layout.width) +
+                " Height=" + integerText(job.layout.height));
+    std::string degrees = degreesText(job.angle);
+    if (job.mode == RotationMode::Degrees) {
+        consoleLine("Rotation Omega=" + degrees + " Grad. Strg+C bricht ab.");
+        return;
+    }
+    bool shiftX = job.mode == RotationMode::ShiftX;
+    consoleLine(std::string("Rotation ") + (shiftX ? "rechts x" : "links y") + "Delta=" +
+                integerText(job.shift) + " Pixel; Rot.Winkel Omega=" + degrees + " Grad.");
+    consoleLine(std::string("Die Rotation entspricht einer Kippung der ") +
+                (shiftX ? "linken und rechten " : "oberen und unteren"));
+    consoleLine("Bildseite um " + integerText(2LL * job.shift) + " Pixel. Strg+C bricht ab.");
+}
+
+// A turn given as a shift divides by the side it tilts over.
+bool angleDividesByZero(const RotationJob& job) {
+    if (job.mode == RotationMode::ShiftX) return job.layout.height == 0;
+    if (job.mode == RotationMode::ShiftY) return job.layout.width == 0;
+    return false;
+}
+
+} // namespace
+
+bool runRotation(RotationJob& job) {
+    job.outputName = outputNameFor(job.inputName);
+    ByteFile input;
+    if (outputWouldReplaceInput(job.typedName, ".TMP", job.outputName)) {
+        reportStepFailure(outputIsInputMessage, input);
+        return false;
+    }
+    input.openForReading(job.typedName);
+    std::int32_t inputLength = input.length();
+
+    if (StepMessage failed = readBmpHeader(input, job.header, job.layout)) {
+        reportStepFailure(*failed, input);
+        return false;
+    }
+    job.geometry.halfWidth = job.layout.width / 2;
+    job.geometry.halfHeight = job.layout.height / 2;
+    if (job.shift >= job.geometry.halfWidth || job.shift >= job.geometry.halfHeight) {
+        reportStepFailure("Winkel zu gross", input);
+        return false;
+    }
+    if (StepMessage failed = checkPixelLayout(job.layout, inputLength)) {
+        reportStepFailure(*failed, input);
+        return false;
+    }
+    if (angleDividesByZero(job)) {
+        reportStepFailure("Bildbreite bzw. Bildhoehe 0: kein Drehwinkel berechenbar", input);
+        return false;
+    }
+    computeAngle(job);
+    writeRotationReport(job);
+    if (StepMessage failed = computeGeometry(job)) {
+        reportStepFailure(*failed, input);
+        return false;
+    }
+
+    createOutputFile(job.outputName, job.geometry.outputSize);
+    ByteFile output;
+    output.openForUpdate(job.outputName);
+    if (StepMessage failed = writeBmpHeader(output, job.header)) {
+        reportStepFailure(*failed, input, &output);
+        return false;
+    }
+    rotatePixels(job, input, output);
+    input.close();
+    output.close();
+    return true;
+}
