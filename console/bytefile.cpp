@@ -7,7 +7,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -105,6 +107,23 @@ bool ByteFile::tryWriteAt(std::int64_t offset, const void* buffer, std::size_t c
 void ByteFile::writeAt(std::int64_t offset, const void* buffer, std::size_t count) {
     int error = 0;
     if (!tryWriteAt(offset, buffer, count, error)) raiseIoFailure(error);
+}
+
+void ByteFile::fillWithZeros(std::int64_t length) {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) raiseIoFailure(errno);
+    std::int64_t from = info.st_size;
+    if (length <= from) return;
+    int result = ::posix_fallocate(fd_, static_cast<off_t>(from), static_cast<off_t>(length - from));
+    if (result == 0) return;
+    if (result != EOPNOTSUPP && result != EINVAL) raiseIoFailure(result);
+    // No reservation on this file system: write the zeros.
+    std::vector<unsigned char> zeros(1 << 20);
+    for (std::int64_t at = from; at < length;) {
+        std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(length - at, 1 << 20));
+        writeAt(at, zeros.data(), chunk);
+        at += static_cast<std::int64_t>(chunk);
+    }
 }
 
 void ByteFile::close() {

@@ -40,6 +40,9 @@ public:
     // Returns false with error set when the bytes could not all be stored.
     bool tryWriteAt(std::int64_t offset, const void* buffer, std::size_t count, int& error);
 
+    // Extends the file with zero bytes up to length, with the disk space reserved.
+    void fillWithZeros(std::int64_t length);
+
     void close();
 
 private:

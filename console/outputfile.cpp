@@ -4,7 +4,6 @@
 #include "checked.hpp"
 #include "console.hpp"
 
-#include <array>
 
 namespace {
 
@@ -55,7 +54,6 @@ std::int32_t prefillBlockSize(std::int32_t remaining) {
 }
 
 void createOutputFile(const std::string& name, std::int32_t length) {
-    static const std::array<unsigned char, 1024> zeros{};
     consoleLine();
     consoleLine("TMP-Datei erstellen...");
     ByteFile file;
@@ -66,14 +64,15 @@ void createOutputFile(const std::string& name, std::int32_t length) {
         waitForReturn();
         return;
     }
+    // The zeros are written as blocks of 1024, 32 and 1 bytes; a freshly
+    // created file extended to its length holds the same zeros, so the blocks
+    // only set the pace of the dots, and the space is reserved in one go.
+    if (length > 0) file.fillWithZeros(length);
     ProgressDots dots;
     std::int32_t remaining = length;
     while (remaining > 0) {
-        std::int32_t done = checkedSub(length, remaining);
-        dots.advance(done, length);
-        std::int32_t block = prefillBlockSize(remaining);
-        file.writeAt(done, zeros.data(), static_cast<std::size_t>(block));
-        remaining = checkedSub(remaining, block);
+        dots.advance(checkedSub(length, remaining), length);
+        remaining = checkedSub(remaining, prefillBlockSize(remaining));
     }
     file.close();
     consoleLine();
