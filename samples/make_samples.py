@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Regenerates the sample pictures: a small map scanned with a slight tilt
+(scan.bmp), and the same map straightened, with the user's pure-blue frame
+bars drawn around the part that is to fill the picture (karte.bmp)."""
+import math
+import struct
+
+W, H = 320, 240
+PAPER = (222, 236, 244)        # blue, green, red
+GRID = (150, 150, 150)
+RIVER = (200, 120, 40)
+FOREST = (90, 160, 80)
+TOWN = (40, 40, 190)
+BLUE_BAR = (255, 0, 0)         # pure blue in file order
+
+
+def write_bmp(path, rows):
+    height, width = len(rows), len(rows[0])
+    row_bytes = (3 * width + 3) // 4 * 4
+    data = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for b, g, r in row:
+            line += bytes((b, g, r))
+        line += bytes(row_bytes - 3 * width)
+        data += line
+    header = b"BM" + struct.pack("<IHHI", 54 + len(data), 0, 0, 54)
+    header += struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + data)
+
+
+def map_colour(u, v):
+    """Colour of the map at (u, v), both from 0 to 1 across and down."""
+    if abs((u * 8) - round(u * 8)) < 0.012 or abs((v * 6) - round(v * 6)) < 0.015:
+        return GRID
+    river = 0.55 + 0.12 * math.sin(u * 7.0) + 0.05 * math.sin(u * 23.0)
+    if abs(v - river) < 0.012:
+        return RIVER
+    if (u - 0.3) ** 2 + ((v - 0.3) * 1.3) ** 2 < 0.012:
+        return FOREST
+    for tu, tv in ((0.62, 0.42), (0.18, 0.78), (0.81, 0.71)):
+        if abs(u - tu) < 0.012 and abs(v - tv) < 0.016:
+            return TOWN
+    return PAPER
+
+
+def straight_map():
+    return [[map_colour(x / (W - 1), y / (H - 1)) for x in range(W)] for y in range(H)]
+
+
+def tilted_scan(degrees):
+    t = math.radians(degrees)
+    rows = []
+    for y in range(H):
+        row = []
+        for x in range(W):
+            a, b = x - W / 2, y - H / 2
+            u = (a * math.cos(t) + b * math.sin(t)) / (W - 40) + 0.5
+            v = (-a * math.sin(t) + b * math.cos(t)) / (H - 30) + 0.5
+            row.append(map_colour(u, v) if 0 <= u <= 1 and 0 <= v <= 1 else (255, 255, 255))
+        rows.append(row)
+    return rows
+
+
+def framed_map():
+    rows = straight_map()
+    for y in range(H):
+        left = 6 + (y * 5) // H           # the bars wander a little, as drawn by hand
+        right = 4 + ((H - y) * 3) // H
+        for x in range(W):
+            if x < left or x >= W - right:
+                rows[y][x] = BLUE_BAR
+    for x in range(W):
+        top = 5 + (x * 3) // W
+        bottom = 7
+        for y in range(H):
+            if y < top or y >= H - bottom:
+                rows[y][x] = BLUE_BAR
+    return rows
+
+
+if __name__ == "__main__":
+    write_bmp("scan.bmp", tilted_scan(-1.2))
+    write_bmp("karte.bmp", framed_map())
