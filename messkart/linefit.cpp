@@ -1,0 +1,36 @@
+#include "calibrationrun.hpp"
+
+#include "checked.hpp"
+#include "realmath.hpp"
+
+void resetFit(LineFit& fit) { fit = LineFit{}; }
+
+void addPoint(LineFit& fit, std::int32_t pixel, double x) {
+    fit.count = checkedAdd(fit.count, 1);
+    const long double y = pixel;
+    const long double xe = x;
+    fit.sumXY = storeDouble(fit.sumXY + xe * y);
+    fit.sumY = storeDouble(fit.sumY + y);
+    fit.sumX = storeDouble(fit.sumX + xe);
+    fit.sumXX = storeDouble(fit.sumXX + xe * xe);
+    if (fit.count < 2) return;
+
+    const long double n = fit.count;
+    double denominator = storeDouble(n * fit.sumXX - static_cast<long double>(fit.sumX) * fit.sumX);
+    // All x equal: both numerators are zero too, and the line comes out flat.
+    if (denominator == 0.0) denominator = 1e9;
+    fit.slope = storeDouble((n * fit.sumXY - static_cast<long double>(fit.sumX) * fit.sumY) /
+                            denominator);
+    fit.intercept = storeDouble((static_cast<long double>(fit.sumY) * fit.sumXX -
+                                 static_cast<long double>(fit.sumX) * fit.sumXY) /
+                                denominator);
+}
+
+double latitudeScale(double latitudeDegrees) {
+    const double radians = storeDouble(latitudeDegrees / 180.0L * extendedPi);
+    return storeDouble(sinhExtended(radians));
+}
+
+void addLatitudePoint(LineFit& fit, std::int32_t pixel, double latitudeDegrees) {
+    addPoint(fit, pixel, latitudeScale(latitudeDegrees));
+}

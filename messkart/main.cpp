@@ -1,0 +1,40 @@
+// messkart: turns a measurement text file into a .INF calibration file.
+#include "calibrationrun.hpp"
+
+#include "console.hpp"
+#include "failure.hpp"
+
+namespace {
+
+int calibrationRun(int argc, char** argv) {
+    consoleLine("MESSKART - Kartenwerkzeuge, freie Software - ver. 051112");
+    consoleLine("Erzeugung von .INF-Dateien fuer MIRANTEL-Maps aus Messdaten-Textdateien.");
+    consoleLine("Beachten Sie die Anleitung zur Erstellung einer geeigneten Textdatei.");
+    consoleLine();
+    consoleLine("Aufruf: MESSKART <TextDateiName>");
+    if (argc < 2) {
+        consoleLine();
+        consoleLine("mit Dateiname als Parameter aufrufen! [Return] druecken.");
+        pauseForReturn();
+        return 1;
+    }
+    CalibrationRun run;
+    run.measurementFileName = argv[1];
+    refuseMeasurementAsCalibration(run);
+    resetFit(run.lonFit);
+    resetFit(run.latFit);
+    readMeasurementFile(run);
+    if (run.lonFit.count < 2 || run.latFit.count < 2) {
+        consoleLine();
+        consoleLine(run.measurementFileName + " ungeeignet.");
+        consoleLine("Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. [Return] druecken.");
+        pauseForReturn();
+        return 1;
+    }
+    writeCalibrationFile(run);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) { return runTool(argc, argv, "messkart", calibrationRun); }

@@ -1,0 +1,181 @@
+#include "calibrationrun.hpp"
+
+#include "bytefile.hpp"
+#include "console.hpp"
+#include "failure.hpp"
+#include "numberfields.hpp"
+#include "realmath.hpp"
+
+#include <array>
+
+namespace {
+
+constexpr int endOfFileMark = 26;  // Ctrl-Z: nothing after it is read
+
+// The file is read in blocks, one line at a time, so memory does not grow
+// with the file.
+struct LineReader {
+    ByteFile file;
+    std::int64_t offset = 0;  // of the next block
+    std::array<char, 4096> block{};
+    std::size_t position = 0;
+    std::size_t filled = 0;
+};
+
+int peekByte(LineReader& reader) {
+    if (reader.position == reader.filled) {
+        int error = 0;
+        std::int64_t got = reader.file.tryReadAt(reader.offset, reader.block.data(), reader.block.size(), error);
+        if (got < 0) raiseIoFailure(error);
+        reader.offset += got;
+        reader.position = 0;
+        reader.filled = static_cast<std::size_t>(got);
+        if (got == 0) return -1;
+    }
+    return static_cast<unsigned char>(reader.block[reader.position]);
+}
+
+bool atEnd(LineReader& reader) {
+    int c = peekByte(reader);
+    return c < 0 || c == endOfFileMark;
+}
+
+// A line ends at a carriage return, with a line feed right after it; a lone
+// line feed is an ordinary character.
+std::string readLine(LineReader& reader) {
+    std::string line;
+    for (;;) {
+        int c = peekByte(reader);
+        if (c < 0 || c == endOfFileMark) return line;
+        ++reader.position;
+        if (c == '\r') {
+            if (peekByte(reader) == '\n') ++reader.position;
+            return line;
+        }
+        line += static_cast<char>(c);
+    }
+}
+
+std::string readUntilUsefulLine(LineReader& reader) {
+    std::string line;
+    do {
+        line = readLine(reader);
+    } while (isSkippedLine(line) && !atEnd(reader));
+    return line;
+}
+
+bool isControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view strip(std::string_view text) {
+    while (!text.empty() && isControlOrBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isControlOrBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The text before the first blank; empty when there is no blank.
+std::string_view fieldBeforeBlank(std::string_view text) {
+    std::size_t blank = text.find(' ');
+    return blank == std::string_view::npos ? std::string_view{} : text.substr(0, blank);
+}
+
+std::string_view afterField(std::string_view text, std::string_view field) {
+    return strip(text.substr(field.size()));
+}
+
+std::int32_t integerOrStop(std::string_view field, std::string_view shown) {
+    std::optional<std::int32_t> value = parseIntegerField(field);
+    if (!value) stopOnFormatError(shown);
+    return *value;
+}
+
+double angleOrStop(std::string_view field, std::string_view shown) {
+    std::optional<double> value = parseAngle(field);
+    if (!value) stopOnFormatError(shown);
+    return *value;
+}
+
+void readCorrectionLine(CalibrationRun& run, std::string_view line) {
+    std::string_view values = line.size() > 4 ? line.substr(4) : std::string_view{};
+    std::string_view lonField = fieldBeforeBlank(values);
+    std::optional<double> lonSeconds = parseDecimalField(lonField);
+    if (!lonSeconds) stopOnFormatError(values);
+    std::string_view latField =
+        lonField.size() < values.size() ? values.substr(lonField.size() + 1) : std::string_view{};
+    std::optional<double> latSeconds = parseDecimalField(latField);
+    if (!latSeconds) stopOnFormatError(values);
+    run.lonCorrection = storeDouble(*lonSeconds / 3600.0L);
+    run.latCorrection = storeDouble(*latSeconds / 3600.0L);
+    run.correctionWord = "mit";
+}
+
+void readDataLine(CalibrationRun& run, std::string_view line) {
+    if (run.correctionWord == "mit") run.gpsFormat = false;
+    std::string_view rest = strip(line);
+    std::string_view field = fieldBeforeBlank(rest);
+    const std::int32_t x = integerOrStop(field, rest);
+
+    rest = afterField(rest, field);
+    field = fieldBeforeBlank(rest);
+    const double longitude = angleOrStop(field, rest);
+    addPoint(run.lonFit, x, storeDouble(static_cast<long double>(longitude) + run.lonCorrection));
+
+    rest = afterField(rest, field);
+    field = fieldBeforeBlank(rest);
+    const std::int32_t y = integerOrStop(field, rest);
+
+    rest = afterField(rest, field);
+    std::size_t blank = rest.find(' ');
+    field = blank == std::string_view::npos ? rest : rest.substr(0, blank);
+    const double latitude = angleOrStop(field, rest);
+    addLatitudePoint(run.latFit, y,
+                     storeDouble(static_cast<long double>(latitude) + run.latCorrection));
+}
+
+} // namespace
+
+bool isSkippedLine(std::string_view line) { return line.empty() || line.front() == '*'; }
+
+void stopOnFormatError(std::string_view text) {
+    consoleLine();
+    consoleLine(std::string(text) + " : Formatfehler. [Return] druecken.");
+    pauseForReturn();
+    throw ExitRequest{1};
+}
+
+void readHeaderLine(CalibrationRun& run, std::string_view line) {
+    auto columns = [&](std::size_t first) {
+        return first < line.size() ? line.substr(first, 4) : std::string_view{};
+    };
+    run.headerValue1 = integerOrStop(columns(0), line);
+    run.headerValue2 = integerOrStop(columns(5), line);
+}
+
+void readBodyLine(CalibrationRun& run, std::string_view line) {
+    std::string_view keyword = line.substr(0, 3);
+    if (keyword == "WGS") {
+        readCorrectionLine(run, line);
+    } else if (keyword == "GPS") {
+        run.gpsFormat = true;
+    } else {
+        readDataLine(run, line);
+    }
+}
+
+void readMeasurementFile(CalibrationRun& run) {
+    LineReader reader;
+    if (reader.file.tryOpenForReading(run.measurementFileName) != 0) {
+        consoleLine();
+        consoleLine(run.measurementFileName + " : Lese-Fehler. [Return] druecken.");
+        pauseForReturn();
+        throw ExitRequest{1};
+    }
+    run.lonCorrection = 0.0;
+    run.latCorrection = 0.0;
+    readHeaderLine(run, readUntilUsefulLine(reader));
+    while (!atEnd(reader)) {
+        std::string line = readUntilUsefulLine(reader);
+        if (isSkippedLine(line)) break;
+        readBodyLine(run, line);
+    }
+    reader.file.close();
+}

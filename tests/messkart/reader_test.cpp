@@ -1,0 +1,166 @@
+// Whole runs that stop while the measurement file is read, and the line rules.
+#include "messkartrun.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+struct FormatErrorCase {
+    const char* name;
+    std::string file;
+    std::string shown;  // the unconsumed text the message begins with
+};
+
+class FormatErrors : public testing::TestWithParam<FormatErrorCase> {};
+
+TEST_P(FormatErrors, StopWithTheUnconsumedText) {
+    TempDir dir;
+    writeFile(dir / "KARTE.TXT", GetParam().file);
+    RunResult run = runMesskart(dir, {"KARTE.TXT"});
+    EXPECT_EQ(run.output, formatErrorOutput(GetParam().shown));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "KARTE.INF"));
+}
+
+const std::string header = exampleHeader;
+const std::string point = examplePoint1;
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, FormatErrors,
+    testing::Values(
+        FormatErrorCase{"EmptyFile", "", ""},
+        FormatErrorCase{"OnlySkippedLines", "\r\n*kopf\r\n\r\n", ""},
+        FormatErrorCase{"EndsOnAComment", "\r\n*kopf", "*kopf"},
+        FormatErrorCase{"HeaderWithoutPadding", "800 600\r\n" + point, "800 600"},
+        FormatErrorCase{"SecondHeaderValue", "1000 08x0 Karte\r\n" + point, "1000 08x0 Karte"},
+        FormatErrorCase{"HeaderTooShort", "1000\r\n" + point, "1000"},
+        FormatErrorCase{"CorrectionEndsInBlank", header + "WGS 10 20 \r\n", "10 20 "},
+        FormatErrorCase{"CorrectionTwoBlanksAfterKeyword", header + "WGS  10 20\r\n", " 10 20"},
+        FormatErrorCase{"CorrectionAlone", header + "WGS\r\n", ""},
+        FormatErrorCase{"CorrectionOneValue", header + "WGS 10\r\n", "10"},
+        FormatErrorCase{"CorrectionBadLatitude", header + "WGS 10 2o\r\n", "10 2o"},
+        FormatErrorCase{"CorrectionInLowerCase", header + "wgs 10 20\r\n", "wgs 10 20"},
+        FormatErrorCase{"CorrectionAfterABlank", header + " WGS 10 20\r\n", "WGS 10 20"},
+        FormatErrorCase{"BadX", header + "1x 10.0 900 0.0\r\n", "1x 10.0 900 0.0"},
+        FormatErrorCase{"BadXStrippedOfControls", header + "\t 1x 10.0 900 0.0 \t\r\n",
+                        "1x 10.0 900 0.0"},
+        FormatErrorCase{"BadLongitude", header + "100 1o.0 900 0.0\r\n", "1o.0 900 0.0"},
+        FormatErrorCase{"BadY", header + "100 10.0 9x0 0.0\r\n", "9x0 0.0"},
+        FormatErrorCase{"BadLatitude", header + "100 10.0 900 0,0 Turm\r\n", "0,0 Turm"},
+        FormatErrorCase{"OneField", header + "100\r\n", "100"},
+        FormatErrorCase{"TwoFields", header + "100 10.0\r\n", "10.0"},
+        FormatErrorCase{"ThreeFields", header + "100 10.0 900\r\n", "900"},
+        FormatErrorCase{"BlanksOnly", header + point + "   \r\n", ""},
+        FormatErrorCase{"TabInPlaceOfBlank", header + "100\t10.0 900 0.0\r\n", "100\t10.0 900 0.0"},
+        FormatErrorCase{"PlusBeforePackedAngle", header + point + "300 +132436 100 30.0\r\n",
+                        "+132436 100 30.0"},
+        FormatErrorCase{"WholeDegreesWithoutPoint", header + point + "300 13 100 30.0\r\n",
+                        "13 100 30.0"},
+        FormatErrorCase{"PixelBeyond32Bits", header + "2147483648 10.0 900 0.0\r\n",
+                        "2147483648 10.0 900 0.0"},
+        FormatErrorCase{"LoneLineFeedInsideALine", header + point + "300 12.0 100\n30.0\r\n",
+                        "100\n30.0"}),
+    [](const testing::TestParamInfo<FormatErrorCase>& testInfo) { return std::string(testInfo.param.name); });
+
+struct AcceptedCase {
+    const char* name;
+    std::string file;
+};
+
+class AcceptedFiles : public testing::TestWithParam<AcceptedCase> {};
+
+TEST_P(AcceptedFiles, GiveTheExampleCalibration) {
+    TempDir dir;
+    writeFile(dir / "KARTE.TXT", GetParam().file);
+    RunResult run = runMesskart(dir, {"KARTE.TXT"});
+    EXPECT_EQ(run.output, successOutput("KARTE.INF", "ohne", "PD"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(readFile(dir / "KARTE.INF"), exampleCalibration);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, AcceptedFiles,
+    testing::Values(
+        AcceptedCase{"Plain", exampleFile},
+        AcceptedCase{"SkippedLinesAnywhere",
+                     "\r\n*Karte Nord\r\n" + exampleHeader + "\r\n*erster Punkt\r\n" + examplePoint1 +
+                         "*\r\n\r\n" + examplePoint2 + "\r\n*Ende\r\n\r\n"},
+        AcceptedCase{"LastLineWithoutLineEnd", exampleHeader + examplePoint1 + "300 12.0 100 30.0"},
+        AcceptedCase{"CarriageReturnsAlone", "1000 0800\r100 10.0 900 0.0\r300 12.0 100 30.0\r"},
+        AcceptedCase{"CtrlZEndsTheFile", exampleFile + "\x1a" + "400 kaputt\r\n"},
+        AcceptedCase{"CtrlZInsideALine", exampleHeader + examplePoint1 + "300 12.0 100 30.0\x1a" + "kaputt"},
+        AcceptedCase{"HeaderPaddedWithBlanks", "1000  800 Massstab\r\n" + examplePoint1 + examplePoint2},
+        AcceptedCase{"ColumnFiveNotExamined", "1000\t0800\r\n" + examplePoint1 + examplePoint2},
+        AcceptedCase{"HexadecimalPixels", exampleHeader + "$64 10.0 0x384 0.0\r\n" + examplePoint2},
+        AcceptedCase{"ControlsAroundTheFields",
+                     exampleHeader + "\t 100 \t10.0  \x01 900 0.0\t\r\n" + examplePoint2},
+        AcceptedCase{"TextAfterTheFourthField", exampleHeader + "100 10.0 900 0.0 Kirchturm\t!\r\n" + examplePoint2},
+        AcceptedCase{"PackedAngles", exampleHeader + "100 100000 900 000000\r\n300 120000 100 300000\r\n"}),
+    [](const testing::TestParamInfo<AcceptedCase>& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(Reader, LineFeedsAloneMakeOneLineWithoutDataLines) {
+    TempDir dir;
+    writeFile(dir / "KARTE.TXT", "1000 0800\n100 10.0 900 0.0\n300 12.0 100 30.0\n");
+    RunResult run = runMesskart(dir, {"KARTE.TXT"});
+    EXPECT_EQ(run.output, tooFewOutput("KARTE.TXT"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "KARTE.INF"));
+}
+
+TEST(Reader, OneDataLineIsTooFew) {
+    TempDir dir;
+    writeFile(dir / "karte.txt", exampleHeader + "*nur ein Punkt\r\n" + examplePoint1 + "GPS\r\n");
+    RunResult run = runMesskart(dir, {"karte.txt"});
+    EXPECT_EQ(run.output, tooFewOutput("karte.txt"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "karte.INF"));
+}
+
+TEST(Reader, HeaderAloneIsTooFew) {
+    TempDir dir;
+    writeFile(dir / "KARTE.TXT", exampleHeader);
+    RunResult run = runMesskart(dir, {"KARTE.TXT"});
+    EXPECT_EQ(run.output, tooFewOutput("KARTE.TXT"));
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(Reader, MissingFileIsAReadError) {
+    TempDir dir;
+    RunResult run = runMesskart(dir, {"fehlt.txt"});
+    EXPECT_EQ(run.output, bannerText + "\r\nfehlt.txt : Lese-Fehler. [Return] druecken.\r\n");
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(Reader, DirectoryIsAReadError) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "ordner.txt");
+    RunResult run = runMesskart(dir, {"ordner.txt"});
+    EXPECT_EQ(run.output, bannerText + "\r\nordner.txt : Lese-Fehler. [Return] druecken.\r\n");
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(Reader, LongLinesHaveNoLimit) {
+    TempDir dir;
+    std::string longTail(100000, 'x');
+    writeFile(dir / "KARTE.TXT", "*" + longTail + "\r\n1000 0800 " + longTail + "\r\n" +
+                                     "100 10.0 900 0.0 " + longTail + "\r\n" + examplePoint2);
+    RunResult run = runMesskart(dir, {"KARTE.TXT"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(readFile(dir / "KARTE.INF"), exampleCalibration);
+}
+
+TEST(Reader, CarriageReturnAndLineFeedSplitAcrossBlocks) {
+    // Line ends land on every position of the reader's blocks.
+    TempDir dir;
+    std::string file = exampleHeader;
+    for (int i = 0; i < 1500; ++i) file += i % 2 == 0 ? examplePoint1 : examplePoint2;
+    file += "*" + std::string(17, '-') + "\r\n";
+    writeFile(dir / "KARTE.TXT", file);
+    RunResult run = runMesskart(dir, {"KARTE.TXT"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(readFile(dir / "KARTE.INF"), exampleCalibration);
+}
+
+} // namespace
