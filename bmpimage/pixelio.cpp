@@ -24,7 +24,7 @@ PixelInput::PixelInput(const ByteFile& file) {
     length_ = currentLength(file);
     if (length_ == 0) return;
     mappedLength_ = static_cast<std::size_t>(length_);
-    void* mapped = ::mmap(nullptr, mappedLength_, PROT_READ, MAP_PRIVATE, file.descriptor(), 0);
+    void* mapped = ::mmap(nullptr, mappedLength_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.descriptor(), 0);
     if (mapped == MAP_FAILED) raiseIoFailure(errno);
     ::madvise(mapped, mappedLength_, MADV_SEQUENTIAL);
     bytes_ = static_cast<const unsigned char*>(mapped);
@@ -39,7 +39,7 @@ PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent) : file_(file) {
     if (extent <= 0) return;
     file.fillWithZeros(extent);
     void* mapped = ::mmap(nullptr, static_cast<std::size_t>(extent), PROT_READ | PROT_WRITE,
-                          MAP_SHARED, file.descriptor(), 0);
+                          MAP_SHARED | MAP_POPULATE, file.descriptor(), 0);
     if (mapped == MAP_FAILED) raiseIoFailure(errno);
     bytes_ = static_cast<unsigned char*>(mapped);
     mappedLength_ = extent;

@@ -29,15 +29,25 @@ inline double storeDouble(long double value,
     return stored;
 }
 
+// The nearest integer, halves to the even one, in the default rounding mode.
+// Below 2^62 in magnitude, adding 1.5 * 2^63 leaves no fraction bits in the
+// 64-bit mantissa, so the addition itself rounds; libm's nearbyint would save
+// and restore the whole floating-point environment for every pixel.
+inline long double nearestInteger(long double value) {
+    if (!(std::fabs(value) < 0x1p62L)) return std::nearbyint(value);
+    constexpr long double shift = 0x1.8p63L;
+    return (value + shift) - shift;
+}
+
 // Round: nearest integer, halves to the even one (2.5 -> 2, -2.5 -> -2).
 inline std::int32_t roundToInt32(long double value,
                                  std::source_location where = std::source_location::current()) {
     if (!(std::fabs(value) < 0x1p63L)) raiseFailure(FailureKind::InvalidOp, where);
-    long double rounded = std::nearbyint(value);
+    long double rounded = nearestInteger(value);
     if (rounded < -2147483648.0L || rounded > 2147483647.0L) {
         raiseFailure(FailureKind::RangeError, where);
     }
-    return static_cast<std::int32_t>(rounded);
+    return static_cast<std::int32_t>(static_cast<double>(rounded));
 }
 
 // Trunc: cut toward zero.

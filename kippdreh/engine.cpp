@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -40,7 +41,7 @@ Target exactTurnedPosition(std::int32_t x, std::int32_t y, std::int32_t hw, std:
 }
 
 // The same turn in its direct form X = a cos t + b sin t, Y = b cos t - a sin t,
-// which is 30 times cheaper, used wherever it provably rounds alike.
+// in doubles, used wherever it provably rounds alike.
 //
 // Why the margin holds. Let rho = |(a, b)| < 2^17 (both below 65536) and let
 // X* be the true value of the direct form for the stored angle t.
@@ -51,35 +52,71 @@ Target exactTurnedPosition(std::int32_t x, std::int32_t y, std::int32_t hw, std:
 //    2^-51 in all. cos and sin in extended precision add 2^-62 at most, the
 //    product's rounding to double at most rho 2^-53. Hence |X - X*| <=
 //    rho (2^-52 + 2^-51 + 2^-62 + 2^-53) < rho 2^-50 < 2^-33, and alike for Y.
-//  - Direct form: cos t and sin t, the two products and their sum are each
-//    within one extended rounding, so |Xd - X*| <= (|a| + |b|) 2^-61 < 2^-43.
+//  - Direct form: cos t and sin t rounded to doubles are within 2^-52 of the
+//    true values; the products a c and b s and their sum are each rounded
+//    once. So |Xd - X*| <= (|a| + |b|) (2^-52 + 2^-53 + 2^-53) < 2^-34.
 // So when Xd lies more than 2^-30 from every half-integer, X lies on the same
 // side of it, neither can be a tie, and both round to the same integer.
-// Otherwise the polar form decides.
-constexpr long double filterMargin = 0x1p-30L;
+// Otherwise the polar form decides. (Near 2^17 a double still resolves
+// 2^-35, so the distance to the nearest integer is computed exactly.)
+constexpr double filterLimit = 0.5 - 0x1p-30;
 
-bool nearRoundingBoundary(long double value) {
-    return std::fabs(value - std::nearbyint(value)) >= 0.5L - filterMargin;
+// Round half to even for |v| < 2^51: the addition leaves no fraction bits.
+inline double nearestWhole(double v) {
+    constexpr double shift = 0x1.8p52;
+    return (v + shift) - shift;
 }
 
 struct Turn {
     std::int32_t hw;
     std::int32_t hh;
     double angle;
-    long double cosT;
-    long double sinT;
+    double cosT;
+    double sinT;
 };
 
-Target turnedPosition(const Turn& turn, std::int32_t x, std::int32_t y) {
-    long double a = x - turn.hw;
-    long double b = turn.hh - y;
-    long double X = a * turn.cosT + b * turn.sinT;
-    long double Y = b * turn.cosT - a * turn.sinT;
-    if (nearRoundingBoundary(X) || nearRoundingBoundary(Y)) {
-        return exactTurnedPosition(x, y, turn.hw, turn.hh, turn.angle);
+// The targets of one source row: a first loop in the direct form that the
+// compiler can run on several pixels at once, then the polar form for the
+// few pixels near a rounding boundary.
+struct RowTargets {
+    std::vector<std::int32_t> x;
+    std::vector<std::int32_t> y;
+    std::vector<unsigned char> nearBoundary;
+};
+
+void turnRow(const Turn& turn, std::int32_t y, std::int32_t width, RowTargets& row) {
+    const double b = turn.hh - y;
+    const double bSin = b * turn.sinT;
+    const double bCos = b * turn.cosT;
+    std::int32_t* tx = row.x.data();
+    std::int32_t* ty = row.y.data();
+    unsigned char* near = row.nearBoundary.data();
+    for (std::int32_t x = 0; x < width; ++x) {
+        const double a = x - turn.hw;
+        const double X = a * turn.cosT + bSin;
+        const double Y = bCos - a * turn.sinT;
+        const double roundX = nearestWhole(X);
+        const double roundY = nearestWhole(Y);
+        near[x] = (std::fabs(X - roundX) >= filterLimit) | (std::fabs(Y - roundY) >= filterLimit);
+        tx[x] = turn.hw + static_cast<std::int32_t>(roundX);
+        ty[x] = turn.hh - static_cast<std::int32_t>(roundY);
     }
-    return {checkedAdd(turn.hw, static_cast<std::int32_t>(std::nearbyint(X))),
-            checkedSub(turn.hh, static_cast<std::int32_t>(std::nearbyint(Y)))};
+    for (std::int32_t x = 0; x < width; ++x) {
+        if (near[x]) {
+            Target exact = exactTurnedPosition(x, y, turn.hw, turn.hh, turn.angle);
+            tx[x] = exact.x;
+            ty[x] = exact.y;
+        }
+    }
+}
+
+// Offsets are formed in 64 bits from terms that are never negative for a
+// picture's own pixels, so a value beyond 2^31 - 1 is exactly the case where
+// the 32-bit computation would overflow.
+inline std::int32_t offsetOf(const BmpLayout& layout, std::int64_t column, std::int64_t row) {
+    std::int64_t offset = layout.dataOffset + 3 * column + static_cast<std::int64_t>(layout.rowBytes) * (layout.height - 1 - row);
+    if (offset > INT32_MAX || offset < INT32_MIN) raiseFailure(FailureKind::IntOverflow);
+    return static_cast<std::int32_t>(offset);
 }
 
 // How far the pass's writes reach: the pre-filled picture, or the one pixel
@@ -99,32 +136,33 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     const BmpLayout out = layoutFor(in.dataOffset, g.newWidth, g.newHeight);
     PixelInput input(inputFile);
     PixelOutput output(outputFile, outputExtent(g, out));
-    auto outputOffset = [&](std::int32_t x, std::int32_t y) {
-        return pixelOffset(out, checkedAdd(x, g.marginX), checkedAdd(y, g.marginY));
-    };
-    const Turn turn{g.halfWidth, g.halfHeight, job.angle, std::cos(static_cast<long double>(job.angle)),
-                    std::sin(static_cast<long double>(job.angle))};
+    const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(std::cos(static_cast<long double>(job.angle))),
+                    storeDouble(std::sin(static_cast<long double>(job.angle)))};
+    const auto columns = static_cast<std::size_t>(in.width);
+    RowTargets row{std::vector<std::int32_t>(columns), std::vector<std::int32_t>(columns),
+                   std::vector<unsigned char>(columns)};
 
     ProgressDots dots;
     std::int32_t lastRow = checkedSub(in.height, 1);
     for (std::int32_t y = 0; y < in.height; ++y) {
         dots.advance(y, lastRow);
+        turnRow(turn, y, in.width, row);
         for (std::int32_t x = 0; x < in.width; ++x) {
-            Pixel pixel = readPixel(input, pixelOffset(in, x, y));
-            Target t = turnedPosition(turn, x, y);
-            writePixel(output, outputOffset(t.x, t.y), pixel);
+            Pixel pixel = readPixel(input, offsetOf(in, x, y));
+            const std::int64_t column = static_cast<std::int64_t>(row.x[static_cast<std::size_t>(x)]) + g.marginX;
+            const std::int64_t outRow = static_cast<std::int64_t>(row.y[static_cast<std::size_t>(x)]) + g.marginY;
+            writePixel(output, offsetOf(out, column, outRow), pixel);
             // Forward mapping leaves gaps; a black left neighbour takes this colour.
-            if (checkedAdd(t.x, g.marginX) > 0) {
-                std::int32_t left = outputOffset(checkedSub(t.x, 1), t.y);
+            if (column > 0) {
+                std::int32_t left = offsetOf(out, column - 1, outRow);
                 if (readPixel(output, left) == Pixel{0, 0, 0}) writePixel(output, left, pixel);
             }
         }
     }
     // The top row black, one write beyond its last pixel included.
     const Pixel black{0, 0, 0};
-    std::int32_t topRow = -g.marginY;
-    for (std::int32_t x = -g.marginX; x <= checkedSub(g.newWidth, g.marginX); ++x) {
-        writePixel(output, outputOffset(x, topRow), black);
+    for (std::int64_t column = 0; column <= g.newWidth; ++column) {
+        writePixel(output, offsetOf(out, column, 0), black);
     }
     output.finish();
     consoleLine();

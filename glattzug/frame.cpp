@@ -1,0 +1,22 @@
+#include "lines.hpp"
+
+std::int32_t lineCount(const BmpLayout& layout, LineKind kind) {
+    return kind == LineKind::Row ? layout.height : layout.width;
+}
+
+std::int32_t lineLength(const BmpLayout& layout, LineKind kind) {
+    return kind == LineKind::Row ? layout.width : layout.height;
+}
+
+std::int32_t positionOffset(const BmpLayout& layout, const PictureLine& line, std::int32_t q) {
+    if (line.kind == LineKind::Row) return pixelOffset(layout, q, line.index);
+    return pixelOffset(layout, line.index, q);
+}
+
+bool isFrameBlue(const Pixel& pixel) { return pixel == Pixel{255, 0, 0}; }
+
+FrameEdges findFrameEdges(const RectifyState& state, const PictureLine& line) {
+    return scanFrameEdges(lineLength(state.layout, line.kind), [&](std::int32_t q) {
+        return readPixel(state.input, positionOffset(state.layout, line, q));
+    });
+}

@@ -1,0 +1,71 @@
+#include "rectifystate.hpp"
+
+#include "checked.hpp"
+#include "realmath.hpp"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// The double that value is stored as, when it is a finite one.
+std::optional<double> finiteDouble(long double value) {
+    double stored = static_cast<double>(value);
+    if (!std::isfinite(stored)) return std::nullopt;
+    return stored;
+}
+
+long double radiansOf(double degrees) { return extendedPi * degrees / 180.0L; }
+
+} // namespace
+
+bool hyperbolicWanted(const RectifyState& state) { return state.BG_unten < 91.0; }
+
+double hyperbolicSine(double x) { return storeDouble(sinhExtended(x)); }
+
+bool formHyperbolicCoefficients(RectifyState& state) {
+    std::int32_t lastRow = checkedSub(state.layout.height, 1);
+    std::int32_t negatedLastRow = checkedSub(0, lastRow);
+    if (lastRow == 0) return false;
+    long double latitudeSpan = static_cast<long double>(state.BG_oben) - state.BG_unten;
+    if (latitudeSpan == 0.0L) return false;
+
+    std::optional<double> a = finiteDouble(negatedLastRow / latitudeSpan);
+    if (!a) return false;
+    std::optional<double> b = finiteDouble(-static_cast<long double>(*a) * state.BG_oben);
+    if (!b) return false;
+
+    std::optional<double> lowerS = finiteDouble(sinhExtended(storeDouble(radiansOf(state.BG_unten))));
+    std::optional<double> upperS = finiteDouble(sinhExtended(storeDouble(radiansOf(state.BG_oben))));
+    if (!lowerS || !upperS) return false;
+    long double e = static_cast<long double>(*lowerS) * *a + *b;
+    long double f = static_cast<long double>(*upperS) * *a + *b;
+    // The pass stores values of this size as doubles at the two ends of a column.
+    if (!finiteDouble(e) || !finiteDouble(f)) return false;
+    long double rowSpan = e - f;
+    if (rowSpan == 0.0L) return false;
+
+    std::optional<double> c = finiteDouble(lastRow / rowSpan);
+    if (!c) return false;
+    std::optional<double> d = finiteDouble(f * -static_cast<long double>(*c));
+    if (!d) return false;
+
+    state.linSlope = *a;
+    state.linOffset = *b;
+    state.hypScale = *c;
+    state.hypOffset = *d;
+    return true;
+}
+
+double latitudeAtRow(const RectifyState& state, double v) {
+    if (state.linSlope == 0.0) return 1000000000.0;
+    return storeDouble((static_cast<long double>(v) - state.linOffset) / state.linSlope);
+}
+
+std::int32_t hyperbolicRow(const RectifyState& state, double phi) {
+    double x = storeDouble(radiansOf(phi));
+    double w = storeDouble(static_cast<long double>(hyperbolicSine(x)) * state.linSlope + state.linOffset);
+    double r = storeDouble(static_cast<long double>(state.hypScale) * w + state.hypOffset);
+    if (std::fabs(r) < 2147483647.0) return roundToInt32(r);
+    return 2147483647;
+}

@@ -1,0 +1,36 @@
+#include "rectifystate.hpp"
+
+#include "console.hpp"
+#include "outputfile.hpp"
+
+bool prepareFiles(RectifyState& state) {
+    state.outName = outputNameFor(state.inName);
+    consoleLine("Ausgabe: " + state.outName);
+    if (outputWouldReplaceInput(state.typedName, ".TMP", state.outName)) {
+        reportStepFailure(outputIsInputMessage, state.input);
+        return false;
+    }
+    if (state.input.tryOpenForReading(state.typedName) != 0) showUsage();
+    std::int32_t inputLength = state.input.length();
+
+    if (StepMessage failed = readBmpHeader(state.input, state.header, state.layout)) {
+        reportStepFailure(*failed, state.input);
+        return false;
+    }
+    if (hyperbolicWanted(state) && !formHyperbolicCoefficients(state)) {
+        reportStepFailure(coefficientsMessage, state.input);
+        return false;
+    }
+    if (StepMessage failed = checkPixelLayout(state.layout, inputLength)) {
+        reportStepFailure(*failed, state.input);
+        return false;
+    }
+
+    createOutputFile(state.outName, inputLength);
+    state.output.openForUpdate(state.outName);
+    if (StepMessage failed = writeBmpHeader(state.output, state.header)) {
+        reportStepFailure(*failed, state.input, &state.output);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,66 @@
+// The map rectifier's state for one run and the operations that read and
+// write it: command line, files, frame scan, passes, hyperbolic mapping.
+#pragma once
+
+#include "bmpheader.hpp"
+#include "bytefile.hpp"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// What both latitudes hold when none are given.
+inline constexpr double noLatitude = 1000000000.0;
+
+struct RectifyState {
+    std::string typedName;   // the first argument as typed: the input is opened under it
+    std::string inName;      // as shown: the last component upper-cased
+    std::string outName;
+    char modeLetter = 'H';   // 'H' stretches rows, 'V' columns
+    double BG_unten = noLatitude;   // latitude of the bottom row, degrees
+    double BG_oben = noLatitude;    // latitude of the top row, degrees
+    BmpHeader header{};
+    BmpLayout layout{};
+    ByteFile input;
+    ByteFile output;
+    // Set only when the hyperbolic mapping is wanted.
+    double linSlope = 0.0;   // a
+    double linOffset = 0.0;  // b
+    double hypScale = 0.0;   // c
+    double hypOffset = 0.0;  // d
+};
+
+// The program body from banner to exit code.
+int runRectifier(int argc, char** argv);
+
+// Reads the command line and writes the status line; shows the help text
+// (and ends the run with exit code 1) on any fault.
+void parseArguments(RectifyState& state, int argc, char** argv);
+[[noreturn]] void showUsage();
+
+// Opens and checks the input, creates the output and writes the header into
+// it. False after a failure that it has reported itself, with its pause.
+bool prepareFiles(RectifyState& state);
+
+void rectifyRows(RectifyState& state);
+void rectifyColumns(RectifyState& state);
+
+// Only BG_unten is tested: below 91 degrees.
+bool hyperbolicWanted(const RectifyState& state);
+
+inline constexpr std::string_view coefficientsMessage =
+    "Breitengrade ungeeignet: hyperbolische Entzerrung nicht berechenbar";
+
+// Sets linSlope, linOffset, hypScale and hypOffset from the latitudes and the
+// height. False, with nothing written, when they cannot be formed as finite
+// doubles (equal latitudes, equal S values, a single row, an overflowing sinh).
+bool formHyperbolicCoefficients(RectifyState& state);
+
+// sinh(x) = (e^x - e^-x) / 2 in extended precision, stored as a double.
+double hyperbolicSine(double x);
+
+// The latitude of a row position v on the linear scale.
+double latitudeAtRow(const RectifyState& state, double v);
+
+// The row that latitude phi lands on when rows are spaced evenly in S(phi).
+std::int32_t hyperbolicRow(const RectifyState& state, double phi);
