@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Regenerates the sample pictures: a small map scanned with a slight tilt
 (scan.bmp), and the same map straightened, with the user's pure-blue frame
-bars drawn around the part that is to fill the picture (karte.bmp)."""
+bars drawn at its left and right (karte.bmp): one run in mode h stretches its
+rows between them, a run in mode v with latitudes then respaces its rows."""
 import math
 import struct
 
@@ -70,12 +71,6 @@ def framed_map():
         right = 4 + ((H - y) * 3) // H
         for x in range(W):
             if x < left or x >= W - right:
-                rows[y][x] = BLUE_BAR
-    for x in range(W):
-        top = 5 + (x * 3) // W
-        bottom = 7
-        for y in range(H):
-            if y < top or y >= H - bottom:
                 rows[y][x] = BLUE_BAR
     return rows
 
