@@ -13,7 +13,7 @@ std::int32_t positionOffset(const BmpLayout& layout, const PictureLine& line, st
     return pixelOffset(layout, line.index, q);
 }
 
-bool isFrameBlue(const Pixel& pixel) { return pixel == Pixel{255, 0, 0}; }
+bool isFrameBlue(const Pixel& pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
 
 FrameEdges findFrameEdges(const RectifyState& state, const PictureLine& line) {
     return scanFrameEdges(lineLength(state.layout, line.kind), [&](std::int32_t q) {

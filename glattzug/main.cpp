@@ -1,6 +1,29 @@
-// glattzug: rectifies a scanned map framed in blue, one direction per run.
+// glattzug: rectifies a scanned map framed by pure-blue bars, row by row or column by column.
 #include "rectifystate.hpp"
 
+#include "console.hpp"
 #include "failure.hpp"
 
-int main(int argc, char** argv) { return runTool(argc, argv, "glattzug", runRectifier); }
+namespace {
+
+int rectifierRun(int argc, char** argv) {
+    consoleLine("Bild-Entzerrer ver.16092012 - Kartenwerkzeuge, freie Software");
+    consoleLine();
+    RectifyState state;
+    parseArguments(state, argc, argv);
+    if (!prepareFiles(state)) return 1;
+    if (state.modeLetter == 'H') {
+        rectifyRows(state);
+    } else {
+        rectifyColumns(state);
+    }
+    state.input.close();
+    state.output.close();
+    consoleLine(state.outName + " geschrieben und kann auf *.BMP umbenannt werden.");
+    waitForReturn();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) { return runTool(argc, argv, "glattzug", rectifierRun); }

@@ -3,6 +3,11 @@
 #include "console.hpp"
 #include "realmath.hpp"
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
 double linearPosition(std::int32_t n, const FrameEdges& edges, std::int32_t s) {
     long double factor = static_cast<long double>(checkedSub(n, 1)) /
                          static_cast<long double>(checkedSub(edges.innerEnd, edges.innerStart));
@@ -18,24 +23,148 @@ std::int32_t targetPosition(const RectifyState& state, bool hyperbolic, std::int
 
 namespace {
 
-void rectifyLines(RectifyState& state, LineKind kind) {
-    const BmpLayout& layout = state.layout;
-    std::int32_t lines = lineCount(layout, kind);
-    std::int32_t n = lineLength(layout, kind);
-    bool hyperbolic = kind == LineKind::Column && hyperbolicWanted(state);
+struct Pass {
+    RectifyState& state;
+    LineKind kind;
+    std::int32_t lines;    // N
+    std::int32_t length;   // n
+    bool hyperbolic;
+    PixelInput& input;
+};
+
+// Every line as the plain rule goes: probe the frame, then read each inner
+// pixel and write its run of targets, one pixel at a time.
+void stretchLineByLine(Pass& pass, PixelOutput& output) {
+    const BmpLayout& layout = pass.state.layout;
     ProgressDots dots;
-    for (std::int32_t i = 0; i < lines; ++i) {
-        dots.advance(i, checkedSub(lines, 1));
-        PictureLine line{kind, i};
-        FrameEdges edges = findFrameEdges(state, line);
+    for (std::int32_t i = 0; i < pass.lines; ++i) {
+        dots.advance(i, checkedSub(pass.lines, 1));
+        PictureLine line{pass.kind, i};
+        FrameEdges edges = scanFrameEdges(pass.length, [&](std::int32_t q) {
+            return readPixel(pass.input, positionOffset(layout, line, q));
+        });
         if (!edges.stretched) continue;
         stretchLine(
-            edges,
-            [&](std::int32_t s) { return targetPosition(state, hyperbolic, n, edges, s); },
-            [&](std::int32_t q) { return readPixel(state.input, positionOffset(layout, line, q)); },
-            [&](std::int32_t q, const Pixel& pixel) {
-                writePixel(state.output, positionOffset(layout, line, q), pixel);
-            });
+            edges, [&](std::int32_t s) { return targetPosition(pass.state, pass.hyperbolic, pass.length, edges, s); },
+            [&](std::int32_t q) { return readPixel(pass.input, positionOffset(layout, line, q)); },
+            [&](std::int32_t q, const Pixel& pixel) { writePixel(output, positionOffset(layout, line, q), pixel); });
+    }
+}
+
+// The target of a source pixel depends only on the inner length m = s1 - s0
+// and on s - s0, so lines of equal inner length share one table: for every
+// target position, the source index (s - s0) whose pixel it ends with, or -1
+// where nothing is written. The table follows the write order of the rule,
+// later writes replacing earlier ones.
+using SourceTable = std::vector<std::int32_t>;
+
+// Empty when a target falls outside the line: such writes land in other
+// lines, and only the line-by-line order gives them their place.
+SourceTable sourceTableFor(const Pass& pass, std::int32_t innerLength) {
+    SourceTable table(static_cast<std::size_t>(pass.length), -1);
+    const FrameEdges edges{0, innerLength, true};
+    std::int32_t nextTarget = 0;
+    for (std::int32_t k = 0; k <= innerLength; ++k) {
+        std::int32_t t = targetPosition(pass.state, pass.hyperbolic, pass.length, edges, k);
+        if (t < 0 || t >= pass.length) return {};
+        for (std::int32_t q = nextTarget; q <= t; ++q) table[static_cast<std::size_t>(q)] = k;
+        nextTarget = t + 1;
+    }
+    return table;
+}
+
+// Whether every pixel of the picture lies inside the input, below 2^31: then
+// no read can fail and no offset can overflow, and the order in which lines
+// are visited cannot change the result.
+bool wholePictureInside(const BmpLayout& layout, std::int64_t inputLength) {
+    if (layout.width == 0 || layout.height == 0) return false;
+    std::int64_t end = layout.dataOffset + 3LL * (layout.width - 1) +
+                       static_cast<std::int64_t>(layout.rowBytes) * (layout.height - 1) + 3;
+    return end <= inputLength && end <= INT32_MAX;
+}
+
+// Tables for all inner lengths in use, within a memory budget.
+constexpr std::size_t tableBudget = 8u << 20;  // entries: 32 MiB
+
+bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
+                 std::map<std::int32_t, SourceTable>& tables) {
+    std::size_t entries = 0;
+    for (const FrameEdges& line : edges) {
+        if (!line.stretched) continue;
+        std::int32_t innerLength = line.innerEnd - line.innerStart;
+        if (tables.count(innerLength) != 0) continue;
+        entries += static_cast<std::size_t>(pass.length);
+        if (entries > tableBudget) return false;
+        SourceTable table = sourceTableFor(pass, innerLength);
+        if (table.empty()) return false;
+        tables.emplace(innerLength, std::move(table));
+    }
+    return true;
+}
+
+// The same result as line by line, computed from the tables one stored row
+// at a time, in file order: each output row is made whole in a buffer (the
+// padding and the pixels of lines that are not stretched stay zero, as the
+// pre-fill left them) and written in one piece.
+bool stretchFromTables(Pass& pass) {
+    const BmpLayout& layout = pass.state.layout;
+    if (!wholePictureInside(layout, pass.input.length())) return false;
+    std::vector<FrameEdges> edges(static_cast<std::size_t>(pass.lines));
+    for (std::int32_t i = 0; i < pass.lines; ++i) {
+        PictureLine line{pass.kind, i};
+        edges[static_cast<std::size_t>(i)] = scanFrameEdges(pass.length, [&](std::int32_t q) {
+            return readPixel(pass.input, positionOffset(layout, line, q));
+        });
+    }
+    std::map<std::int32_t, SourceTable> tables;
+    if (!buildTables(pass, edges, tables)) return false;
+    std::vector<const std::int32_t*> tableOfLine(edges.size(), nullptr);
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        if (edges[i].stretched) tableOfLine[i] = tables.at(edges[i].innerEnd - edges[i].innerStart).data();
+    }
+
+    const unsigned char* in = pass.input.bytes();
+    const std::int64_t rowBytes = layout.rowBytes;
+    auto rowStart = [&](std::int64_t y) { return layout.dataOffset + rowBytes * (layout.height - 1 - y); };
+    std::vector<unsigned char> row(static_cast<std::size_t>(rowBytes));
+    ProgressDots dots;
+    std::int32_t linesShown = 0;
+    for (std::int32_t stored = 0; stored < layout.height; ++stored) {
+        const std::int32_t y = layout.height - 1 - stored;
+        // The dots count lines; in mode v every stored row advances all columns a little.
+        std::int32_t linesDone = pass.kind == LineKind::Row
+                                     ? stored + 1
+                                     : static_cast<std::int32_t>((static_cast<std::int64_t>(stored) + 1) * pass.lines /
+                                                                 layout.height);
+        for (; linesShown < linesDone; ++linesShown) dots.advance(linesShown, pass.lines - 1);
+        std::fill(row.begin(), row.end(), 0);
+        if (pass.kind == LineKind::Row) {
+            const std::int32_t* table = tableOfLine[static_cast<std::size_t>(y)];
+            const unsigned char* source = in + rowStart(y) + 3LL * edges[static_cast<std::size_t>(y)].innerStart;
+            for (std::int32_t q = 0; table != nullptr && q < layout.width; ++q) {
+                if (table[q] >= 0) std::memcpy(&row[3 * static_cast<std::size_t>(q)], source + 3LL * table[q], 3);
+            }
+        } else {
+            for (std::int32_t x = 0; x < layout.width; ++x) {
+                const std::int32_t* table = tableOfLine[static_cast<std::size_t>(x)];
+                if (table == nullptr || table[y] < 0) continue;
+                std::int64_t s = edges[static_cast<std::size_t>(x)].innerStart + table[y];
+                std::memcpy(&row[3 * static_cast<std::size_t>(x)], in + rowStart(s) + 3LL * x, 3);
+            }
+        }
+        pass.state.output.writeAt(rowStart(y), row.data(), row.size());
+    }
+    return true;
+}
+
+void rectifyLines(RectifyState& state, LineKind kind) {
+    PixelInput input(state.input);
+    Pass pass{state, kind, lineCount(state.layout, kind), lineLength(state.layout, kind),
+              kind == LineKind::Column && hyperbolicWanted(state), input};
+    if (!stretchFromTables(pass)) {
+        PixelOutput output(state.output, state.output.length());
+        stretchLineByLine(pass, output);
+        output.finish();
     }
     consoleLine();
 }

@@ -30,9 +30,6 @@ struct RectifyState {
     double hypOffset = 0.0;  // d
 };
 
-// The program body from banner to exit code.
-int runRectifier(int argc, char** argv);
-
 // Reads the command line and writes the status line; shows the help text
 // (and ends the run with exit code 1) on any fault.
 void parseArguments(RectifyState& state, int argc, char** argv);

@@ -1,0 +1,94 @@
+// The tool's pass against the straightforward model, byte for byte, on random
+// framed pictures: bars that wander and vanish, lines all blue or with one
+// pixel left, blue and near-blue inside, junk in the padding, gaps before the
+// pixel data, linear and hyperbolic, northern and southern latitudes.
+#include "glattzugrun.hpp"
+#include "reference_rectify.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+std::string randomFramedPicture(std::mt19937& random, int width, int height) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    PixelRows rows(static_cast<std::size_t>(height), std::vector<Bgr>(static_cast<std::size_t>(width)));
+    for (auto& row : rows) {
+        for (Bgr& pixel : row) {
+            int kind = std::uniform_int_distribution<int>(0, 19)(random);
+            pixel = kind == 0   ? frameBlue
+                    : kind == 1 ? Bgr{254, 0, 0}
+                                : Bgr{static_cast<unsigned char>(byte(random)), static_cast<unsigned char>(byte(random)),
+                                      static_cast<unsigned char>(byte(random))};
+        }
+    }
+    // Bars on all four sides, each line its own width, some lines all blue.
+    std::uniform_int_distribution<int> bar(0, 4);
+    for (int y = 0; y < height; ++y) {
+        int left = bar(random), right = bar(random);
+        if (std::uniform_int_distribution<int>(0, 15)(random) == 0) left = width;
+        for (int x = 0; x < width; ++x) {
+            if (x < left || x >= width - right) rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = frameBlue;
+        }
+    }
+    for (int x = 0; x < width; ++x) {
+        int top = bar(random), bottom = bar(random);
+        for (int y = 0; y < height; ++y) {
+            if (y < top || y >= height - bottom) rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = frameBlue;
+        }
+    }
+    BmpOptions options;
+    options.dataOffset = 54 + 2 * std::uniform_int_distribution<int>(0, 5)(random);
+    options.paddingByte = static_cast<unsigned char>(byte(random));
+    return makeBmp(rows, options);
+}
+
+void expectSameAsModel(const std::string& input, const std::vector<std::string>& mode, double lower = 1e9,
+                       double upper = 1e9) {
+    TempDir dir;
+    writeFile(dir / "K.BMP", input);
+    std::vector<std::string> arguments{"K.BMP"};
+    arguments.insert(arguments.end(), mode.begin(), mode.end());
+    RunResult result = runGlattzug(dir, arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    std::string expected = referenceRectify(input, mode[0] == "h" ? 'H' : 'V', lower, upper);
+    EXPECT_TRUE(readFile(dir / "K.TMP") == expected)
+        << mode[0] << " on " << littleEndian16(input, 18) << "x" << littleEndian16(input, 22);
+}
+
+TEST(RectifyAgainstModel, LinearRowsAndColumns) {
+    std::mt19937 random(16092012);
+    for (int round = 0; round < 30; ++round) {
+        int width = std::uniform_int_distribution<int>(1, 40)(random);
+        int height = std::uniform_int_distribution<int>(1, 40)(random);
+        std::string picture = randomFramedPicture(random, width, height);
+        expectSameAsModel(picture, {"h"});
+        expectSameAsModel(picture, {"v"});
+    }
+}
+
+TEST(RectifyAgainstModel, HyperbolicColumns) {
+    std::mt19937 random(4755);
+    const std::pair<double, double> latitudes[] = {{47.5, 55}, {40, 60}, {60, 40}, {-35, -10}, {-20, 30}, {0, 85}, {89, 89.5}};
+    for (int round = 0; round < 3; ++round) {
+        for (auto [lower, upper] : latitudes) {
+            int width = std::uniform_int_distribution<int>(1, 30)(random);
+            int height = std::uniform_int_distribution<int>(2, 60)(random);
+            char lowerText[32], upperText[32];
+            std::snprintf(lowerText, sizeof lowerText, "%g", lower);
+            std::snprintf(upperText, sizeof upperText, "%g", upper);
+            expectSameAsModel(randomFramedPicture(random, width, height), {"v", lowerText, upperText}, lower, upper);
+        }
+    }
+}
+
+TEST(RectifyAgainstModel, LargerPictures) {
+    std::mt19937 random(2012);
+    std::string picture = randomFramedPicture(random, 257, 131);
+    expectSameAsModel(picture, {"h"});
+    expectSameAsModel(picture, {"v"});
+    expectSameAsModel(picture, {"v", "47.5", "55"}, 47.5, 55);
+}
+
+} // namespace
