@@ -15,6 +15,7 @@
 #pragma once
 
 #include "bytefile.hpp"
+#include "platform.hpp"
 
 #include <array>
 #include <cstdint>
@@ -35,7 +36,7 @@ public:
 private:
     const unsigned char* bytes_ = nullptr;
     std::int64_t length_ = 0;
-    std::size_t mappedLength_ = 0;
+    platform::Mapping mapping_;
 };
 
 class PixelOutput {
@@ -62,6 +63,7 @@ private:
     void release(bool reportErrors);
 
     ByteFile& file_;
+    platform::Mapping mapping_;
     unsigned char* bytes_ = nullptr;
     std::int64_t mappedLength_ = 0;
     std::int64_t length_ = 0;  // the file's length as the writes so far leave it

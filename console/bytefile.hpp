@@ -29,6 +29,7 @@ public:
 
     // The length in bytes, as a 32-bit value (a longer file is out of range).
     std::int32_t length() const;
+    std::int64_t size() const;
 
     // Reads up to count bytes at offset; returns how many arrived, or -1 and
     // sets error to the platform's error number.

@@ -1,23 +1,18 @@
 #include "console.hpp"
 
 #include "failure.hpp"
+#include "platform.hpp"
 
-#include <cerrno>
 #include <charconv>
-#include <unistd.h>
 
 namespace {
 
 std::string* captured = nullptr;
 
-bool writeAll(int fd, std::string_view text, int& error) {
+bool writeAll(std::string_view text, int& error) {
     while (!text.empty()) {
-        ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            return false;
-        }
+        std::int64_t written = platform::writeStandardOutput(text.data(), text.size(), error);
+        if (written < 0) return false;
         text.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
@@ -33,7 +28,7 @@ void consoleWrite(std::string_view text) {
         return;
     }
     int error = 0;
-    if (!writeAll(STDOUT_FILENO, text, error)) raiseIoFailure(error);
+    if (!writeAll(text, error)) raiseIoFailure(error);
 }
 
 void consoleLine(std::string_view text) {
@@ -48,7 +43,7 @@ void writeConsoleQuietly(std::string_view text) {
         return;
     }
     int error = 0;
-    writeAll(STDOUT_FILENO, text, error);
+    writeAll(text, error);
 }
 
 void waitForReturn() {
@@ -57,13 +52,15 @@ void waitForReturn() {
     if (captured != nullptr) return;
     // One line: up to a carriage return, or a line feed as a terminal sends it
     // for Return, or the end of input. What was typed is not used.
+    readInputLine();
+}
+
+void readInputLine() {
     char c = 0;
     for (;;) {
-        ssize_t got = ::read(STDIN_FILENO, &c, 1);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            raiseIoFailure(errno);
-        }
+        int error = 0;
+        std::int64_t got = platform::readStandardInput(&c, 1, error);
+        if (got < 0) raiseIoFailure(error);
         if (got == 0 || c == '\r' || c == '\n') return;
     }
 }

@@ -22,6 +22,10 @@ void captureConsole(std::string* sink);
 // An empty line, "RETURN druecken.. ", then one line of standard input.
 void waitForReturn();
 
+// Reads one line of standard input (up to a carriage return, a line feed as a
+// terminal sends it for Return, or the end of input) and forgets it.
+void readInputLine();
+
 // Progress dots: a dot whenever (done * 157) div total reaches a new even step.
 struct ProgressDots {
     std::int32_t lastStep = -1;

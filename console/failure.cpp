@@ -1,13 +1,12 @@
 #include "failure.hpp"
 
 #include "console.hpp"
+#include "outputfile.hpp"
+#include "platform.hpp"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -46,20 +45,6 @@ std::uint32_t positionOf(const std::source_location& where) {
     return 0x00400000u | (hash & 0x000FFFF0u);
 }
 
-void ensureStandardStreamsOpen() {
-    // A closed standard stream would hand its number to the next file opened,
-    // and console text would land in a picture. Park them on /dev/null instead.
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
-            int parked = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-            if (parked != -1 && parked != fd) {
-                dup2(parked, fd);
-                close(parked);
-            }
-        }
-    }
-}
-
 } // namespace
 
 void raiseFailure(FailureKind kind, std::source_location where) {
@@ -71,17 +56,25 @@ FailureKind ioFailureKind(int errnoValue) {
     case ENOENT: return FailureKind::FileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP: return FailureKind::InvalidFilename;
+#ifdef ELOOP
+    case ELOOP:
+#endif
+        return FailureKind::InvalidFilename;
     case EMFILE:
     case ENFILE: return FailureKind::TooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-    case ETXTBSY: return FailureKind::AccessDenied;
+#ifdef ETXTBSY
+    case ETXTBSY:
+#endif
+        return FailureKind::AccessDenied;
     case ENOSPC:
-    case EFBIG:
-    case EDQUOT: return FailureKind::DiskFull;
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG: return FailureKind::DiskFull;
     default: return FailureKind::OtherIo;
     }
 }
@@ -110,13 +103,16 @@ void failureReport(const RunFailure& failure) {
 }
 
 int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**)) {
-    ensureStandardStreamsOpen();
-    std::signal(SIGPIPE, SIG_IGN);
+    // A closed standard stream would hand its number to the next file
+    // opened, and console text would land in a picture.
+    platform::prepareStandardStreams();
     moduleNameOfRun = programName;
     if (argc > 0 && argv[0] != nullptr && argv[0][0] != '\0') {
         std::string_view path = argv[0];
-        std::size_t slash = path.find_last_of('/');
-        moduleNameOfRun = std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+        std::size_t slash = path.find_last_of("/\\");
+        if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+        if (path.size() > 4 && upperCaseAscii(path.substr(path.size() - 4)) == ".EXE") path.remove_suffix(4);
+        moduleNameOfRun = std::string(path);
     }
     try {
         return body(argc, argv);

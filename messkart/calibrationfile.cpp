@@ -1,15 +1,14 @@
 #include "calibrationrun.hpp"
 
+#include "bytefile.hpp"
 #include "console.hpp"
 #include "failure.hpp"
 #include "outputfile.hpp"
+#include "platform.hpp"
 
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -23,32 +22,22 @@ namespace {
 // A target that could not be opened for writing is refused, as a plain
 // create would refuse it; the replacement below would not notice.
 bool targetRefusesWriting(const std::string& name) {
-    int fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat info {};
-        bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
-        ::close(fd);
-        return directory;
-    }
-    return errno != ENOENT;
+    ByteFile existing;
+    int error = existing.tryOpenForUpdate(name);
+    return error != 0 && error != ENOENT;
 }
 
-void writeLine(int fd, std::string_view line) {
-    while (!line.empty()) {
-        ssize_t written = ::write(fd, line.data(), line.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            raiseIoFailure(errno);
-        }
-        if (written == 0) raiseFailure(FailureKind::DiskFull);
-        line.remove_prefix(static_cast<std::size_t>(written));
+// A new file beside the calibration file, named so that it cannot clash.
+int createTemporary(const std::string& name, std::string& temporaryName) {
+    const std::size_t slash = name.find_last_of("/\\:");
+    const std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporaryName = directory + ".messkart-" + std::to_string(platform::processId()) + "-" + std::to_string(attempt);
+        int error = 0;
+        int fd = platform::createExclusive(temporaryName, error);
+        if (fd >= 0 || error != EEXIST) return fd;
     }
-}
-
-mode_t createdFileMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return -1;
 }
 
 } // namespace
@@ -95,25 +84,25 @@ void writeCalibrationFile(const CalibrationRun& run) {
     if (targetRefusesWriting(name)) refuseToWrite(name);
     // Written under a temporary name and renamed over the old file only when
     // complete, so a failed write leaves an earlier calibration as it was.
-    const std::size_t slash = name.rfind('/');
-    std::string temporaryName =
-        (slash == std::string::npos ? std::string() : name.substr(0, slash + 1)) + ".messkart-XXXXXX";
-    int fd = ::mkostemp(temporaryName.data(), O_CLOEXEC);
+    std::string temporaryName;
+    int fd = createTemporary(name, temporaryName);
     if (fd < 0) refuseToWrite(name);
     try {
-        if (::fchmod(fd, createdFileMode()) != 0) raiseIoFailure(errno);
         const std::string text = calibrationText(run);
-        std::string_view rest = text;
-        while (!rest.empty()) {
-            std::string_view line = rest.substr(0, rest.find('\n') + 1);
-            writeLine(fd, line);
-            rest.remove_prefix(line.size());
+        std::int64_t written = 0;
+        while (written < static_cast<std::int64_t>(text.size())) {
+            int error = 0;
+            std::int64_t put = platform::writeAt(fd, text.data() + written, text.size() - static_cast<std::size_t>(written),
+                                                 written, error);
+            if (put < 0) raiseIoFailure(error);
+            if (put == 0) raiseFailure(FailureKind::DiskFull);
+            written += put;
         }
-        if (::close(std::exchange(fd, -1)) != 0 && errno != EINTR) raiseIoFailure(errno);
-        if (::rename(temporaryName.c_str(), name.c_str()) != 0) raiseIoFailure(errno);
+        if (int error = platform::closeFile(std::exchange(fd, -1))) raiseIoFailure(error);
+        if (int error = platform::replaceFile(temporaryName, name)) raiseIoFailure(error);
     } catch (const RunFailure&) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temporaryName.c_str());
+        if (fd >= 0) platform::closeFile(fd);
+        std::remove(temporaryName.c_str());
         throw;
     }
 

@@ -1,0 +1,177 @@
+#include "platform.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
+
+// Windows error numbers onto the C library's, as far as the report names them.
+int errnoOf(DWORD code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND: return ENOENT;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME: return ENOTDIR;
+    case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    default: return EIO;
+    }
+}
+
+std::int64_t transferAt(int fd, void* buffer, std::size_t count, std::int64_t offset, bool write, int& error) {
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD moved = 0;
+    DWORD chunk = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+    BOOL ok = write ? ::WriteFile(handleOf(fd), buffer, chunk, &moved, &position)
+                    : ::ReadFile(handleOf(fd), buffer, chunk, &moved, &position);
+    if (!ok) {
+        DWORD code = ::GetLastError();
+        if (!write && code == ERROR_HANDLE_EOF) return 0;
+        error = errnoOf(code);
+        return -1;
+    }
+    return moved;
+}
+
+bool fileIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = ::GetFileInformationByHandle(file, &info) != 0;
+    ::CloseHandle(file);
+    return ok;
+}
+
+} // namespace
+
+int openFile(const std::string& name, OpenMode mode, int& error) {
+    int flags = mode == OpenMode::Read ? _O_RDONLY : mode == OpenMode::Update ? _O_RDWR : _O_RDWR | _O_CREAT | _O_TRUNC;
+    int fd = ::_open(name.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct _stat64 info {};
+    if (::_fstat64(fd, &info) == 0 && (info.st_mode & _S_IFDIR) != 0) {
+        ::_close(fd);
+        error = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+int createExclusive(const std::string& name, int& error) {
+    int fd = ::_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) error = errno;
+    return fd;
+}
+
+int closeFile(int fd) { return ::_close(fd) == 0 ? 0 : errno; }
+
+std::int64_t fileSize(int fd, int& error) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handleOf(fd), &size)) {
+        error = errnoOf(::GetLastError());
+        return -1;
+    }
+    return size.QuadPart;
+}
+
+std::int64_t readAt(int fd, void* buffer, std::size_t count, std::int64_t offset, int& error) {
+    return transferAt(fd, buffer, count, offset, false, error);
+}
+
+std::int64_t writeAt(int fd, const void* buffer, std::size_t count, std::int64_t offset, int& error) {
+    return transferAt(fd, const_cast<void*>(buffer), count, offset, true, error);
+}
+
+int reserve(int fd, std::int64_t from, std::int64_t length) {
+    (void)from;
+    // Setting the end of file allocates the clusters on NTFS; they read as zero.
+    return ::_chsize_s(fd, length) == 0 ? 0 : errno;
+}
+
+int truncateTo(int fd, std::int64_t length) { return ::_chsize_s(fd, length) == 0 ? 0 : errno; }
+
+int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping) {
+    HANDLE section = ::CreateFileMappingA(handleOf(fd), nullptr, writable ? PAGE_READWRITE : PAGE_READONLY,
+                                          static_cast<DWORD>(static_cast<std::uint64_t>(length) >> 32),
+                                          static_cast<DWORD>(length & 0xFFFFFFFF), nullptr);
+    if (section == nullptr) return errnoOf(::GetLastError());
+    void* address = ::MapViewOfFile(section, writable ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, length);
+    if (address == nullptr) {
+        int error = errnoOf(::GetLastError());
+        ::CloseHandle(section);
+        return error;
+    }
+    mapping.address = address;
+    mapping.length = length;
+    mapping.handle = section;
+    return 0;
+}
+
+int unmapFile(Mapping& mapping) {
+    if (mapping.address == nullptr) return 0;
+    int result = 0;
+    if (!::UnmapViewOfFile(mapping.address)) result = errnoOf(::GetLastError());
+    ::CloseHandle(static_cast<HANDLE>(mapping.handle));
+    mapping = Mapping{};
+    return result;
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    if (!fileIdentity(first, a) || !fileIdentity(second, b)) return false;
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+int replaceFile(const std::string& from, const std::string& to) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    return errnoOf(::GetLastError());
+}
+
+int processId() { return static_cast<int>(::GetCurrentProcessId()); }
+
+void prepareStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::_get_osfhandle(fd) == -1) {
+            int parked = ::_open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+            if (parked != -1 && parked != fd) {
+                ::_dup2(parked, fd);
+                ::_close(parked);
+            }
+        }
+    }
+    // Line ends are written as they are: no CR is added before LF.
+    ::_setmode(0, _O_BINARY);
+    ::_setmode(1, _O_BINARY);
+}
+
+std::int64_t readStandardInput(void* buffer, std::size_t count, int& error) {
+    int got = ::_read(0, buffer, static_cast<unsigned>(count));
+    if (got < 0) error = errno;
+    return got;
+}
+
+std::int64_t writeStandardOutput(const void* buffer, std::size_t count, int& error) {
+    int put = ::_write(1, buffer, static_cast<unsigned>(count));
+    if (put < 0) error = errno;
+    return put;
+}
+
+} // namespace platform
