@@ -75,7 +75,7 @@ struct Turn {
     double sinT;
 };
 
-// The targets of one source row: a first loop in the direct form that the
+// The targets of one source row, stored from index at: a first loop in the direct form that the
 // compiler can run on several pixels at once, then the polar form for the
 // few pixels near a rounding boundary.
 struct RowTargets {
@@ -84,13 +84,13 @@ struct RowTargets {
     std::vector<unsigned char> nearBoundary;
 };
 
-void turnRow(const Turn& turn, std::int32_t y, std::int32_t width, RowTargets& row) {
+void turnRow(const Turn& turn, std::int32_t y, std::int32_t width, RowTargets& row, std::size_t at) {
     const double b = turn.hh - y;
     const double bSin = b * turn.sinT;
     const double bCos = b * turn.cosT;
-    std::int32_t* tx = row.x.data();
-    std::int32_t* ty = row.y.data();
-    unsigned char* near = row.nearBoundary.data();
+    std::int32_t* tx = row.x.data() + at;
+    std::int32_t* ty = row.y.data() + at;
+    unsigned char* near = row.nearBoundary.data() + at;
     for (std::int32_t x = 0; x < width; ++x) {
         const double a = x - turn.hw;
         const double X = a * turn.cosT + bSin;
@@ -127,8 +127,31 @@ std::int64_t outputExtent(const RotationGeometry& g, const BmpLayout& out) {
     return std::min<std::int64_t>(std::max<std::int64_t>(g.outputSize, topRowEnd), 0x7FFFFFFFLL + 3);
 }
 
-} // namespace
+// A quarter turn by the stored +-pi/2 moves every pixel by the integer map
+// (x, y) -> (hw + hh - y, hh + x - hw), or its mirror for -pi/2: no two pixels
+// meet, and the only pixels whose writes and fills touch the same output
+// pixel are vertical neighbours in the source. Any order that visits each
+// source column from the top down therefore leaves the same bytes, and bands
+// of rows taken column by column write the output row by row.
+bool isQuarterTurn(const Turn& turn, const RowTargets& band, std::int32_t firstRow, std::int32_t rows,
+                   std::int32_t width) {
+    const std::int32_t sign = turn.angle > 0 ? 1 : -1;
+    for (std::int32_t r = 0; r < rows; ++r) {
+        const std::int64_t b = turn.hh - (firstRow + r);
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+            if (band.x[i] != turn.hw + sign * b || band.y[i] != turn.hh + sign * (x - turn.hw)) return false;
+        }
+    }
+    return true;
+}
 
+bool wholeInputInside(const BmpLayout& in, std::int64_t inputLength) {
+    std::int64_t end = in.dataOffset + 3LL * (in.width - 1) + static_cast<std::int64_t>(in.rowBytes) * (in.height - 1) + 3;
+    return end <= inputLength && end <= INT32_MAX;
+}
+
+} // namespace
 
 void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile) {
     const RotationGeometry& g = job.geometry;
@@ -138,24 +161,43 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     PixelOutput output(outputFile, outputExtent(g, out));
     const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(std::cos(static_cast<long double>(job.angle))),
                     storeDouble(std::sin(static_cast<long double>(job.angle)))};
-    const auto columns = static_cast<std::size_t>(in.width);
-    RowTargets row{std::vector<std::int32_t>(columns), std::vector<std::int32_t>(columns),
-                   std::vector<unsigned char>(columns)};
+    const double quarter = storeDouble(extendedPi / 2.0L);
+    const bool banded = (job.angle == quarter || job.angle == -quarter) && wholeInputInside(in, input.length()) &&
+                        outputExtent(g, out) <= INT32_MAX;
+    const std::int32_t bandRows = banded ? 64 : 1;
+    const auto width = static_cast<std::size_t>(in.width);
+    RowTargets band{std::vector<std::int32_t>(width * static_cast<std::size_t>(bandRows)),
+                    std::vector<std::int32_t>(width * static_cast<std::size_t>(bandRows)),
+                    std::vector<unsigned char>(width * static_cast<std::size_t>(bandRows))};
+
+    // One source pixel: its write, and the left-neighbour fill that closes the
+    // gaps of forward mapping when that neighbour is still black.
+    auto place = [&](std::int32_t x, std::int32_t y, std::size_t target) {
+        Pixel pixel = readPixel(input, offsetOf(in, x, y));
+        const std::int64_t column = static_cast<std::int64_t>(band.x[target]) + g.marginX;
+        const std::int64_t outRow = static_cast<std::int64_t>(band.y[target]) + g.marginY;
+        writePixel(output, offsetOf(out, column, outRow), pixel);
+        if (column > 0) {
+            std::int32_t left = offsetOf(out, column - 1, outRow);
+            if (readPixel(output, left) == Pixel{0, 0, 0}) writePixel(output, left, pixel);
+        }
+    };
 
     ProgressDots dots;
     std::int32_t lastRow = checkedSub(in.height, 1);
-    for (std::int32_t y = 0; y < in.height; ++y) {
-        dots.advance(y, lastRow);
-        turnRow(turn, y, in.width, row);
-        for (std::int32_t x = 0; x < in.width; ++x) {
-            Pixel pixel = readPixel(input, offsetOf(in, x, y));
-            const std::int64_t column = static_cast<std::int64_t>(row.x[static_cast<std::size_t>(x)]) + g.marginX;
-            const std::int64_t outRow = static_cast<std::int64_t>(row.y[static_cast<std::size_t>(x)]) + g.marginY;
-            writePixel(output, offsetOf(out, column, outRow), pixel);
-            // Forward mapping leaves gaps; a black left neighbour takes this colour.
-            if (column > 0) {
-                std::int32_t left = offsetOf(out, column - 1, outRow);
-                if (readPixel(output, left) == Pixel{0, 0, 0}) writePixel(output, left, pixel);
+    for (std::int32_t firstRow = 0; firstRow < in.height; firstRow += bandRows) {
+        const std::int32_t rows = std::min(bandRows, in.height - firstRow);
+        for (std::int32_t r = 0; r < rows; ++r) {
+            dots.advance(firstRow + r, lastRow);
+            turnRow(turn, firstRow + r, in.width, band, static_cast<std::size_t>(r) * width);
+        }
+        if (rows > 1 && isQuarterTurn(turn, band, firstRow, rows, in.width)) {
+            for (std::int32_t x = 0; x < in.width; ++x) {
+                for (std::int32_t r = 0; r < rows; ++r) place(x, firstRow + r, static_cast<std::size_t>(r) * width + static_cast<std::size_t>(x));
+            }
+        } else {
+            for (std::int32_t r = 0; r < rows; ++r) {
+                for (std::int32_t x = 0; x < in.width; ++x) place(x, firstRow + r, static_cast<std::size_t>(r) * width + static_cast<std::size_t>(x));
             }
         }
     }

@@ -85,4 +85,11 @@ TEST(RotationAgainstModel, LargerPictureAtThirtyDegrees) {
     expectSameAsModel(randomPicture(random, 200, 300), "g=-60", radiansOf(-60));
 }
 
+TEST(RotationAgainstModel, QuarterTurnsOverManyBands) {
+    std::mt19937 random(90);
+    expectSameAsModel(randomPicture(random, 150, 211), "g=90", radiansOf(90));
+    expectSameAsModel(randomPicture(random, 211, 150), "g=-90", radiansOf(-90));
+    expectSameAsModel(randomPicture(random, 64, 129), "g=90", radiansOf(90));
+}
+
 } // namespace
