@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -188,7 +190,12 @@ INSTANTIATE_TEST_SUITE_P(Names, NameRule,
                                          NameCase{"karte.messung.txt", "karte.messung.INF"},
                                          NameCase{"mess.v2/karte", "mess.v2/karte.INF"},
                                          NameCase{"mess.v2/Karte.Txt", "mess.v2/Karte.INF"},
-                                         NameCase{"KARTE.INF.TXT", "KARTE.INF.INF"}));
+                                         NameCase{"KARTE.INF.TXT", "KARTE.INF.INF"}),
+                         [](const testing::TestParamInfo<NameCase>& name) {
+                             std::string label = name.param.argument;
+                             for (char& c : label) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return label;
+                         });
 
 TEST(Calibration, WithADirectoryNamedLikeTheCalibrationFileNothingIsWritten) {
     TempDir dir;
