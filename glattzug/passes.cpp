@@ -73,11 +73,12 @@ SourceTable sourceTableFor(const Pass& pass, std::int32_t innerLength) {
     return table;
 }
 
-// Whether every pixel of the picture lies inside the input, below 2^31: then
-// no read can fail and no offset can overflow, and the order in which lines
-// are visited cannot change the result.
+// Whether every pixel of the picture lies inside the input, below 2^31 and
+// behind the header: then no read can fail, no offset can overflow, the order
+// in which lines are visited cannot change the result, and writing whole rows
+// (zeros where the rule writes nothing) leaves the pre-filled bytes as they are.
 bool wholePictureInside(const BmpLayout& layout, std::int64_t inputLength) {
-    if (layout.width == 0 || layout.height == 0) return false;
+    if (layout.width == 0 || layout.height == 0 || layout.dataOffset < 54) return false;
     std::int64_t end = layout.dataOffset + 3LL * (layout.width - 1) +
                        static_cast<std::int64_t>(layout.rowBytes) * (layout.height - 1) + 3;
     return end <= inputLength && end <= INT32_MAX;
@@ -152,7 +153,9 @@ bool stretchFromTables(Pass& pass) {
                 std::memcpy(&row[3 * static_cast<std::size_t>(x)], in + rowStart(s) + 3LL * x, 3);
             }
         }
-        pass.state.output.writeAt(rowStart(y), row.data(), row.size());
+        // The fill bytes are left as the pre-fill made them: a file may end
+        // inside the top row's fill, and writing them would lengthen it.
+        pass.state.output.writeAt(rowStart(y), row.data(), 3 * static_cast<std::size_t>(layout.width));
     }
     return true;
 }

@@ -91,4 +91,18 @@ TEST(RectifyAgainstModel, LargerPictures) {
     expectSameAsModel(picture, {"v", "47.5", "55"}, 47.5, 55);
 }
 
+TEST(RectifyAgainstModel, PixelDataThatOverlapsTheHeader) {
+    std::mt19937 random(20);
+    for (int dataOffset : {0, 20, 53}) {
+        std::string picture = randomFramedPicture(random, 9, 7);
+        // The bottom row and the first column all blue: lines the pass leaves alone.
+        for (std::size_t x = 0; x < 9; ++x) picture.replace(54 + 3 * x, 3, "\xff\x00\x00", 3);
+        for (std::size_t y = 0; y < 7; ++y) picture.replace(54 + 28 * y, 3, "\xff\x00\x00", 3);
+        picture[10] = static_cast<char>(dataOffset);
+        picture[11] = 0;
+        expectSameAsModel(picture, {"h"});
+        expectSameAsModel(picture, {"v"});
+    }
+}
+
 } // namespace

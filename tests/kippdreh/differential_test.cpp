@@ -92,4 +92,15 @@ TEST(RotationAgainstModel, QuarterTurnsOverManyBands) {
     expectSameAsModel(randomPicture(random, 64, 129), "g=90", radiansOf(90));
 }
 
+TEST(RotationAgainstModel, PixelDataThatOverlapsTheHeader) {
+    std::mt19937 random(21);
+    for (int dataOffset : {0, 30}) {
+        std::string picture = randomPicture(random, 12, 9);
+        picture[10] = static_cast<char>(dataOffset);
+        picture[11] = 0;
+        expectSameAsModel(picture, "g=90", radiansOf(90));
+        expectSameAsModel(picture, "g=7", radiansOf(7));
+    }
+}
+
 } // namespace
