@@ -1,0 +1,59 @@
+# Manual pages and the guide go beside the programs; cpack turns the whole
+# installation into a Debian package.
+
+include(GNUInstallDirs)
+
+set(KARTEN_MANUAL_PAGES kippdreh glattzug messkart)
+
+# Debian keeps manual pages compressed; gzip -n leaves out name and time, so
+# the package is the same from build to build.
+find_program(KARTEN_GZIP gzip)
+foreach(page IN LISTS KARTEN_MANUAL_PAGES)
+  set(source ${PROJECT_SOURCE_DIR}/docs/man/${page}.1)
+  if(KARTEN_GZIP)
+    set(packed ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+    add_custom_command(OUTPUT ${packed}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+      COMMAND ${KARTEN_GZIP} -9 -n -c ${source} > ${packed}
+      DEPENDS ${source}
+      VERBATIM)
+    list(APPEND KARTEN_PACKED_PAGES ${packed})
+    install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  else()
+    install(FILES ${source} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
+endforeach()
+if(KARTEN_PACKED_PAGES)
+  add_custom_target(manual_pages ALL DEPENDS ${KARTEN_PACKED_PAGES})
+endif()
+
+set(KARTEN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kartenwerkzeuge)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/ANLEITUNG.md
+        DESTINATION ${KARTEN_DOC_DIR})
+# The guide shows the sample chain's pictures by relative path.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/pictures DESTINATION ${KARTEN_DOC_DIR}
+        FILES_MATCHING PATTERN "*.png")
+install(FILES ${PROJECT_SOURCE_DIR}/samples/scan.bmp ${PROJECT_SOURCE_DIR}/samples/karte.bmp
+              ${PROJECT_SOURCE_DIR}/samples/karte.txt
+        DESTINATION ${KARTEN_DOC_DIR}/samples)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kartenwerkzeuge)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Kartenwerkzeuge <kartenwerkzeuge@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Werkzeuge fuer gescannte Karten: drehen, entzerren, kalibrieren")
+set(CPACK_PACKAGE_DESCRIPTION
+    "kippdreh dreht ein schief gescanntes 24-Bit-BMP-Bild pixelgenau gerade,
+glattzug entzerrt eine Karte zwischen blauen Rahmenbalken (linear oder
+hyperbolisch in der Breite), messkart erzeugt aus gemessenen Punkten eine
+Kalibrierdatei (.INF) fuer MIRANTEL-Maps. Mit deutscher Anleitung und
+Handbuchseiten.")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The dependencies (libc, libstdc++, libgcc) are read from the built programs.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_IGNORE_FILES "/build.*/" "/\\\\.git/")
+include(CPack)
