@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string_view>
 
 namespace {
@@ -31,6 +33,7 @@ FailureText textFor(FailureKind kind) {
     case FailureKind::ZeroDivide: return {"EZeroDivide", "Floating point division by zero"};
     case FailureKind::InvalidOp: return {"EInvalidOp", "Invalid floating point operation"};
     case FailureKind::FpOverflow: return {"EOverflow", "Floating point overflow"};
+    case FailureKind::OutOfMemory: return {"EOutOfMemory", "Out of memory"};
     }
     return {"Exception", "Unknown failure"};
 }
@@ -121,5 +124,12 @@ int runTool(int argc, char** argv, const char* programName, int (*body)(int, cha
         return 1;
     } catch (const ExitRequest& request) {
         return request.code;
+    } catch (const std::bad_alloc&) {
+        // A line of text longer than memory holds, say: reported, not aborted.
+        failureReport(RunFailure{FailureKind::OutOfMemory, 0, 0x00400000u});
+        return 1;
+    } catch (const std::length_error&) {
+        failureReport(RunFailure{FailureKind::OutOfMemory, 0, 0x00400000u});
+        return 1;
     }
 }

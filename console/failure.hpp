@@ -24,6 +24,7 @@ enum class FailureKind {
     ZeroDivide,
     InvalidOp,
     FpOverflow,
+    OutOfMemory,
 };
 
 struct RunFailure {

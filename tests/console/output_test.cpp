@@ -154,6 +154,8 @@ TEST(FailureReport, NamesClassModuleAndMessage) {
               "Exception EInOutError in module glattzug at 00400010.\nI/O error 5.\r\n");
     EXPECT_EQ(failureReportText({FailureKind::FpOverflow, 0, 0x00400020u}, "messkart"),
               "Exception EOverflow in module messkart at 00400020.\nFloating point overflow.\r\n");
+    EXPECT_EQ(failureReportText({FailureKind::OutOfMemory, 0, 0x00400000u}, "messkart"),
+              "Exception EOutOfMemory in module messkart at 00400000.\nOut of memory.\r\n");
 }
 
 } // namespace
