@@ -21,8 +21,8 @@ def picture(name, width, height, framed=False):
 
 
 def measure(commands):
-    spec = {"cwd": work, "repeat": repeats, "commands": commands}
-    out = subprocess.run(["/usr/bin/python3", os.path.join(here, "measure.py")], input=json.dumps(spec),
+    plan = {"cwd": work, "repeat": repeats, "commands": commands}
+    out = subprocess.run(["/usr/bin/python3", os.path.join(here, "measure.py")], input=json.dumps(plan),
                          capture_output=True, text=True, check=True)
     return json.loads(out.stdout)
 

@@ -31,11 +31,11 @@ def run_once(command, cwd):
 
 
 def main():
-    spec = json.load(sys.stdin)
-    results = {name: {"times": [], "memory": [], "codes": set()} for name in spec["commands"]}
-    for _ in range(spec["repeat"]):
-        for name, command in spec["commands"].items():
-            elapsed, memory, code = run_once(command, spec["cwd"])
+    plan = json.load(sys.stdin)
+    results = {name: {"times": [], "memory": [], "codes": set()} for name in plan["commands"]}
+    for _ in range(plan["repeat"]):
+        for name, command in plan["commands"].items():
+            elapsed, memory, code = run_once(command, plan["cwd"])
             results[name]["times"].append(elapsed)
             results[name]["memory"].append(memory)
             results[name]["codes"].add(code)
