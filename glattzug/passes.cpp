@@ -139,19 +139,26 @@ bool stretchFromTables(Pass& pass) {
                                                                  layout.height);
         for (; linesShown < linesDone; ++linesShown) dots.advance(linesShown, pass.lines - 1);
         std::fill(row.begin(), row.end(), 0);
-        if (pass.kind == LineKind::Row) {
-            const std::int32_t* table = tableOfLine[static_cast<std::size_t>(y)];
-            const unsigned char* source = in + rowStart(y) + 3LL * edges[static_cast<std::size_t>(y)].innerStart;
-            for (std::int32_t q = 0; table != nullptr && q < layout.width; ++q) {
-                if (table[q] >= 0) std::memcpy(&row[3 * static_cast<std::size_t>(q)], source + 3LL * table[q], 3);
+        // Where neighbouring targets take neighbouring source pixels, a whole
+        // run is one copy.
+        auto sourceOf = [&](std::int32_t q) -> std::int64_t {  // byte offset, or -1 where nothing is written
+            if (pass.kind == LineKind::Row) {
+                const std::int32_t* table = tableOfLine[static_cast<std::size_t>(y)];
+                if (table == nullptr || table[q] < 0) return -1;
+                return rowStart(y) + 3LL * (edges[static_cast<std::size_t>(y)].innerStart + table[q]);
             }
-        } else {
-            for (std::int32_t x = 0; x < layout.width; ++x) {
-                const std::int32_t* table = tableOfLine[static_cast<std::size_t>(x)];
-                if (table == nullptr || table[y] < 0) continue;
-                std::int64_t s = edges[static_cast<std::size_t>(x)].innerStart + table[y];
-                std::memcpy(&row[3 * static_cast<std::size_t>(x)], in + rowStart(s) + 3LL * x, 3);
+            const std::int32_t* table = tableOfLine[static_cast<std::size_t>(q)];
+            if (table == nullptr || table[y] < 0) return -1;
+            return rowStart(edges[static_cast<std::size_t>(q)].innerStart + table[y]) + 3LL * q;
+        };
+        for (std::int32_t q = 0; q < layout.width;) {
+            const std::int64_t first = sourceOf(q);
+            std::int32_t length = 1;
+            if (first >= 0) {
+                while (q + length < layout.width && sourceOf(q + length) == first + 3LL * length) ++length;
+                std::memcpy(&row[3 * static_cast<std::size_t>(q)], in + first, 3 * static_cast<std::size_t>(length));
             }
+            q += length;
         }
         // The fill bytes are left as the pre-fill made them: a file may end
         // inside the top row's fill, and writing them would lengthen it.
