@@ -104,9 +104,9 @@ bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
 }
 
 // The same result as line by line, computed from the tables one stored row
-// at a time, in file order: each output row is made whole in a buffer (the
-// padding and the pixels of lines that are not stretched stay zero, as the
-// pre-fill left them) and written in one piece.
+// at a time, in file order: each output row's pixels are made whole in a
+// buffer (those of lines that are not stretched stay zero, as the pre-fill
+// left them) and written in one piece.
 bool stretchFromTables(Pass& pass) {
     const BmpLayout& layout = pass.state.layout;
     if (!wholePictureInside(layout, pass.input.length())) return false;
