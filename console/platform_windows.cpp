@@ -55,6 +55,15 @@ bool fileIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& info) {
     return ok;
 }
 
+// A stream that the parent closed may come as no handle at all (-1, -2) or as
+// one that the system does not know.
+bool usableHandle(intptr_t raw) {
+    if (raw == -1 || raw == -2 || raw == 0) return false;
+    HANDLE handle = reinterpret_cast<HANDLE>(raw);
+    ::SetLastError(NO_ERROR);
+    return ::GetFileType(handle) != FILE_TYPE_UNKNOWN || ::GetLastError() == NO_ERROR;
+}
+
 } // namespace
 
 int openFile(const std::string& name, OpenMode mode, int& error) {
@@ -149,7 +158,8 @@ int processId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 void prepareStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {
-        if (::_get_osfhandle(fd) == -1) {
+        if (!usableHandle(::_get_osfhandle(fd))) {
+            ::_close(fd);
             int parked = ::_open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
             if (parked != -1 && parked != fd) {
                 ::_dup2(parked, fd);
@@ -163,9 +173,11 @@ void prepareStandardStreams() {
 }
 
 std::int64_t readStandardInput(void* buffer, std::size_t count, int& error) {
+    (void)error;
+    // A standard input that Windows cannot read (the parent closed it) is
+    // taken as ended: nobody can press Return there, and the run goes on.
     int got = ::_read(0, buffer, static_cast<unsigned>(count));
-    if (got < 0) error = errno;
-    return got;
+    return got < 0 ? 0 : got;
 }
 
 std::int64_t writeStandardOutput(const void* buffer, std::size_t count, int& error) {
