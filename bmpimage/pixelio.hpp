@@ -96,14 +96,3 @@ inline void writePixel(PixelOutput& output, std::int32_t offset, const Pixel& pi
     std::memcpy(output.bytes() + offset, pixel.data(), 3);
     output.grewTo(static_cast<std::int64_t>(offset) + 3);
 }
-
-// Unbuffered access straight to a file: one positioned transfer per pixel.
-inline Pixel readPixel(const ByteFile& file, std::int32_t offset) {
-    Pixel pixel{};
-    file.readAt(offset, pixel.data(), pixel.size());
-    return pixel;
-}
-
-inline void writePixel(ByteFile& file, std::int32_t offset, const Pixel& pixel) {
-    file.writeAt(offset, pixel.data(), pixel.size());
-}

@@ -31,7 +31,9 @@ std::optional<Pixel> mappedPixel(const PixelInput& input, std::int32_t offset) {
 std::optional<Pixel> positionedPixel(const ByteFile& file, std::int32_t offset) {
     if (offset < 0) return std::nullopt;
     try {
-        return readPixel(file, offset);
+        Pixel pixel{};
+        file.readAt(offset, pixel.data(), pixel.size());
+        return pixel;
     } catch (const RunFailure& failure) {
         if (failure.kind != FailureKind::ReadBeyondEnd) fuzzFault("a positioned read failed otherwise than at the end");
         return std::nullopt;

@@ -15,8 +15,6 @@ std::int32_t positionOffset(const BmpLayout& layout, const PictureLine& line, st
 
 bool isFrameBlue(const Pixel& pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
 
-FrameEdges findFrameEdges(const RectifyState& state, const PictureLine& line) {
-    return scanFrameEdges(lineLength(state.layout, line.kind), [&](std::int32_t q) {
-        return readPixel(state.input, positionOffset(state.layout, line, q));
-    });
+FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line) {
+    return scanFrameEdges(n, [&](std::int32_t q) { return readPixel(input, positionOffset(layout, line, q)); });
 }

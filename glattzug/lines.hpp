@@ -53,7 +53,7 @@ FrameEdges scanFrameEdges(std::int32_t n, ReadAt&& readAt) {
 }
 
 // The frame edges of one line of the input.
-FrameEdges findFrameEdges(const RectifyState& state, const PictureLine& line);
+FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line);
 
 // v = (n - 1) / (s1 - s0) x (s - s0): quotient and product in extended
 // precision, stored as a double.

@@ -40,9 +40,7 @@ void stretchLineByLine(Pass& pass, PixelOutput& output) {
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         dots.advance(i, checkedSub(pass.lines, 1));
         PictureLine line{pass.kind, i};
-        FrameEdges edges = scanFrameEdges(pass.length, [&](std::int32_t q) {
-            return readPixel(pass.input, positionOffset(layout, line, q));
-        });
+        FrameEdges edges = findFrameEdges(pass.input, layout, pass.length, line);
         if (!edges.stretched) continue;
         stretchLine(
             edges, [&](std::int32_t s) { return targetPosition(pass.state, pass.hyperbolic, pass.length, edges, s); },
@@ -113,9 +111,7 @@ bool stretchFromTables(Pass& pass) {
     std::vector<FrameEdges> edges(static_cast<std::size_t>(pass.lines));
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         PictureLine line{pass.kind, i};
-        edges[static_cast<std::size_t>(i)] = scanFrameEdges(pass.length, [&](std::int32_t q) {
-            return readPixel(pass.input, positionOffset(layout, line, q));
-        });
+        edges[static_cast<std::size_t>(i)] = findFrameEdges(pass.input, layout, pass.length, line);
     }
     std::map<std::int32_t, SourceTable> tables;
     if (!buildTables(pass, edges, tables)) return false;
