@@ -32,6 +32,15 @@ std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y
                       checkedMul(layout.rowBytes, rowFromBottom));
 }
 
+std::int32_t rowStart(const BmpLayout& layout, std::int32_t y) { return pixelOffset(layout, 0, y); }
+
+bool wholePictureInside(const BmpLayout& layout, std::int64_t fileLength) {
+    if (layout.width <= 0 || layout.height <= 0) return false;
+    const std::int64_t end = layout.dataOffset + 3LL * (layout.width - 1) +
+                             static_cast<std::int64_t>(layout.rowBytes) * (layout.height - 1) + 3;
+    return end <= fileLength && end <= INT32_MAX;
+}
+
 StepMessage readBmpHeader(const ByteFile& input, BmpHeader& header, BmpLayout& layout) {
     int error = 0;
     std::int64_t got = input.tryReadAt(0, header.data(), header.size(), error);

@@ -29,6 +29,13 @@ BmpLayout layoutFor(std::int32_t dataOffset, std::int32_t width, std::int32_t he
 
 // Offset of column x, row y (0 = top row), overflow-checked.
 std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y);
+// Offset of the first pixel of row y.
+std::int32_t rowStart(const BmpLayout& layout, std::int32_t y);
+
+// Whether every pixel of the picture lies wholly inside a file of fileLength
+// bytes, at offsets below 2^31: then no pixel read can fail and no pixel
+// offset can overflow.
+bool wholePictureInside(const BmpLayout& layout, std::int64_t fileLength);
 
 // The step messages; nullopt is success.
 using StepMessage = std::optional<std::string_view>;

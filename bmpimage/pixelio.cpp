@@ -1,32 +1,49 @@
 #include "pixelio.hpp"
 
+#include "checked.hpp"
 #include "failure.hpp"
-#include "platform.hpp"
 
+#include <algorithm>
 #include <cerrno>
+
+namespace {
+
+constexpr std::int64_t readWindowBytes = 1 << 20;
+
+} // namespace
 
 void failReadBeyondEnd() { raiseFailure(FailureKind::ReadBeyondEnd); }
 
-PixelInput::PixelInput(const ByteFile& file) {
+PixelInput::PixelInput(const ByteFile& file) : file_(file) {
     length_ = file.size();
-    if (length_ == 0) return;
-    if (int error = platform::mapFile(file.descriptor(), static_cast<std::size_t>(length_), false, mapping_)) {
-        raiseIoFailure(error);
-    }
-    bytes_ = static_cast<const unsigned char*>(mapping_.address);
+    // Without address space for a view, the pass reads through the file.
+    if (mapping_.map(file, length_, false) != 0) window_.resize(readWindowBytes);
 }
 
-PixelInput::~PixelInput() { platform::unmapFile(mapping_); }
+void PixelInput::confirmIntact() const {
+    if (mapping_.lostPages()) failReadBeyondEnd();
+}
+
+void PixelInput::readThroughFile(std::int64_t offset, unsigned char* into, std::size_t count) const {
+    const auto end = offset + static_cast<std::int64_t>(count);
+    if (offset < windowStart_ || end > windowStart_ + windowLength_) {
+        if (static_cast<std::int64_t>(count) > readWindowBytes) {
+            file_.readAt(offset, into, count);
+            return;
+        }
+        windowStart_ = offset;
+        windowLength_ = std::min(readWindowBytes, length_ - offset);
+        file_.readAt(offset, window_.data(), static_cast<std::size_t>(windowLength_));
+    }
+    std::memcpy(into, window_.data() + (offset - windowStart_), count);
+}
 
 PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent) : file_(file) {
     length_ = file.size();
     if (extent <= 0) return;
     file.fillWithZeros(extent);
-    if (int error = platform::mapFile(file.descriptor(), static_cast<std::size_t>(extent), true, mapping_)) {
-        raiseIoFailure(error);
-    }
-    bytes_ = static_cast<unsigned char*>(mapping_.address);
-    mappedLength_ = extent;
+    // Without address space for a view, every write goes to the file.
+    mapping_.map(file, extent, true);
 }
 
 PixelOutput::~PixelOutput() { release(false); }
@@ -34,16 +51,15 @@ PixelOutput::~PixelOutput() { release(false); }
 void PixelOutput::finish() { release(true); }
 
 void PixelOutput::release(bool reportErrors) {
-    bytes_ = nullptr;
-    mappedLength_ = 0;
-    int unmapped = platform::unmapFile(mapping_);
+    const bool lost = mapping_.lostPages();
+    int unmapped = mapping_.unmap();
+    if (reportErrors && lost) raiseIoFailure(EIO);
     if (unmapped != 0 && reportErrors) raiseIoFailure(unmapped);
     if (!file_.isOpen()) return;
     // The reservation may reach beyond what was written: give the file back
     // the length that the writes left.
-    int error = 0;
-    if (platform::fileSize(file_.descriptor(), error) == length_) return;
-    int truncated = platform::truncateTo(file_.descriptor(), length_);
+    if (file_.size() == length_) return;
+    int truncated = file_.tryTruncate(length_);
     if (truncated != 0 && reportErrors) raiseIoFailure(truncated);
 }
 
@@ -53,8 +69,28 @@ Pixel readOutsideMapping(PixelOutput& output, std::int32_t offset) {
     return pixel;
 }
 
-void writeOutsideMapping(PixelOutput& output, std::int32_t offset, const Pixel& pixel) {
+void writeOutsideMapping(PixelOutput& output, std::int32_t offset, const unsigned char* bytes, std::size_t count) {
     if (offset < 0) raiseIoFailure(EINVAL);
-    output.file().writeAt(offset, pixel.data(), pixel.size());
-    output.grewTo(static_cast<std::int64_t>(offset) + 3);
+    output.file().writeAt(offset, bytes, count);
+    output.grewTo(static_cast<std::int64_t>(offset) + static_cast<std::int64_t>(count));
+}
+
+void readPixels(const PixelInput& input, std::int32_t offset, std::int32_t count, unsigned char* into) {
+    const std::int64_t bytes = 3LL * count;
+    if (offset < 0 || count < 0 || offset > input.length() - bytes) failReadBeyondEnd();
+    if (input.mapped() != nullptr) {
+        std::memcpy(into, input.mapped() + offset, static_cast<std::size_t>(bytes));
+    } else {
+        input.readThroughFile(offset, into, static_cast<std::size_t>(bytes));
+    }
+}
+
+void writePixels(PixelOutput& output, std::int32_t offset, const unsigned char* from, std::int32_t count) {
+    const std::int64_t bytes = 3LL * count;
+    if (offset < 0 || count < 0 || offset > output.mappedLength() - bytes) {
+        writeOutsideMapping(output, offset, from, static_cast<std::size_t>(bytes));
+        return;
+    }
+    std::memcpy(output.bytes() + offset, from, static_cast<std::size_t>(bytes));
+    output.grewTo(offset + bytes);
 }

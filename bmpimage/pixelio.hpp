@@ -1,42 +1,54 @@
 // The one place where the image tools touch pixels: a pixel is 3 bytes at a
-// byte offset of a file, read and written as one unit.
+// byte offset of a file, read and written as one unit; a run of neighbouring
+// pixels of one row may travel as one piece.
 //
-// The files are mapped into memory, so that a pixel access costs a copy of
-// three bytes instead of a positioning and a transfer; what the files hold at
-// the end is exactly what one positioned read or write per pixel would leave:
+// The files are mapped into memory where the address space allows, so that a
+// pixel access costs a copy of three bytes instead of a positioning and a
+// transfer; otherwise pixels travel through the file itself. Either way the
+// files end exactly as one positioned read or write per pixel would leave them:
 //  - a read that would find fewer than 3 bytes before the file's end fails
-//    with "Read beyond end of file";
+//    with "Read beyond end of file", and so does any read once the input has
+//    shrunk under the pass;
 //  - a write behind the output's current end lengthens it, and the bytes
 //    between read as zero;
 //  - the output's length is its length before the pass or the end of the
 //    furthest write, whichever is greater, also when the run stops early.
-// The output's space is reserved before it is mapped, so that a full disk
-// shows as "Disk full" and never as a fault inside a mapped write.
+// The output's space is reserved before it is mapped, so that a full disk or
+// a file-size limit shows as "Disk full" and never as a fault inside a mapped
+// write.
 #pragma once
 
 #include "bytefile.hpp"
-#include "platform.hpp"
+#include "filemapping.hpp"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 using Pixel = std::array<unsigned char, 3>;
 
 class PixelInput {
 public:
     explicit PixelInput(const ByteFile& file);
-    ~PixelInput();
     PixelInput(const PixelInput&) = delete;
     PixelInput& operator=(const PixelInput&) = delete;
 
-    const unsigned char* bytes() const { return bytes_; }
     std::int64_t length() const { return length_; }
+    const unsigned char* mapped() const { return mapping_.bytes(); }
+    // Ends the run with "Read beyond end of file" when the file shrank under the pass.
+    void confirmIntact() const;
+    // For reads without a mapping: count bytes at offset, inside the file.
+    void readThroughFile(std::int64_t offset, unsigned char* into, std::size_t count) const;
 
 private:
-    const unsigned char* bytes_ = nullptr;
+    const ByteFile& file_;
     std::int64_t length_ = 0;
-    platform::Mapping mapping_;
+    FileMapping mapping_;
+    // Without a mapping, reads come from a window of the file.
+    mutable std::vector<unsigned char> window_;
+    mutable std::int64_t windowStart_ = 0;
+    mutable std::int64_t windowLength_ = 0;
 };
 
 class PixelOutput {
@@ -48,11 +60,12 @@ public:
     PixelOutput(const PixelOutput&) = delete;
     PixelOutput& operator=(const PixelOutput&) = delete;
 
-    // Ends the pass: unmaps and sets the file's final length.
+    // Ends the pass: unmaps and sets the file's final length; a write lost
+    // because another process shrank the file ends the run with an I/O report.
     void finish();
 
-    unsigned char* bytes() { return bytes_; }
-    std::int64_t mappedLength() const { return mappedLength_; }
+    unsigned char* bytes() { return mapping_.bytes(); }
+    std::int64_t mappedLength() const { return mapping_.length(); }
     std::int64_t length() const { return length_; }
     void grewTo(std::int64_t end) {
         if (end > length_) length_ = end;
@@ -63,20 +76,22 @@ private:
     void release(bool reportErrors);
 
     ByteFile& file_;
-    platform::Mapping mapping_;
-    unsigned char* bytes_ = nullptr;
-    std::int64_t mappedLength_ = 0;
+    FileMapping mapping_;
     std::int64_t length_ = 0;  // the file's length as the writes so far leave it
 };
 
 [[noreturn]] void failReadBeyondEnd();
 Pixel readOutsideMapping(PixelOutput& output, std::int32_t offset);
-void writeOutsideMapping(PixelOutput& output, std::int32_t offset, const Pixel& pixel);
+void writeOutsideMapping(PixelOutput& output, std::int32_t offset, const unsigned char* bytes, std::size_t count);
 
 inline Pixel readPixel(const PixelInput& input, std::int32_t offset) {
     if (offset < 0 || offset > input.length() - 3) failReadBeyondEnd();
     Pixel pixel;
-    std::memcpy(pixel.data(), input.bytes() + offset, 3);
+    if (input.mapped() != nullptr) {
+        std::memcpy(pixel.data(), input.mapped() + offset, 3);
+    } else {
+        input.readThroughFile(offset, pixel.data(), 3);
+    }
     return pixel;
 }
 
@@ -90,9 +105,16 @@ inline Pixel readPixel(PixelOutput& output, std::int32_t offset) {
 
 inline void writePixel(PixelOutput& output, std::int32_t offset, const Pixel& pixel) {
     if (offset < 0 || offset > output.mappedLength() - 3) {
-        writeOutsideMapping(output, offset, pixel);
+        writeOutsideMapping(output, offset, pixel.data(), pixel.size());
         return;
     }
     std::memcpy(output.bytes() + offset, pixel.data(), 3);
     output.grewTo(static_cast<std::int64_t>(offset) + 3);
 }
+
+// A run of count neighbouring pixels from offset on, as count single reads or
+// writes from left to right would move them. A run that does not lie wholly
+// inside the input fails before any byte moves, so callers use runs where the
+// whole run is known to be inside.
+void readPixels(const PixelInput& input, std::int32_t offset, std::int32_t count, unsigned char* into);
+void writePixels(PixelOutput& output, std::int32_t offset, const unsigned char* from, std::int32_t count);

@@ -1,7 +1,7 @@
 #include "console.hpp"
 
 #include "failure.hpp"
-#include "platform.hpp"
+#include "standardstreams.hpp"
 
 #include <charconv>
 
@@ -11,7 +11,7 @@ std::string* captured = nullptr;
 
 bool writeAll(std::string_view text, int& error) {
     while (!text.empty()) {
-        std::int64_t written = platform::writeStandardOutput(text.data(), text.size(), error);
+        std::int64_t written = writeStandardOutput(text.data(), text.size(), error);
         if (written < 0) return false;
         text.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -59,7 +59,7 @@ void readInputLine() {
     char c = 0;
     for (;;) {
         int error = 0;
-        std::int64_t got = platform::readStandardInput(&c, 1, error);
+        std::int64_t got = readStandardInput(&c, 1, error);
         if (got < 0) raiseIoFailure(error);
         if (got == 0 || c == '\r' || c == '\n') return;
     }

@@ -3,6 +3,7 @@
 #include "console.hpp"
 #include "failure.hpp"
 #include "numberfields.hpp"
+#include "asciitext.hpp"
 #include "outputfile.hpp"
 
 #include <array>

@@ -2,7 +2,7 @@
 #include "rectifystate.hpp"
 
 #include "console.hpp"
-#include "failure.hpp"
+#include "runtool.hpp"
 
 namespace {
 

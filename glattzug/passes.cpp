@@ -39,6 +39,7 @@ void stretchLineByLine(Pass& pass, PixelOutput& output) {
     ProgressDots dots;
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         dots.advance(i, checkedSub(pass.lines, 1));
+        pass.input.confirmIntact();
         PictureLine line{pass.kind, i};
         FrameEdges edges = findFrameEdges(pass.input, layout, pass.length, line);
         if (!edges.stretched) continue;
@@ -71,15 +72,12 @@ SourceTable sourceTableFor(const Pass& pass, std::int32_t innerLength) {
     return table;
 }
 
-// Whether every pixel of the picture lies inside the input, below 2^31 and
-// behind the header: then no read can fail, no offset can overflow, the order
-// in which lines are visited cannot change the result, and writing whole rows
-// (zeros where the rule writes nothing) leaves the pre-filled bytes as they are.
-bool wholePictureInside(const BmpLayout& layout, std::int64_t inputLength) {
-    if (layout.width == 0 || layout.height == 0 || layout.dataOffset < 54) return false;
-    std::int64_t end = layout.dataOffset + 3LL * (layout.width - 1) +
-                       static_cast<std::int64_t>(layout.rowBytes) * (layout.height - 1) + 3;
-    return end <= inputLength && end <= INT32_MAX;
+// With every pixel of the picture inside the input and behind the header, no
+// read can fail, no offset can overflow, the order in which lines are visited
+// cannot change the result, and writing whole rows (zeros where the rule
+// writes nothing) leaves the pre-filled bytes as they are.
+bool tablesApply(const BmpLayout& layout, std::int64_t inputLength) {
+    return layout.dataOffset >= 54 && wholePictureInside(layout, inputLength);
 }
 
 // Tables for all inner lengths in use, within a memory budget.
@@ -107,7 +105,7 @@ bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
 // left them) and written in one piece.
 bool stretchFromTables(Pass& pass) {
     const BmpLayout& layout = pass.state.layout;
-    if (!wholePictureInside(layout, pass.input.length())) return false;
+    if (!tablesApply(layout, pass.input.length())) return false;
     std::vector<FrameEdges> edges(static_cast<std::size_t>(pass.lines));
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         PictureLine line{pass.kind, i};
@@ -120,10 +118,8 @@ bool stretchFromTables(Pass& pass) {
         if (edges[i].stretched) tableOfLine[i] = tables.at(edges[i].innerEnd - edges[i].innerStart).data();
     }
 
-    const unsigned char* in = pass.input.bytes();
-    const std::int64_t rowBytes = layout.rowBytes;
-    auto rowStart = [&](std::int64_t y) { return layout.dataOffset + rowBytes * (layout.height - 1 - y); };
-    std::vector<unsigned char> row(static_cast<std::size_t>(rowBytes));
+    PixelOutput output(pass.state.output, pass.state.output.length());
+    std::vector<unsigned char> row(static_cast<std::size_t>(layout.rowBytes));
     ProgressDots dots;
     std::int32_t linesShown = 0;
     for (std::int32_t stored = 0; stored < layout.height; ++stored) {
@@ -137,29 +133,31 @@ bool stretchFromTables(Pass& pass) {
         std::fill(row.begin(), row.end(), 0);
         // Where neighbouring targets take neighbouring source pixels, a whole
         // run is one copy.
-        auto sourceOf = [&](std::int32_t q) -> std::int64_t {  // byte offset, or -1 where nothing is written
+        auto sourceOf = [&](std::int32_t q) -> std::int32_t {  // byte offset, or -1 where nothing is written
             if (pass.kind == LineKind::Row) {
                 const std::int32_t* table = tableOfLine[static_cast<std::size_t>(y)];
                 if (table == nullptr || table[q] < 0) return -1;
-                return rowStart(y) + 3LL * (edges[static_cast<std::size_t>(y)].innerStart + table[q]);
+                return pixelOffset(layout, edges[static_cast<std::size_t>(y)].innerStart + table[q], y);
             }
             const std::int32_t* table = tableOfLine[static_cast<std::size_t>(q)];
             if (table == nullptr || table[y] < 0) return -1;
-            return rowStart(edges[static_cast<std::size_t>(q)].innerStart + table[y]) + 3LL * q;
+            return pixelOffset(layout, q, edges[static_cast<std::size_t>(q)].innerStart + table[y]);
         };
         for (std::int32_t q = 0; q < layout.width;) {
-            const std::int64_t first = sourceOf(q);
+            const std::int32_t first = sourceOf(q);
             std::int32_t length = 1;
             if (first >= 0) {
-                while (q + length < layout.width && sourceOf(q + length) == first + 3LL * length) ++length;
-                std::memcpy(&row[3 * static_cast<std::size_t>(q)], in + first, 3 * static_cast<std::size_t>(length));
+                while (q + length < layout.width && sourceOf(q + length) == first + 3 * length) ++length;
+                readPixels(pass.input, first, length, &row[3 * static_cast<std::size_t>(q)]);
             }
             q += length;
         }
         // The fill bytes are left as the pre-fill made them: a file may end
         // inside the top row's fill, and writing them would lengthen it.
-        pass.state.output.writeAt(rowStart(y), row.data(), 3 * static_cast<std::size_t>(layout.width));
+        writePixels(output, rowStart(layout, y), row.data(), layout.width);
+        pass.input.confirmIntact();
     }
+    output.finish();
     return true;
 }
 

@@ -110,15 +110,6 @@ void turnRow(const Turn& turn, std::int32_t y, std::int32_t width, RowTargets& r
     }
 }
 
-// Offsets are formed in 64 bits from terms that are never negative for a
-// picture's own pixels, so a value beyond 2^31 - 1 is exactly the case where
-// the 32-bit computation would overflow.
-inline std::int32_t offsetOf(const BmpLayout& layout, std::int64_t column, std::int64_t row) {
-    std::int64_t offset = layout.dataOffset + 3 * column + static_cast<std::int64_t>(layout.rowBytes) * (layout.height - 1 - row);
-    if (offset > INT32_MAX || offset < INT32_MIN) raiseFailure(FailureKind::IntOverflow);
-    return static_cast<std::int32_t>(offset);
-}
-
 // How far the pass's writes reach: the pre-filled picture, or the one pixel
 // that the top row's last write puts beyond that row.
 std::int64_t outputExtent(const RotationGeometry& g, const BmpLayout& out) {
@@ -146,11 +137,6 @@ bool isQuarterTurn(const Turn& turn, const RowTargets& band, std::int32_t firstR
     return true;
 }
 
-bool wholeInputInside(const BmpLayout& in, std::int64_t inputLength) {
-    std::int64_t end = in.dataOffset + 3LL * (in.width - 1) + static_cast<std::int64_t>(in.rowBytes) * (in.height - 1) + 3;
-    return end <= inputLength && end <= INT32_MAX;
-}
-
 } // namespace
 
 void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile) {
@@ -158,12 +144,13 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     const BmpLayout& in = job.layout;
     const BmpLayout out = layoutFor(in.dataOffset, g.newWidth, g.newHeight);
     PixelInput input(inputFile);
-    PixelOutput output(outputFile, outputExtent(g, out));
+    const std::int64_t extent = outputExtent(g, out);
+    PixelOutput output(outputFile, extent);
     const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(std::cos(static_cast<long double>(job.angle))),
                     storeDouble(std::sin(static_cast<long double>(job.angle)))};
     const double quarter = storeDouble(extendedPi / 2.0L);
-    const bool banded = (job.angle == quarter || job.angle == -quarter) && wholeInputInside(in, input.length()) &&
-                        outputExtent(g, out) <= INT32_MAX;
+    const bool banded = (job.angle == quarter || job.angle == -quarter) && wholePictureInside(in, input.length()) &&
+                        extent <= INT32_MAX;
     const std::int32_t bandRows = banded ? 64 : 1;
     const auto width = static_cast<std::size_t>(in.width);
     RowTargets band{std::vector<std::int32_t>(width * static_cast<std::size_t>(bandRows)),
@@ -173,12 +160,12 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     // One source pixel: its write, and the left-neighbour fill that closes the
     // gaps of forward mapping when that neighbour is still black.
     auto place = [&](std::int32_t x, std::int32_t y, std::size_t target) {
-        Pixel pixel = readPixel(input, offsetOf(in, x, y));
-        const std::int64_t column = static_cast<std::int64_t>(band.x[target]) + g.marginX;
-        const std::int64_t outRow = static_cast<std::int64_t>(band.y[target]) + g.marginY;
-        writePixel(output, offsetOf(out, column, outRow), pixel);
+        Pixel pixel = readPixel(input, pixelOffset(in, x, y));
+        const std::int32_t column = checkedAdd(band.x[target], g.marginX);
+        const std::int32_t outRow = checkedAdd(band.y[target], g.marginY);
+        writePixel(output, pixelOffset(out, column, outRow), pixel);
         if (column > 0) {
-            std::int32_t left = offsetOf(out, column - 1, outRow);
+            std::int32_t left = pixelOffset(out, column - 1, outRow);
             if (readPixel(output, left) == Pixel{0, 0, 0}) writePixel(output, left, pixel);
         }
     };
@@ -186,6 +173,7 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     ProgressDots dots;
     std::int32_t lastRow = checkedSub(in.height, 1);
     for (std::int32_t firstRow = 0; firstRow < in.height; firstRow += bandRows) {
+        input.confirmIntact();
         const std::int32_t rows = std::min(bandRows, in.height - firstRow);
         for (std::int32_t r = 0; r < rows; ++r) {
             dots.advance(firstRow + r, lastRow);
@@ -203,9 +191,10 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     }
     // The top row black, one write beyond its last pixel included.
     const Pixel black{0, 0, 0};
-    for (std::int64_t column = 0; column <= g.newWidth; ++column) {
-        writePixel(output, offsetOf(out, column, 0), black);
+    for (std::int32_t column = 0; column <= g.newWidth; ++column) {
+        writePixel(output, pixelOffset(out, column, 0), black);
     }
+    input.confirmIntact();
     output.finish();
     consoleLine();
 }

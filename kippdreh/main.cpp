@@ -2,7 +2,7 @@
 #include "rotationjob.hpp"
 
 #include "console.hpp"
-#include "failure.hpp"
+#include "runtool.hpp"
 
 namespace {
 

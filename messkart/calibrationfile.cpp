@@ -4,12 +4,10 @@
 #include "console.hpp"
 #include "failure.hpp"
 #include "outputfile.hpp"
-#include "platform.hpp"
+#include "process.hpp"
 
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <utility>
 
 namespace {
 
@@ -27,17 +25,23 @@ bool targetRefusesWriting(const std::string& name) {
     return error != 0 && error != ENOENT;
 }
 
-// A new file beside the calibration file, named so that it cannot clash.
-int createTemporary(const std::string& name, std::string& temporaryName) {
+// A new file beside the calibration file, named so that it cannot clash;
+// empty when the folder does not let one be made.
+std::string createTemporary(const std::string& name, ByteFile& file) {
     const std::size_t slash = name.find_last_of("/\\:");
     const std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporaryName = directory + ".messkart-" + std::to_string(platform::processId()) + "-" + std::to_string(attempt);
-        int error = 0;
-        int fd = platform::createExclusive(temporaryName, error);
-        if (fd >= 0 || error != EEXIST) return fd;
+        std::string temporaryName = directory + ".messkart-" + std::to_string(processNumber()) + "-" + std::to_string(attempt);
+        int error = file.tryCreateExclusive(temporaryName);
+        if (error == 0) return temporaryName;
+        if (error != EEXIST) break;
     }
-    return -1;
+    return {};
+}
+
+void writeWhole(ByteFile& file, const std::string& text) {
+    file.writeAt(0, text.data(), text.size());
+    file.close();
 }
 
 } // namespace
@@ -82,28 +86,25 @@ std::string calibrationText(const CalibrationRun& run) {
 void writeCalibrationFile(const CalibrationRun& run) {
     const std::string name = calibrationFileName(run);
     if (targetRefusesWriting(name)) refuseToWrite(name);
-    // Written under a temporary name and renamed over the old file only when
-    // complete, so a failed write leaves an earlier calibration as it was.
-    std::string temporaryName;
-    int fd = createTemporary(name, temporaryName);
-    if (fd < 0) refuseToWrite(name);
-    try {
-        const std::string text = calibrationText(run);
-        std::int64_t written = 0;
-        while (written < static_cast<std::int64_t>(text.size())) {
-            int error = 0;
-            std::int64_t put = platform::writeAt(fd, text.data() + written, text.size() - static_cast<std::size_t>(written),
-                                                 written, error);
-            if (put < 0) raiseIoFailure(error);
-            if (put == 0) raiseFailure(FailureKind::DiskFull);
-            written += put;
+    const std::string text = calibrationText(run);
+    // Written under a temporary name and put in place only when complete, so
+    // a failed write leaves an earlier calibration as it was, with its
+    // permissions. A folder that allows no new file gets the plain create.
+    ByteFile file;
+    const std::string temporaryName = createTemporary(name, file);
+    if (temporaryName.empty()) {
+        if (file.tryCreate(name) != 0) refuseToWrite(name);
+        writeWhole(file, text);
+    } else {
+        try {
+            if (int error = file.tryCopyPermissionsOf(name); error != 0 && error != ENOENT) raiseIoFailure(error);
+            writeWhole(file, text);
+            if (int error = replaceFile(temporaryName, name)) raiseIoFailure(error);
+        } catch (...) {
+            file = ByteFile();
+            removeFile(temporaryName);
+            throw;
         }
-        if (int error = platform::closeFile(std::exchange(fd, -1))) raiseIoFailure(error);
-        if (int error = platform::replaceFile(temporaryName, name)) raiseIoFailure(error);
-    } catch (const RunFailure&) {
-        if (fd >= 0) platform::closeFile(fd);
-        std::remove(temporaryName.c_str());
-        throw;
     }
 
     consoleLine();

@@ -2,7 +2,7 @@
 #include "calibrationrun.hpp"
 
 #include "console.hpp"
-#include "failure.hpp"
+#include "runtool.hpp"
 
 namespace {
 

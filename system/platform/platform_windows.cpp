@@ -67,7 +67,10 @@ bool usableHandle(intptr_t raw) {
 } // namespace
 
 int openFile(const std::string& name, OpenMode mode, int& error) {
-    int flags = mode == OpenMode::Read ? _O_RDONLY : mode == OpenMode::Update ? _O_RDWR : _O_RDWR | _O_CREAT | _O_TRUNC;
+    int flags = mode == OpenMode::Read     ? _O_RDONLY
+                : mode == OpenMode::Update ? _O_RDWR
+                : mode == OpenMode::Create ? _O_RDWR | _O_CREAT | _O_TRUNC
+                                           : _O_RDWR | _O_CREAT;
     int fd = ::_open(name.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         error = errno;
@@ -83,7 +86,7 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
 }
 
 int createExclusive(const std::string& name, int& error) {
-    int fd = ::_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    int fd = ::_open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) error = errno;
     return fd;
 }
@@ -141,6 +144,9 @@ int unmapFile(Mapping& mapping) {
     return result;
 }
 
+// A mapped file cannot be shortened on Windows: no page of a view is ever lost.
+bool mappingLostPages(const Mapping&) { return false; }
+
 bool sameFile(const std::string& first, const std::string& second) {
     BY_HANDLE_FILE_INFORMATION a{};
     BY_HANDLE_FILE_INFORMATION b{};
@@ -148,6 +154,22 @@ bool sameFile(const std::string& first, const std::string& second) {
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
            a.nFileIndexLow == b.nFileIndexLow;
 }
+
+bool sameOpenFile(int first, int second) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    if (!::GetFileInformationByHandle(handleOf(first), &a) || !::GetFileInformationByHandle(handleOf(second), &b)) {
+        return false;
+    }
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Windows files carry no permission bits of this kind; a read-only file is
+// refused before it would be replaced.
+int copyPermissions(const std::string&, int) { return 0; }
+
+int removeFile(const std::string& name) { return ::DeleteFileA(name.c_str()) ? 0 : errnoOf(::GetLastError()); }
 
 int replaceFile(const std::string& from, const std::string& to) {
     if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;

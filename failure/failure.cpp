@@ -1,18 +1,9 @@
 #include "failure.hpp"
 
-#include "console.hpp"
-#include "outputfile.hpp"
-#include "platform.hpp"
-
 #include <cerrno>
 #include <cstdio>
-#include <new>
-#include <stdexcept>
-#include <string_view>
 
 namespace {
-
-std::string moduleNameOfRun = "tool";
 
 struct FailureText {
     const char* className;
@@ -99,37 +90,4 @@ std::string failureReportText(const RunFailure& failure, const std::string& modu
     std::snprintf(position, sizeof position, "%08X", static_cast<unsigned>(failure.position));
     return std::string("Exception ") + text.className + " in module " + moduleName + " at " +
            position + ".\n" + message + "\r\n";
-}
-
-void failureReport(const RunFailure& failure) {
-    writeConsoleQuietly(failureReportText(failure, moduleNameOfRun));
-}
-
-int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**)) {
-    // A closed standard stream would hand its number to the next file
-    // opened, and console text would land in a picture.
-    platform::prepareStandardStreams();
-    moduleNameOfRun = programName;
-    if (argc > 0 && argv[0] != nullptr && argv[0][0] != '\0') {
-        std::string_view path = argv[0];
-        std::size_t slash = path.find_last_of("/\\");
-        if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
-        if (path.size() > 4 && upperCaseAscii(path.substr(path.size() - 4)) == ".EXE") path.remove_suffix(4);
-        moduleNameOfRun = std::string(path);
-    }
-    try {
-        return body(argc, argv);
-    } catch (const RunFailure& failure) {
-        failureReport(failure);
-        return 1;
-    } catch (const ExitRequest& request) {
-        return request.code;
-    } catch (const std::bad_alloc&) {
-        // A line of text longer than memory holds, say: reported, not aborted.
-        failureReport(RunFailure{FailureKind::OutOfMemory, 0, 0x00400000u});
-        return 1;
-    } catch (const std::length_error&) {
-        failureReport(RunFailure{FailureKind::OutOfMemory, 0, 0x00400000u});
-        return 1;
-    }
 }

@@ -1,7 +1,9 @@
 #include "platform.hpp"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -25,7 +27,10 @@ int refuseDirectory(int fd, int& error) {
 } // namespace
 
 int openFile(const std::string& name, OpenMode mode, int& error) {
-    int flags = mode == OpenMode::Read ? O_RDONLY : mode == OpenMode::Update ? O_RDWR : O_RDWR | O_CREAT | O_TRUNC;
+    int flags = mode == OpenMode::Read     ? O_RDONLY
+                : mode == OpenMode::Update ? O_RDWR
+                : mode == OpenMode::Create ? O_RDWR | O_CREAT | O_TRUNC
+                                           : O_RDWR | O_CREAT;
     int fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = errno;
@@ -35,7 +40,7 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
 }
 
 int createExclusive(const std::string& name, int& error) {
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) error = errno;
     return fd;
 }
@@ -82,21 +87,98 @@ int truncateTo(int fd, std::int64_t length) {
     return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
 }
 
+// Guarded views: when a mapped file shrinks, touching a page past its new
+// end raises SIGBUS. The handler puts a private zero page in its place, counts
+// the loss for the view, and lets the access go on; the pass then reports it.
+// Views are registered before any pass thread starts and removed after all
+// have ended, so the handler only reads the table.
+namespace {
+
+constexpr int guardSlots = 8;
+
+struct GuardedView {
+    std::atomic<std::uintptr_t> start{0};
+    std::atomic<std::uintptr_t> end{0};
+    std::atomic<int> lostPages{0};
+};
+
+GuardedView guardedViews[guardSlots];
+struct sigaction previousBusAction {};
+std::atomic<bool> busHandlerInstalled{false};
+
+void onBusError(int signal, siginfo_t* info, void* context) {
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (GuardedView& view : guardedViews) {
+        if (address < view.start.load() || address >= view.end.load()) continue;
+        const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
+        if (::mmap(page, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+            MAP_FAILED) {
+            break;
+        }
+        view.lostPages.fetch_add(1);
+        return;
+    }
+    // Not one of ours: the fault it always was.
+    ::sigaction(SIGBUS, &previousBusAction, nullptr);
+    if (previousBusAction.sa_flags & SA_SIGINFO) {
+        if (previousBusAction.sa_sigaction != nullptr) previousBusAction.sa_sigaction(signal, info, context);
+    } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
+        previousBusAction.sa_handler(signal);
+    }
+}
+
+int guardView(void* address, std::size_t length) {
+    if (!busHandlerInstalled.exchange(true)) {
+        struct sigaction action {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGBUS, &action, &previousBusAction);
+    }
+    for (int slot = 0; slot < guardSlots; ++slot) {
+        GuardedView& view = guardedViews[slot];
+        if (view.end.load() != 0) continue;
+        view.lostPages.store(0);
+        view.start.store(reinterpret_cast<std::uintptr_t>(address));
+        view.end.store(reinterpret_cast<std::uintptr_t>(address) + length);
+        return slot;
+    }
+    return -1;
+}
+
+} // namespace
+
 int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping) {
     int protection = writable ? PROT_READ | PROT_WRITE : PROT_READ;
     int sharing = (writable ? MAP_SHARED : MAP_PRIVATE) | MAP_POPULATE;
     void* address = ::mmap(nullptr, length, protection, sharing, fd, 0);
     if (address == MAP_FAILED) return errno;
+    int guard = guardView(address, length);
+    if (guard < 0) {
+        ::munmap(address, length);
+        return ENOMEM;
+    }
     mapping.address = address;
     mapping.length = length;
+    mapping.guard = guard;
     return 0;
 }
 
 int unmapFile(Mapping& mapping) {
     if (mapping.address == nullptr) return 0;
     int result = ::munmap(mapping.address, mapping.length) == 0 ? 0 : errno;
+    if (mapping.guard >= 0) {
+        GuardedView& view = guardedViews[mapping.guard];
+        view.start.store(0);
+        view.end.store(0);
+    }
     mapping = Mapping{};
     return result;
+}
+
+bool mappingLostPages(const Mapping& mapping) {
+    return mapping.guard >= 0 && guardedViews[mapping.guard].lostPages.load() != 0;
 }
 
 bool sameFile(const std::string& first, const std::string& second) {
@@ -105,6 +187,21 @@ bool sameFile(const std::string& first, const std::string& second) {
     if (::stat(first.c_str(), &a) != 0 || ::stat(second.c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+bool sameOpenFile(int first, int second) {
+    struct stat a {};
+    struct stat b {};
+    if (::fstat(first, &a) != 0 || ::fstat(second, &b) != 0) return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int copyPermissions(const std::string& from, int to) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) return errno;
+    return ::fchmod(to, info.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0 : errno; }
 
 int replaceFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
@@ -123,6 +220,7 @@ void prepareStandardStreams() {
         }
     }
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::int64_t readStandardInput(void* buffer, std::size_t count, int& error) {

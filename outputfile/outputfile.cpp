@@ -1,5 +1,6 @@
 #include "outputfile.hpp"
 
+#include "asciitext.hpp"
 #include "bytefile.hpp"
 #include "checked.hpp"
 #include "console.hpp"
@@ -10,8 +11,6 @@ namespace {
 std::size_t lastSeparator(std::string_view name, std::string_view separators) {
     return name.find_last_of(separators);
 }
-
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 } // namespace
 
@@ -24,12 +23,6 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
 }
 
 std::string outputNameFor(std::string_view inputName) { return replaceExtension(inputName, ".TMP"); }
-
-std::string upperCaseAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = upperAscii(c);
-    return result;
-}
 
 std::string upperCaseLastComponent(std::string_view typedName) {
     std::size_t last = lastSeparator(typedName, "/\\:");

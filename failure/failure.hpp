@@ -1,6 +1,6 @@
 // Run-time failures: the one way a failed check ends a tool.
 //
-// A failed check anywhere throws RunFailure; the tool's entry (runTool) catches
+// A failed check anywhere throws RunFailure; the run frame (runframe/) catches
 // it and writes the failure report. ExitRequest ends a run early with a given
 // exit code after the tool has already said what it had to say (help text,
 // a refused input). Both unwind through the caller, so every operation can be
@@ -48,11 +48,3 @@ FailureKind ioFailureKind(int errnoValue);
 
 // "Exception <class> in module <program> at <position>.\n<message>.\r\n"
 std::string failureReportText(const RunFailure& failure, const std::string& moduleName);
-
-// Writes the report for failure on standard output. The caller ends the process with 1.
-void failureReport(const RunFailure& failure);
-
-// The frame every tool runs in: makes sure the three standard streams are open,
-// lets a broken pipe show as a failed write instead of a signal, and turns a
-// RunFailure into the failure report with exit code 1.
-int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**));

@@ -38,6 +38,15 @@ int openAs(const std::string& name, platform::OpenMode mode, int& fd) {
 int ByteFile::tryOpenForReading(const std::string& name) { return openAs(name, platform::OpenMode::Read, fd_); }
 int ByteFile::tryOpenForUpdate(const std::string& name) { return openAs(name, platform::OpenMode::Update, fd_); }
 int ByteFile::tryCreate(const std::string& name) { return openAs(name, platform::OpenMode::Create, fd_); }
+int ByteFile::tryOpenOrCreate(const std::string& name) { return openAs(name, platform::OpenMode::OpenOrCreate, fd_); }
+
+int ByteFile::tryCreateExclusive(const std::string& name) {
+    int error = 0;
+    int opened = platform::createExclusive(name, error);
+    if (opened < 0) return error;
+    fd_ = opened;
+    return 0;
+}
 
 void ByteFile::openForReading(const std::string& name) {
     if (int error = tryOpenForReading(name)) raiseIoFailure(error);
@@ -113,6 +122,12 @@ void ByteFile::fillWithZeros(std::int64_t length) {
     }
 }
 
+int ByteFile::tryTruncate(std::int64_t length) { return platform::truncateTo(fd_, length); }
+
+bool ByteFile::isSameFileAs(const ByteFile& other) const { return platform::sameOpenFile(fd_, other.fd_); }
+
+int ByteFile::tryCopyPermissionsOf(const std::string& name) { return platform::copyPermissions(name, fd_); }
+
 void ByteFile::close() {
     if (fd_ < 0) return;
     int fd = std::exchange(fd_, -1);
@@ -122,3 +137,7 @@ void ByteFile::close() {
 bool sameFileOnDisk(const std::string& first, const std::string& second) {
     return platform::sameFile(first, second);
 }
+
+int replaceFile(const std::string& from, const std::string& to) { return platform::replaceFile(from, to); }
+
+int removeFile(const std::string& name) { return platform::removeFile(name); }

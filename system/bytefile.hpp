@@ -20,6 +20,8 @@ public:
     int tryOpenForReading(const std::string& name);
     int tryOpenForUpdate(const std::string& name);         // existing file, read and write
     int tryCreate(const std::string& name);                // create or truncate, read and write
+    int tryOpenOrCreate(const std::string& name);          // read and write, an existing file kept as it is
+    int tryCreateExclusive(const std::string& name);       // a new file only, read and write
 
     void openForReading(const std::string& name);
     void openForUpdate(const std::string& name);
@@ -44,6 +46,13 @@ public:
     // Extends the file with zero bytes up to length, with the disk space reserved.
     void fillWithZeros(std::int64_t length);
 
+    // Sets the length; 0 or the platform's error number.
+    int tryTruncate(std::int64_t length);
+    // Whether both open files are one file on disk, under whatever names.
+    bool isSameFileAs(const ByteFile& other) const;
+    // Gives this file the permission bits of the file called name (where the system has them).
+    int tryCopyPermissionsOf(const std::string& name);
+
     void close();
 
 private:
@@ -52,3 +61,7 @@ private:
 
 // Whether two names lead to the same existing file on disk.
 bool sameFileOnDisk(const std::string& first, const std::string& second);
+
+// Puts the file from in the place of the file to, in one step; 0 or the platform's error number.
+int replaceFile(const std::string& from, const std::string& to);
+int removeFile(const std::string& name);

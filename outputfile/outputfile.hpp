@@ -16,8 +16,6 @@ std::string outputNameFor(std::string_view inputName);
 // (after the last "/", "\" or ":") in upper case, ASCII a-z only.
 std::string upperCaseLastComponent(std::string_view typedName);
 
-std::string upperCaseAscii(std::string_view text);
-
 // Whether writing outputName would replace the input: the input's own
 // extension is already the output's (in any letter case), or both names lead
 // to the same file on disk.

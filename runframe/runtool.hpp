@@ -1,0 +1,12 @@
+// The frame every tool runs in, from its first statement to its exit code.
+#pragma once
+
+#include "failure.hpp"
+
+// Writes the report for failure on standard output. The caller ends the process with 1.
+void failureReport(const RunFailure& failure);
+
+// Makes sure the three standard streams are open, lets a broken pipe or a
+// file-size limit show as a failed write instead of a signal, runs body and
+// turns a RunFailure into the failure report with exit code 1.
+int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**));

@@ -1,0 +1,5 @@
+#include "process.hpp"
+
+#include "platform.hpp"
+
+int processNumber() { return platform::processId(); }
