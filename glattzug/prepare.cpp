@@ -26,8 +26,7 @@ bool prepareFiles(RectifyState& state) {
         return false;
     }
 
-    createOutputFile(state.outName, inputLength);
-    state.output.openForUpdate(state.outName);
+    state.output = createOutputFile(state.outName, inputLength, state.input);
     if (StepMessage failed = writeBmpHeader(state.output, state.header)) {
         reportStepFailure(*failed, state.input, &state.output);
         return false;

@@ -65,9 +65,7 @@ bool runRotation(RotationJob& job) {
         return false;
     }
 
-    createOutputFile(job.outputName, job.geometry.outputSize);
-    ByteFile output;
-    output.openForUpdate(job.outputName);
+    ByteFile output = createOutputFile(job.outputName, job.geometry.outputSize, input);
     if (StepMessage failed = writeBmpHeader(output, job.header)) {
         reportStepFailure(*failed, input, &output);
         return false;

@@ -4,6 +4,7 @@
 #include "bytefile.hpp"
 #include "checked.hpp"
 #include "console.hpp"
+#include "failure.hpp"
 
 
 namespace {
@@ -46,20 +47,27 @@ std::int32_t prefillBlockSize(std::int32_t remaining) {
     return 1;
 }
 
-void createOutputFile(const std::string& name, std::int32_t length) {
+ByteFile createOutputFile(const std::string& name, std::int32_t length, const ByteFile& input) {
     consoleLine();
     consoleLine("TMP-Datei erstellen...");
+    // Opened without truncating and compared with the open input before a
+    // byte changes: no link or rename by another process, made before or
+    // after the names were compared, can turn the output into the input.
     ByteFile file;
-    if (file.tryCreate(name) != 0) {
-        consoleWrite("Disk-Schreibfehler");
-        consoleWrite(std::string(1, bell));
-        consoleLine();
+    if (file.tryOpenOrCreate(name) != 0) {
+        consoleLine(std::string("Disk-Schreibfehler") + bell);
         waitForReturn();
-        return;
+        throw ExitRequest{1};
     }
-    // The zeros are written as blocks of 1024, 32 and 1 bytes; a freshly
-    // created file extended to its length holds the same zeros, so the blocks
-    // only set the pace of the dots, and the space is reserved in one go.
+    if (file.isSameFileAs(input)) {
+        consoleLine(std::string(outputIsInputMessage) + bell);
+        waitForReturn();
+        throw ExitRequest{1};
+    }
+    if (int error = file.tryTruncate(0)) raiseIoFailure(error);
+    // The zeros are written as blocks of 1024, 32 and 1 bytes; an emptied
+    // file extended to its length holds the same zeros, so the blocks only
+    // set the pace of the dots, and the space is reserved in one go.
     if (length > 0) file.fillWithZeros(length);
     ProgressDots dots;
     std::int32_t remaining = length;
@@ -67,6 +75,6 @@ void createOutputFile(const std::string& name, std::int32_t length) {
         dots.advance(checkedSub(length, remaining), length);
         remaining = checkedSub(remaining, prefillBlockSize(remaining));
     }
-    file.close();
     consoleLine();
+    return file;
 }

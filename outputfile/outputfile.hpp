@@ -1,6 +1,8 @@
 // Output names and the zero-filled output file of the image tools.
 #pragma once
 
+#include "bytefile.hpp"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,7 +30,9 @@ inline constexpr std::string_view outputIsInputMessage =
 // The size of the next zero block while remaining bytes are still to be written.
 std::int32_t prefillBlockSize(std::int32_t remaining);
 
-// Creates the output at length bytes, all zero, with a line of progress dots.
-// A file that cannot be created is reported ("Disk-Schreibfehler") and the
-// caller goes on; a failed write ends the run.
-void createOutputFile(const std::string& name, std::int32_t length);
+// Creates the output at length bytes, all zero, with a line of progress dots,
+// and hands it over open for reading and writing. A file that cannot be
+// created ("Disk-Schreibfehler") or that turns out to be the open input ends
+// the run with exit code 1 after the bell and the pause; a failed write ends
+// it with the failure report.
+ByteFile createOutputFile(const std::string& name, std::int32_t length, const ByteFile& input);

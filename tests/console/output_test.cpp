@@ -60,13 +60,22 @@ TEST(PreFill, BlockSizesFollowTheRemainingCount) {
     EXPECT_TRUE(blocks(0).empty());
 }
 
+// The picture the output is made for, open as the tools hold it.
+ByteFile openInput(const std::filesystem::path& path) {
+    writeFile(path, "BM-input");
+    ByteFile input;
+    input.openForReading(path.string());
+    return input;
+}
+
 TEST(PreFill, WritesZerosAndDots) {
     TempDir dir;
+    ByteFile input = openInput(dir / "IN.BMP");
     std::string console;
     captureConsole(&console);
-    createOutputFile((dir / "A.TMP").string(), 1);
-    createOutputFile((dir / "B.TMP").string(), 20000000);
-    createOutputFile((dir / "C.TMP").string(), 0);
+    createOutputFile((dir / "A.TMP").string(), 1, input);
+    createOutputFile((dir / "B.TMP").string(), 20000000, input);
+    createOutputFile((dir / "C.TMP").string(), 0, input);
     captureConsole(nullptr);
     const std::string head = "\r\nTMP-Datei erstellen...\r\n";
     EXPECT_EQ(console, head + ".\r\n" + head + std::string(79, '.') + "\r\n" + head + "\r\n");
@@ -77,19 +86,53 @@ TEST(PreFill, WritesZerosAndDots) {
 
 TEST(PreFill, ReplacesAnExistingFile) {
     TempDir dir;
+    ByteFile input = openInput(dir / "IN.BMP");
     writeFile(dir / "A.TMP", std::string(5000, 'x'));
     std::string console;
     captureConsole(&console);
-    createOutputFile((dir / "A.TMP").string(), 100);
+    ByteFile output = createOutputFile((dir / "A.TMP").string(), 100, input);
     captureConsole(nullptr);
+    EXPECT_TRUE(output.isOpen());
     EXPECT_EQ(readFile(dir / "A.TMP"), std::string(100, '\0'));
 }
 
-TEST(PreFill, AFileThatCannotBeCreatedIsReported) {
+// The names were compared before; a link made since then must still not
+// let the output replace the input.
+TEST(PreFill, AnOutputThatIsTheOpenInputUnderAnyNameIsRefused) {
+    TempDir dir;
+    ByteFile input = openInput(dir / "IN.BMP");
+    std::filesystem::create_symlink(dir / "IN.BMP", dir / "SYM.TMP");
+    std::filesystem::create_hard_link(dir / "IN.BMP", dir / "HARD.TMP");
+    for (const char* name : {"SYM.TMP", "HARD.TMP"}) {
+        std::string console;
+        captureConsole(&console);
+        int code = 0;
+        try {
+            createOutputFile((dir / name).string(), 100, input);
+        } catch (const ExitRequest& request) {
+            code = request.code;
+        }
+        captureConsole(nullptr);
+        EXPECT_EQ(code, 1) << name;
+        EXPECT_EQ(console, "\r\nTMP-Datei erstellen...\r\n"
+                           "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n\r\nRETURN druecken.. \r\n");
+        EXPECT_EQ(readFile(dir / "IN.BMP"), "BM-input") << name;
+    }
+}
+
+TEST(PreFill, AFileThatCannotBeCreatedEndsTheRun) {
+    TempDir dir;
+    ByteFile input = openInput(dir / "IN.BMP");
     std::string console;
     captureConsole(&console);
-    createOutputFile("/nonexistent-dir/A.TMP", 100);
+    int code = 0;
+    try {
+        createOutputFile("/nonexistent-dir/A.TMP", 100, input);
+    } catch (const ExitRequest& request) {
+        code = request.code;
+    }
     captureConsole(nullptr);
+    EXPECT_EQ(code, 1);
     EXPECT_EQ(console, "\r\nTMP-Datei erstellen...\r\nDisk-Schreibfehler\a\r\n\r\nRETURN druecken.. \r\n");
 }
 

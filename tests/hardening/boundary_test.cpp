@@ -83,7 +83,7 @@ TEST(TwoGigabytes, AnInputOfTwoGigabytesIsOutOfRange) {
     for (const ToolCall& call : {rotationCall("g=12.5"), rectifierCall({"h"})}) {
         TempDir dir;
         writeSparsePicture(dir / "k.bmp", 100, 100, 54, std::int64_t{INT32_MAX} + 1);
-        HostileResult result = runHostile(call.program, {"k.bmp", call.arguments[0]}, dir.path(), {});
+        RunResult result = runProgram(call.program, {"k.bmp", call.arguments[0]}, dir.path(), {});
         EXPECT_EQ(result.exitCode, 1) << call.title;
         EXPECT_NE(result.output.find("\nRange check error.\r\n"), std::string::npos) << result.output;
         EXPECT_FALSE(fs::exists(dir / "K.TMP"));
@@ -95,7 +95,7 @@ TEST(TwoGigabytes, OffsetsPastTheBoundaryStopWithAnOverflowBeforeTheOutput) {
     for (const ToolCall& call : {rotationCall("g=12.5"), rectifierCall({"h"})}) {
         TempDir dir;
         writeSparsePicture(dir / "k.bmp", widest, 10924, 54, 4096);
-        HostileResult result = runHostile(call.program, {"k.bmp", call.arguments[0]}, dir.path(), {});
+        RunResult result = runProgram(call.program, {"k.bmp", call.arguments[0]}, dir.path(), {});
         EXPECT_EQ(result.exitCode, 1) << call.title;
         EXPECT_NE(result.output.find("Exception EIntOverflow in module "), std::string::npos) << result.output;
         EXPECT_FALSE(fs::exists(dir / "K.TMP"));
@@ -107,7 +107,7 @@ TEST(TwoGigabytes, ARotationOfAPictureJustBelowTheBoundaryIsRefusedAsTooLarge) {
     const std::int64_t length = 54 + widestRowBytes * 10922;  // the whole picture, below 2^31
     ASSERT_LT(length, INT32_MAX);
     writeSparsePicture(dir / "k.bmp", widest, 10922, 54, length);
-    HostileResult result = runHostile(KIPPDREH_PATH, {"k.bmp", "g=1"}, dir.path(), {});
+    RunResult result = runProgram(KIPPDREH_PATH, {"k.bmp", "g=1"}, dir.path(), {});
     EXPECT_NE(result.output.find("Ausgabe-Bild zu gross (Datei ueber 2 GB)\a\r\n"), std::string::npos)
         << result.output;
     EXPECT_FALSE(fs::exists(dir / "K.TMP"));
@@ -119,7 +119,7 @@ TEST(TwoGigabytes, ARectifiedPictureJustBelowTheBoundaryReadsOnlyWhatIsThere) {
     TempDir dir;
     const std::int64_t topRowStart = 54 + widestRowBytes * 10921;
     writeSparsePicture(dir / "k.bmp", widest, 10922, 54, topRowStart + 3);
-    HostileResult result = runHostile(GLATTZUG_PATH, {"k.bmp", "h"}, dir.path(), {});
+    RunResult result = runProgram(GLATTZUG_PATH, {"k.bmp", "h"}, dir.path(), {});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("\nRead beyond end of file.\r\n"), std::string::npos) << result.output;
     EXPECT_EQ(fs::file_size(dir / "K.TMP"), static_cast<std::uint64_t>(topRowStart + 3));

@@ -1,7 +1,7 @@
 #include "toolruns.hpp"
 
-#include "../glattzug/reference_rectify.hpp"
-#include "../kippdreh/reference_rotation.hpp"
+#include "reference_rectify.hpp"
+#include "reference_rotation.hpp"
 #include "files.hpp"
 #include "runprogram.hpp"
 
@@ -90,14 +90,14 @@ ToolCall rectifierCall(const std::vector<std::string>& arguments) {
     return {"glattzug", GLATTZUG_PATH, "glattzug", arguments};
 }
 
-HostileFileRun runOnFile(const ToolCall& call, const std::string& bytes, const HostileSetting& setting) {
+HostileFileRun runOnFile(const ToolCall& call, const std::string& bytes, const RunSetting& setting) {
     TempDir dir;
     writeFile(dir / "k.bmp", bytes);
     std::vector<std::string> arguments{"k.bmp"};
     arguments.insert(arguments.end(), call.arguments.begin(), call.arguments.end());
     HostileFileRun run;
     run.input = bytes;
-    run.result = runHostile(call.program, arguments, dir.path(), setting);
+    run.result = runProgram(call.program, arguments, dir.path(), setting);
     run.inputAfter = readFile(dir / "k.bmp");
     run.outputExists = std::filesystem::exists(dir / "K.TMP");
     if (run.outputExists) run.output = readFile(dir / "K.TMP");

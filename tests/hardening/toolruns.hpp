@@ -3,7 +3,7 @@
 // output that the straightforward models of the passes confirm.
 #pragma once
 
-#include "hostileprocess.hpp"
+#include "runprogram.hpp"
 
 #include <string>
 #include <vector>
@@ -26,7 +26,7 @@ struct Judgement {
 };
 
 struct HostileFileRun {
-    HostileResult result;
+    RunResult result;
     std::string input;         // as it was before the run
     std::string inputAfter;
     bool outputExists = false;
@@ -39,7 +39,7 @@ struct HostileFileRun {
 // no output before it says so, and ends in one of the specified ways (a
 // finished output matching the model).
 HostileFileRun runOnFile(const ToolCall& call, const std::string& bytes,
-                         const HostileSetting& setting = {});
+                         const RunSetting& setting = {});
 
 // Writes a 16-bit little-endian value into bytes at offset at.
 std::string withWord16(std::string bytes, std::size_t at, unsigned value);

@@ -1,43 +1,112 @@
 #include "runprogram.hpp"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+constexpr auto timeLimit = std::chrono::seconds(120);
+
+[[noreturn]] void startChild(const std::string& program, const std::vector<std::string>& arguments,
+                             const std::filesystem::path& workingDirectory, const RunSetting& setting,
+                             int outputEnd, int inputEnd) {
+    switch (setting.input) {
+    case StandardInput::DevNull: dup2(open("/dev/null", O_RDONLY), 0); break;
+    case StandardInput::Closed: close(0); break;
+    case StandardInput::EmptyPipe: dup2(inputEnd, 0); break;
+    }
+    if (setting.output == StandardOutput::Closed) {
+        close(1);
+    } else {
+        dup2(outputEnd, 1);
+    }
+    // The test process may ignore signals; the tool starts with the defaults.
+    signal(SIGXFSZ, SIG_DFL);
+    signal(SIGPIPE, SIG_DFL);
+    if (setting.fileSizeLimit != RLIM_INFINITY) {
+        rlimit limit{setting.fileSizeLimit, setting.fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (chdir(workingDirectory.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+bool readSome(int fd, std::string& into) {
+    char buffer[4096];
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) return true;
+    if (got <= 0) return false;
+    into.append(buffer, static_cast<std::size_t>(got));
+    return true;
+}
+
+} // namespace
+
 RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingDirectory) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
+                     const std::filesystem::path& workingDirectory, const RunSetting& setting) {
+    int outputPipe[2];
+    int inputPipe[2];
+    if (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(inputPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(pipeEnds[1], 1);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
-        if (chdir(workingDirectory.c_str()) != 0) _exit(127);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+    if (child == 0) startChild(program, arguments, workingDirectory, setting, outputPipe[1], inputPipe[0]);
+    close(outputPipe[1]);
+    close(inputPipe[0]);
+    close(inputPipe[1]);  // the child's standard input is at its end
+    int reading = outputPipe[0];
+    if (setting.output == StandardOutput::BrokenPipe) {
+        close(reading);
+        reading = -1;
     }
-    close(pipeEnds[1]);
+
     RunResult result;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        result.output.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(pipeEnds[0]);
+    bool faultMade = !setting.when;
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit;
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    for (;;) {
+        if (reading >= 0) {
+            pollfd ready{reading, POLLIN, 0};
+            if (poll(&ready, 1, 20) > 0) {
+                if (!readSome(reading, result.output)) {
+                    close(reading);
+                    reading = -1;
+                }
+                if (!faultMade && setting.when(result.output)) {
+                    faultMade = true;
+                    setting.then();
+                }
+                continue;
+            }
+        } else {
+            poll(nullptr, 0, 5);
+        }
+        pid_t ended = waitpid(child, &status, WNOHANG);
+        if (ended == child) {
+            if (reading >= 0) {
+                while (readSome(reading, result.output)) {
+                }
+                close(reading);
+            }
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            result.hung = true;
+            if (reading >= 0) close(reading);
+            break;
+        }
     }
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);

@@ -1,19 +1,38 @@
-// Runs a built tool as a process: standard input from /dev/null, standard
-// output collected, in a given working directory.
+// Runs a built tool as a process, in a given working directory: standard
+// input from /dev/null and standard output collected, or a hostile setting
+// (a closed or empty input, a closed or broken output, a file-size limit, a
+// fault made while the tool runs).
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
+
+enum class StandardInput { DevNull, Closed, EmptyPipe };
+enum class StandardOutput { Collected, Closed, BrokenPipe };
+
+struct RunSetting {
+    StandardInput input = StandardInput::DevNull;
+    StandardOutput output = StandardOutput::Collected;
+    // SIGXFSZ keeps its default action: the tool itself must turn the limit
+    // into a failed write.
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    // Once the collected output satisfies when, then runs, while the tool goes on.
+    std::function<bool(const std::string& output)> when;
+    std::function<void()> then;
+};
 
 struct RunResult {
     std::string output;  // everything written to standard output
     int exitCode = -1;   // -1 when the process ended by a signal
     int signal = 0;
+    bool hung = false;   // killed after the time limit
 };
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingDirectory);
+                     const std::filesystem::path& workingDirectory, const RunSetting& setting = {});
 
 // The lines a run shows around its work, for building expected console text.
 std::string pauseText();  // "\r\nRETURN druecken.. \r\n"
