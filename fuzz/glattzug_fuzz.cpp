@@ -2,11 +2,10 @@
 #include "imagerun.hpp"
 
 #include "fuzzsupport.hpp"
+#include "rectifystate.hpp"
 
 #include <cstddef>
 #include <cstdint>
-
-int glattzugMain(int argc, char** argv);
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     prepareFuzzProcess();
@@ -15,7 +14,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ImageRun run;
-    if (!runImageTool(glattzugMain, "glattzug", data, size, run)) return 0;
+    if (!runImageTool(glattzug::run, "glattzug", data, size, run)) return 0;
     checkCommonOutcome(run);
     const bool linear = run.console.find(" linear.") != std::string::npos;
     if (linear && run.outputExists && run.output.size() != run.input.size()) {

@@ -2,11 +2,10 @@
 #include "imagerun.hpp"
 
 #include "fuzzsupport.hpp"
+#include "rotationjob.hpp"
 
 #include <cstddef>
 #include <cstdint>
-
-int kippdrehMain(int argc, char** argv);
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     prepareFuzzProcess();
@@ -15,7 +14,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ImageRun run;
-    if (!runImageTool(kippdrehMain, "kippdreh", data, size, run)) return 0;
+    if (!runImageTool(kippdreh::run, "kippdreh", data, size, run)) return 0;
     checkCommonOutcome(run);
     const bool headerBeforePixels = run.input.size() >= 54 && static_cast<unsigned char>(run.input[11]) * 256 +
                                                                   static_cast<unsigned char>(run.input[10]) >= 54;

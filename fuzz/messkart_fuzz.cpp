@@ -3,6 +3,7 @@
 // as it was; a .INF exists exactly after a successful run, and no
 // temporary file is left behind.
 #include "fuzzsupport.hpp"
+#include "calibrationrun.hpp"
 
 #include "console.hpp"
 
@@ -11,8 +12,6 @@
 #include <dirent.h>
 #include <string>
 #include <string_view>
-
-int messkartMain(int argc, char** argv);
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     prepareFuzzProcess();
@@ -42,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::string console;
     console.clear();
     captureConsole(&console);
-    const int code = messkartMain(static_cast<int>(args.size()), argv.data());
+    const int code = messkart::run(static_cast<int>(args.size()), argv.data());
     if (code != 0 && code != 1) fuzzFault("an exit code other than 0 and 1");
     if (readWholeFile(name) != input) fuzzFault("the measurement file changed");
     const bool written = code == 0;

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string_view>
 
+namespace glattzug {
+
 void showUsage() {
     static constexpr std::array<std::string_view, 13> helpText = {
         "Das Bild muss als unkomprimierte 24-Bit-BMP BitMap vorliegen",
@@ -65,3 +67,5 @@ void parseArguments(RectifyState& state, int argc, char** argv) {
     }
     consoleLine(" Strg+C bricht ab.");
 }
+
+} // namespace glattzug

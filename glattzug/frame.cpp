@@ -1,5 +1,7 @@
 #include "lines.hpp"
 
+namespace glattzug {
+
 std::int32_t lineCount(const BmpLayout& layout, LineKind kind) {
     return kind == LineKind::Row ? layout.height : layout.width;
 }
@@ -18,3 +20,5 @@ bool isFrameBlue(const Pixel& pixel) { return pixel[0] == 255 && pixel[1] == 0 &
 FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line) {
     return scanFrameEdges(n, [&](std::int32_t q) { return readPixel(input, positionOffset(layout, line, q)); });
 }
+
+} // namespace glattzug

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <optional>
 
+namespace glattzug {
+
 namespace {
 
 // The double that value is stored as, when it is a finite one.
@@ -69,3 +71,5 @@ std::int32_t hyperbolicRow(const RectifyState& state, double phi) {
     if (std::fabs(r) < 2147483647.0) return roundToInt32(r);
     return 2147483647;
 }
+
+} // namespace glattzug

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+namespace glattzug {
+
 enum class LineKind { Row, Column };
 
 struct PictureLine {
@@ -76,3 +78,5 @@ void stretchLine(const FrameEdges& edges, TargetOf&& targetOf, ReadAt&& readAt, 
         nextTarget = checkedAdd(t, 1);
     }
 }
+
+} // namespace glattzug

@@ -4,6 +4,7 @@
 #include "console.hpp"
 #include "runtool.hpp"
 
+namespace glattzug {
 namespace {
 
 int rectifierRun(int argc, char** argv) {
@@ -26,4 +27,7 @@ int rectifierRun(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) { return runTool(argc, argv, "glattzug", rectifierRun); }
+int run(int argc, char** argv) { return runTool(argc, argv, "glattzug", rectifierRun); }
+
+} // namespace glattzug
+

@@ -8,6 +8,8 @@
 #include <map>
 #include <vector>
 
+namespace glattzug {
+
 double linearPosition(std::int32_t n, const FrameEdges& edges, std::int32_t s) {
     long double factor = static_cast<long double>(checkedSub(n, 1)) /
                          static_cast<long double>(checkedSub(edges.innerEnd, edges.innerStart));
@@ -178,3 +180,5 @@ void rectifyLines(RectifyState& state, LineKind kind) {
 void rectifyRows(RectifyState& state) { rectifyLines(state, LineKind::Row); }
 
 void rectifyColumns(RectifyState& state) { rectifyLines(state, LineKind::Column); }
+
+} // namespace glattzug

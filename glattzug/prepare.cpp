@@ -3,6 +3,8 @@
 #include "console.hpp"
 #include "outputfile.hpp"
 
+namespace glattzug {
+
 bool prepareFiles(RectifyState& state) {
     state.outName = outputNameFor(state.inName);
     consoleLine("Ausgabe: " + state.outName);
@@ -33,3 +35,5 @@ bool prepareFiles(RectifyState& state) {
     }
     return true;
 }
+
+} // namespace glattzug

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace glattzug {
+
 // What both latitudes hold when none are given.
 inline constexpr double noLatitude = 1000000000.0;
 
@@ -61,3 +63,9 @@ double latitudeAtRow(const RectifyState& state, double v);
 
 // The row that latitude phi lands on when rows are spaced evenly in S(phi).
 std::int32_t hyperbolicRow(const RectifyState& state, double phi);
+
+// The whole run of the program, from its banner to its exit code, in the
+// run frame that turns a failed check into the failure report.
+int run(int argc, char** argv);
+
+} // namespace glattzug

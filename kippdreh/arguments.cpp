@@ -10,6 +10,8 @@
 #include <array>
 #include <string_view>
 
+namespace kippdreh {
+
 void showUsage() {
     static constexpr std::array<std::string_view, 13> helpText = {
         "Gescannte Bilder stehen meist nicht genau senkrecht. Das Programm",
@@ -57,3 +59,5 @@ void parseArguments(RotationJob& job, int argc, char** argv) {
     job.typedName = argv[1];
     job.inputName = upperCaseLastComponent(job.typedName);
 }
+
+} // namespace kippdreh

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <vector>
 
+namespace kippdreh {
+
 namespace {
 
 struct Target {
@@ -143,9 +145,12 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     const RotationGeometry& g = job.geometry;
     const BmpLayout& in = job.layout;
     const BmpLayout out = layoutFor(in.dataOffset, g.newWidth, g.newHeight);
-    PixelInput input(inputFile);
+    // The output is viewed first: its writes go everywhere, while the input
+    // is read row after row and does well without a view when the address
+    // space holds only one.
     const std::int64_t extent = outputExtent(g, out);
     PixelOutput output(outputFile, extent);
+    PixelInput input(inputFile);
     const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(std::cos(static_cast<long double>(job.angle))),
                     storeDouble(std::sin(static_cast<long double>(job.angle)))};
     const double quarter = storeDouble(extendedPi / 2.0L);
@@ -198,3 +203,5 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     output.finish();
     consoleLine();
 }
+
+} // namespace kippdreh

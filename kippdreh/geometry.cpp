@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 
+namespace kippdreh {
+
 void computeAngle(RotationJob& job) {
     if (job.mode == RotationMode::Degrees) return;
     std::int32_t tilt = checkedMul(2, job.shift);
@@ -47,3 +49,5 @@ std::string degreesText(double angle) {
     auto result = std::to_chars(buffer, buffer + sizeof buffer, degrees, std::chars_format::fixed, 2);
     return std::string(buffer, result.ptr);
 }
+
+} // namespace kippdreh

@@ -4,6 +4,7 @@
 #include "console.hpp"
 #include "runtool.hpp"
 
+namespace kippdreh {
 namespace {
 
 int rotationRun(int argc, char** argv) {
@@ -18,4 +19,7 @@ int rotationRun(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) { return runTool(argc, argv, "kippdreh", rotationRun); }
+int run(int argc, char** argv) { return runTool(argc, argv, "kippdreh", rotationRun); }
+
+} // namespace kippdreh
+

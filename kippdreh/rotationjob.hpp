@@ -2,9 +2,12 @@
 #pragma once
 
 #include "bmpheader.hpp"
+#include "bytefile.hpp"
 
 #include <cstdint>
 #include <string>
+
+namespace kippdreh {
 
 enum class RotationMode { Degrees, ShiftX, ShiftY };
 
@@ -49,5 +52,10 @@ StepMessage computeGeometry(RotationJob& job);
 // Angle in degrees as the rotation report shows it: two decimals.
 std::string degreesText(double angle);
 
-class ByteFile;
 void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output);
+
+// The whole run of the program, from its banner to its exit code, in the
+// run frame that turns a failed check into the failure report.
+int run(int argc, char** argv);
+
+} // namespace kippdreh

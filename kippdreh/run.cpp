@@ -3,6 +3,8 @@
 #include "console.hpp"
 #include "outputfile.hpp"
 
+namespace kippdreh {
+
 namespace {
 
 void writeRotationReport(const RotationJob& job) {
@@ -75,3 +77,5 @@ bool runRotation(RotationJob& job) {
     output.close();
     return true;
 }
+
+} // namespace kippdreh

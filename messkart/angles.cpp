@@ -3,6 +3,8 @@
 #include "numberfields.hpp"
 #include "realmath.hpp"
 
+namespace messkart {
+
 std::optional<double> parseAngle(std::string_view field) {
     if (field.find('.') != std::string_view::npos) return parseDecimalField(field);
     return parsePackedAngle(field);
@@ -32,3 +34,5 @@ std::optional<double> parsePackedAngle(std::string_view field) {
     return storeDouble(static_cast<long double>(*degrees) + sign * *minutes / 60.0L +
                        sign * *seconds / 3600.0L);
 }
+
+} // namespace messkart

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <charconv>
 
+namespace messkart {
+
 namespace {
 
 [[noreturn]] void refuseToWrite(const std::string& name) {
@@ -113,3 +115,5 @@ void writeCalibrationFile(const CalibrationRun& run) {
     consoleLine("[Return] druecken.");
     pauseForReturn();
 }
+
+} // namespace messkart

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace messkart {
+
 // A straight line y = slope * x + intercept fitted by least squares, point by
 // point: only the count and four running sums are kept.
 struct LineFit {
@@ -61,3 +63,9 @@ void writeCalibrationFile(const CalibrationRun& run);
 // The pause after every ending the run reports itself: one line of standard
 // input is read and discarded.
 void pauseForReturn();
+
+// The whole run of the program, from its banner to its exit code, in the
+// run frame that turns a failed check into the failure report.
+int run(int argc, char** argv);
+
+} // namespace messkart

@@ -3,6 +3,8 @@
 #include "checked.hpp"
 #include "realmath.hpp"
 
+namespace messkart {
+
 void resetFit(LineFit& fit) { fit = LineFit{}; }
 
 void addPoint(LineFit& fit, std::int32_t pixel, double x) {
@@ -34,3 +36,5 @@ double latitudeScale(double latitudeDegrees) {
 void addLatitudePoint(LineFit& fit, std::int32_t pixel, double latitudeDegrees) {
     addPoint(fit, pixel, latitudeScale(latitudeDegrees));
 }
+
+} // namespace messkart

@@ -4,6 +4,7 @@
 #include "console.hpp"
 #include "runtool.hpp"
 
+namespace messkart {
 namespace {
 
 int calibrationRun(int argc, char** argv) {
@@ -37,4 +38,7 @@ int calibrationRun(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) { return runTool(argc, argv, "messkart", calibrationRun); }
+int run(int argc, char** argv) { return runTool(argc, argv, "messkart", calibrationRun); }
+
+} // namespace messkart
+

@@ -8,6 +8,8 @@
 
 #include <array>
 
+namespace messkart {
+
 namespace {
 
 constexpr int endOfFileMark = 26;  // Ctrl-Z: nothing after it is read
@@ -179,3 +181,5 @@ void readMeasurementFile(CalibrationRun& run) {
     }
     reader.file.close();
 }
+
+} // namespace messkart

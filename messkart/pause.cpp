@@ -2,4 +2,8 @@
 
 #include "console.hpp"
 
+namespace messkart {
+
 void pauseForReturn() { readInputLine(); }
+
+} // namespace messkart

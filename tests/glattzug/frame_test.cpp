@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace glattzug;
+
 namespace {
 
 const Pixel B{255, 0, 0};

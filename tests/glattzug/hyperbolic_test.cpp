@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace glattzug;
+
 namespace {
 
 RectifyState stateFor(std::int32_t height, double lower, double upper) {

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+using namespace glattzug;
+
 namespace {
 
 Pixel source(int k) { return Pixel{static_cast<unsigned char>(k), 7, 9}; }

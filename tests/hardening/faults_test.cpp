@@ -184,6 +184,19 @@ TEST(CalibrationFaults, AnInfThatCannotBeWrittenLeavesTheEarlierOneIntact) {
     }
 }
 
+TEST(CalibrationFaults, AReplacedInfKeepsItsPermissions) {
+    for (fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write, fs::perms::all}) {
+        TempDir dir;
+        writeFile(dir / "mess.txt", measurements);
+        writeFile(dir / "mess.INF", earlierCalibration);
+        fs::permissions(dir / "mess.INF", mode);
+        RunResult result = runProgram(MESSKART_PATH, {"mess.txt"}, dir.path());
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_NE(readFile(dir / "mess.INF"), earlierCalibration);
+        EXPECT_EQ(fs::status(dir / "mess.INF").permissions(), mode);
+    }
+}
+
 TEST(CalibrationFaults, EveryPausePassesWithStandardInputClosedOrAtItsEnd) {
     const std::vector<std::vector<std::string>> runs = {{}, {"mess.txt"}, {"missing.txt"}, {"bad.txt"}};
     for (const auto& arguments : runs) {

@@ -13,6 +13,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace messkart;
+
 namespace {
 
 TEST(Calibration, ExampleGivesTheSixLines) {
