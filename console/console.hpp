@@ -23,7 +23,8 @@ void captureConsole(std::string* sink);
 void waitForReturn();
 
 // Reads one line of standard input (up to a carriage return, a line feed as a
-// terminal sends it for Return, or the end of input) and forgets it.
+// terminal sends it for Return, or the end of input) and forgets it: the
+// pause of a tool whose own message has already asked for Return.
 void readInputLine();
 
 // Progress dots: a dot whenever (done * 157) div total reaches a new even step.

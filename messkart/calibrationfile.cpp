@@ -15,7 +15,7 @@ namespace {
 
 [[noreturn]] void refuseToWrite(const std::string& name) {
     consoleLine(name + ":Schreib-Fehler. [Return] druecken.");
-    pauseForReturn();
+    readInputLine();
     throw ExitRequest{1};
 }
 
@@ -57,7 +57,7 @@ void refuseMeasurementAsCalibration(const CalibrationRun& run) {
     consoleLine();
     consoleLine(run.measurementFileName +
                 " : Die Messdatei waere selbst die .INF-Datei, Abbruch. [Return] druecken.");
-    pauseForReturn();
+    readInputLine();
     throw ExitRequest{1};
 }
 
@@ -113,7 +113,7 @@ void writeCalibrationFile(const CalibrationRun& run) {
     consoleLine(name + " geschrieben " + run.correctionWord + " WGS->PD-Korrektur. Format:" +
                 (run.gpsFormat ? "WGS" : "PD"));
     consoleLine("[Return] druecken.");
-    pauseForReturn();
+    readInputLine();
 }
 
 } // namespace messkart

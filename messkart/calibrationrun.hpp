@@ -60,9 +60,6 @@ std::string realNumberText(double value);
 std::string calibrationText(const CalibrationRun& run);
 void writeCalibrationFile(const CalibrationRun& run);
 
-// The pause after every ending the run reports itself: one line of standard
-// input is read and discarded.
-void pauseForReturn();
 
 // The whole run of the program, from its banner to its exit code, in the
 // run frame that turns a failed check into the failure report.

@@ -16,7 +16,7 @@ int calibrationRun(int argc, char** argv) {
     if (argc < 2) {
         consoleLine();
         consoleLine("mit Dateiname als Parameter aufrufen! [Return] druecken.");
-        pauseForReturn();
+        readInputLine();
         return 1;
     }
     CalibrationRun run;
@@ -29,7 +29,7 @@ int calibrationRun(int argc, char** argv) {
         consoleLine();
         consoleLine(run.measurementFileName + " ungeeignet.");
         consoleLine("Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. [Return] druecken.");
-        pauseForReturn();
+        readInputLine();
         return 1;
     }
     writeCalibrationFile(run);

@@ -140,7 +140,7 @@ bool isSkippedLine(std::string_view line) { return line.empty() || line.front() 
 void stopOnFormatError(std::string_view text) {
     consoleLine();
     consoleLine(std::string(text) + " : Formatfehler. [Return] druecken.");
-    pauseForReturn();
+    readInputLine();
     throw ExitRequest{1};
 }
 
@@ -168,7 +168,7 @@ void readMeasurementFile(CalibrationRun& run) {
     if (reader.file.tryOpenForReading(run.measurementFileName) != 0) {
         consoleLine();
         consoleLine(run.measurementFileName + " : Lese-Fehler. [Return] druecken.");
-        pauseForReturn();
+        readInputLine();
         throw ExitRequest{1};
     }
     run.lonCorrection = 0.0;

@@ -1,9 +1,0 @@
-#include "calibrationrun.hpp"
-
-#include "console.hpp"
-
-namespace messkart {
-
-void pauseForReturn() { readInputLine(); }
-
-} // namespace messkart
