@@ -48,6 +48,10 @@ PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent) : file_(file) {
 
 PixelOutput::~PixelOutput() { release(false); }
 
+void PixelOutput::confirmIntact() const {
+    if (mapping_.lostPages()) raiseIoFailure(EIO);
+}
+
 void PixelOutput::finish() { release(true); }
 
 void PixelOutput::release(bool reportErrors) {

@@ -60,8 +60,10 @@ public:
     PixelOutput(const PixelOutput&) = delete;
     PixelOutput& operator=(const PixelOutput&) = delete;
 
-    // Ends the pass: unmaps and sets the file's final length; a write lost
-    // because another process shrank the file ends the run with an I/O report.
+    // Ends the run with an I/O report when another process shrank the file
+    // under the pass, so that writes were lost.
+    void confirmIntact() const;
+    // Ends the pass: unmaps and sets the file's final length, confirming first.
     void finish();
 
     unsigned char* bytes() { return mapping_.bytes(); }

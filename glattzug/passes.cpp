@@ -42,6 +42,7 @@ void stretchLineByLine(Pass& pass, PixelOutput& output) {
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         dots.advance(i, checkedSub(pass.lines, 1));
         pass.input.confirmIntact();
+        output.confirmIntact();
         PictureLine line{pass.kind, i};
         FrameEdges edges = findFrameEdges(pass.input, layout, pass.length, line);
         if (!edges.stretched) continue;
@@ -158,6 +159,7 @@ bool stretchFromTables(Pass& pass) {
         // inside the top row's fill, and writing them would lengthen it.
         writePixels(output, rowStart(layout, y), row.data(), layout.width);
         pass.input.confirmIntact();
+        output.confirmIntact();
     }
     output.finish();
     return true;

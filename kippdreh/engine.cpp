@@ -179,6 +179,7 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     std::int32_t lastRow = checkedSub(in.height, 1);
     for (std::int32_t firstRow = 0; firstRow < in.height; firstRow += bandRows) {
         input.confirmIntact();
+        output.confirmIntact();
         const std::int32_t rows = std::min(bandRows, in.height - firstRow);
         for (std::int32_t r = 0; r < rows; ++r) {
             dots.advance(firstRow + r, lastRow);
