@@ -54,7 +54,11 @@ StepMessage readBmpHeader(const ByteFile& input, BmpHeader& header, BmpLayout& l
     return std::nullopt;
 }
 
-StepMessage checkPixelLayout(BmpLayout& layout, std::int32_t inputLength) {
+StepMessage checkPixelLayout(const BmpHeader& header, BmpLayout& layout, std::int32_t inputLength) {
+    // Other pixel formats would pass the length test and come out scrambled.
+    const std::uint32_t compression = static_cast<std::uint32_t>(word16(header, 30)) |
+                                      static_cast<std::uint32_t>(word16(header, 32)) << 16;
+    if (word16(header, 28) != 24 || compression != 0) return "unbekanntes Format (nur 24 Bit erlaubt!)";
     layout = layoutFor(layout.dataOffset, layout.width, layout.height);
     std::int32_t topRowStart = pixelOffset(layout, 0, 0);
     if (topRowStart < layout.dataOffset ||

@@ -44,9 +44,10 @@ using StepMessage = std::optional<std::string_view>;
 // dataOffset, width and height.
 StepMessage readBmpHeader(const ByteFile& input, BmpHeader& header, BmpLayout& layout);
 
-// Completes the layout (row padding and length) and tests that the first
+// Tests that the pixels are 24-bit and uncompressed (bytes 28-29 and 30-33),
+// completes the layout (row padding and length) and tests that the first
 // pixel of the top row lies wholly inside a file of inputLength bytes.
-StepMessage checkPixelLayout(BmpLayout& layout, std::int32_t inputLength);
+StepMessage checkPixelLayout(const BmpHeader& header, BmpLayout& layout, std::int32_t inputLength);
 
 // Writes a new width and height into bytes 18-19 and 22-23.
 void storeImageSize(BmpHeader& header, std::int32_t width, std::int32_t height);

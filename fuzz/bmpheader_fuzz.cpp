@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (layout.dataOffset > 65535 || layout.width > 65535 || layout.height > 65535) fuzzFault("a field beyond 16 bits");
     const std::int32_t length = file.length();
     try {
-        if (checkPixelLayout(layout, length)) return 0;
+        if (checkPixelLayout(header, layout, length)) return 0;
     } catch (const RunFailure& failure) {
         if (failure.kind != FailureKind::IntOverflow) fuzzFault("the layout test failed otherwise than by overflow");
         return 0;

@@ -23,7 +23,7 @@ bool prepareFiles(RectifyState& state) {
         reportStepFailure(coefficientsMessage, state.input);
         return false;
     }
-    if (StepMessage failed = checkPixelLayout(state.layout, inputLength)) {
+    if (StepMessage failed = checkPixelLayout(state.header, state.layout, inputLength)) {
         reportStepFailure(*failed, state.input);
         return false;
     }

@@ -52,7 +52,7 @@ bool runRotation(RotationJob& job) {
         reportStepFailure("Winkel zu gross", input);
         return false;
     }
-    if (StepMessage failed = checkPixelLayout(job.layout, inputLength)) {
+    if (StepMessage failed = checkPixelLayout(job.header, job.layout, inputLength)) {
         reportStepFailure(*failed, input);
         return false;
     }

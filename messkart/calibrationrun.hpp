@@ -18,6 +18,8 @@ struct LineFit {
     double sumXX = 0.0;
     double slope = 0.0;
     double intercept = 0.0;
+    double firstX = 0.0;
+    bool allXEqual = true;   // every x added so far has the first one's bits
 };
 
 struct CalibrationRun {

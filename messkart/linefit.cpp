@@ -3,12 +3,17 @@
 #include "checked.hpp"
 #include "realmath.hpp"
 
+#include <bit>
+#include <cstdint>
+
 namespace messkart {
 
 void resetFit(LineFit& fit) { fit = LineFit{}; }
 
 void addPoint(LineFit& fit, std::int32_t pixel, double x) {
     fit.count = checkedAdd(fit.count, 1);
+    if (fit.count == 1) fit.firstX = x;
+    fit.allXEqual = fit.allXEqual && std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(fit.firstX);
     const long double y = pixel;
     const long double xe = x;
     fit.sumXY = storeDouble(fit.sumXY + xe * y);
@@ -19,8 +24,9 @@ void addPoint(LineFit& fit, std::int32_t pixel, double x) {
 
     const long double n = fit.count;
     double denominator = storeDouble(n * fit.sumXX - static_cast<long double>(fit.sumX) * fit.sumX);
-    // All x equal: both numerators are zero too, and the line comes out flat.
-    if (denominator == 0.0) denominator = 1e9;
+    // All x equal: the numerators are zero, or rounding noise that would
+    // make a steep line out of nothing; with this divisor the line comes out flat.
+    if (denominator == 0.0 || fit.allXEqual) denominator = 1e9;
     fit.slope = storeDouble((n * fit.sumXY - static_cast<long double>(fit.sumX) * fit.sumY) /
                             denominator);
     fit.intercept = storeDouble((static_cast<long double>(fit.sumY) * fit.sumXX -

@@ -42,14 +42,15 @@ bool atEnd(LineReader& reader) {
     return c < 0 || c == endOfFileMark;
 }
 
-// A line ends at a carriage return, with a line feed right after it; a lone
-// line feed is an ordinary character.
+// A line ends at a carriage return (with a line feed right after it) or at
+// a line feed alone, so files from any editor read alike.
 std::string readLine(LineReader& reader) {
     std::string line;
     for (;;) {
         int c = peekByte(reader);
         if (c < 0 || c == endOfFileMark) return line;
         ++reader.position;
+        if (c == '\n') return line;
         if (c == '\r') {
             if (peekByte(reader) == '\n') ++reader.position;
             return line;

@@ -109,7 +109,9 @@ std::vector<BrokenFile> brokenFiles() {
          report, "Integer overflow"},
         {"top-down picture", withWord16(withWord16(good, 22, 65536 - 5), 24, 65535), step, layoutMessage, step,
          layoutMessage},
-        {"32-bit picture", thirtyTwoBitFile(), finished, "", finished, ""},
+        {"32-bit picture", thirtyTwoBitFile(), step, layoutMessage, step, layoutMessage},
+        {"JPEG-compressed", withWord16(good, 30, 4), step, layoutMessage, step, layoutMessage},
+        {"compression in the high word", withWord16(good, 32, 1), step, layoutMessage, step, layoutMessage},
         {"no BM signature", withWord16(good, 0, 0x5958), finished, "", finished, ""},
     };
 }

@@ -34,8 +34,10 @@ void writeSparsePicture(const fs::path& name, std::int32_t width, std::int32_t h
 }
 
 TEST(TwoGigabytes, TheLayoutTestTakesTheLastRowBelowTheBoundaryAndStopsOneRowLater) {
+    BmpHeader header24{};
+    header24[28] = 24;
     BmpLayout below{65535, widest, 10923, 0, 0};
-    EXPECT_FALSE(checkPixelLayout(below, INT32_MAX).has_value());
+    EXPECT_FALSE(checkPixelLayout(header24, below, INT32_MAX).has_value());
     EXPECT_EQ(pixelOffset(below, 0, 0), 65535 + 196608LL * 10922);
     // The top row's last pixel would lie beyond 2^31: the offset is refused, not wrapped.
     try {
@@ -46,7 +48,7 @@ TEST(TwoGigabytes, TheLayoutTestTakesTheLastRowBelowTheBoundaryAndStopsOneRowLat
     }
     BmpLayout above{54, widest, 10924, 0, 0};
     try {
-        checkPixelLayout(above, INT32_MAX);
+        checkPixelLayout(header24, above, INT32_MAX);
         ADD_FAILURE() << "no overflow";
     } catch (const RunFailure& failure) {
         EXPECT_EQ(failure.kind, FailureKind::IntOverflow);

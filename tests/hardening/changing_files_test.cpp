@@ -25,6 +25,7 @@ void writeBigPicture(const fs::path& path) {
     header[19] = static_cast<char>(bigWidth / 256);
     header[22] = static_cast<char>(bigHeight % 256);
     header[23] = static_cast<char>(bigHeight / 256);
+    header[28] = 24;
     const std::size_t rowBytes = 3 * bigWidth;
     std::string blueRow;
     for (int x = 0; x < bigWidth; ++x) blueRow += std::string("\xFF\0\0", 3);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace messkart;
 
 namespace {
@@ -46,6 +48,21 @@ TEST(LineFit, PointsOnOneMeridianGiveAFlatLineWithoutFailure) {
     addPoint(fit, 700, 10.0);
     EXPECT_EQ(fit.slope, 0.0);
     EXPECT_EQ(fit.intercept, 0.0);
+}
+
+// Where the computed divisor is rounding noise instead of zero, a fit on one
+// parallel or one meridian still comes out flat, not steep.
+TEST(LineFit, PointsOnOneParallelOrMeridianGiveAFlatLineWhateverTheNoise) {
+    LineFit parallel;
+    LineFit meridian;
+    for (int i = 0; i < 8; ++i) {
+        addLatitudePoint(parallel, 100 + 7 * i, 45.0);
+        addPoint(meridian, 50 + 37 * i, 8.3);
+    }
+    for (const LineFit& fit : {parallel, meridian}) {
+        EXPECT_LT(std::fabs(fit.slope), 1e-9);
+        EXPECT_LT(std::fabs(fit.intercept), 1e-9);
+    }
 }
 
 TEST(LineFit, ResetClearsEveryField) {

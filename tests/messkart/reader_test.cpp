@@ -60,8 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "13 100 30.0"},
         FormatErrorCase{"PixelBeyond32Bits", header + "2147483648 10.0 900 0.0\r\n",
                         "2147483648 10.0 900 0.0"},
-        FormatErrorCase{"LoneLineFeedInsideALine", header + point + "300 12.0 100\n30.0\r\n",
-                        "100\n30.0"}),
+        FormatErrorCase{"LineFeedEndsALine", header + point + "300 12.0 100\n30.0\r\n", "100"}),
     [](const testing::TestParamInfo<FormatErrorCase>& testInfo) { return std::string(testInfo.param.name); });
 
 struct AcceptedCase {
@@ -100,13 +99,26 @@ INSTANTIATE_TEST_SUITE_P(
         AcceptedCase{"PackedAngles", exampleHeader + "100 100000 900 000000\r\n300 120000 100 300000\r\n"}),
     [](const testing::TestParamInfo<AcceptedCase>& testInfo) { return std::string(testInfo.param.name); });
 
-TEST(Reader, LineFeedsAloneMakeOneLineWithoutDataLines) {
-    TempDir dir;
-    writeFile(dir / "KARTE.TXT", "1000 0800\n100 10.0 900 0.0\n300 12.0 100 30.0\n");
-    RunResult run = runMesskart(dir, {"KARTE.TXT"});
-    EXPECT_EQ(run.output, tooFewOutput("KARTE.TXT"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_FALSE(std::filesystem::exists(dir / "KARTE.INF"));
+// A file from any editor reads as its CR LF twin: CR, LF and CR LF each end
+// one line, LF CR two (the empty line between is skipped).
+TEST(Reader, EveryLineEndReadsAsCarriageReturnLineFeed) {
+    const std::string lines[] = {"1000 0800", "* Rathaus", "100 10.0 900 0.0", "300 12.0 100 30.0"};
+    const char* ends[][4] = {{"\r\n", "\r\n", "\r\n", "\r\n"}, {"\n", "\n", "\n", "\n"},
+                             {"\r", "\n", "\r\n", ""}, {"\n\r", "\r", "\n\r", "\n"}};
+    std::string expected;
+    for (const auto& end : ends) {
+        std::string text;
+        for (int i = 0; i < 4; ++i) text += lines[i] + end[i];
+        TempDir dir;
+        writeFile(dir / "KARTE.TXT", text);
+        RunResult run = runMesskart(dir, {"KARTE.TXT"});
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        const std::string inf = readFile(dir / "KARTE.INF");
+        if (expected.empty()) expected = inf;
+        EXPECT_EQ(inf, expected);
+    }
+    // x: 100 pixels a degree from 10 degrees at pixel 100; y: 800 pixels over sinh(pi / 6) = 0.5478535.
+    EXPECT_EQ(expected, "100.0000\r\n-900.0000\r\n-1460.2445\r\n900.0000\r\n1000\r\n800\r\n");
 }
 
 TEST(Reader, OneDataLineIsTooFew) {
