@@ -12,7 +12,10 @@ bool prepareFiles(RectifyState& state) {
         reportStepFailure(outputIsInputMessage, state.input);
         return false;
     }
-    if (state.input.tryOpenForReading(state.typedName) != 0) showUsage();
+    if (state.input.tryOpenForReading(state.typedName) != 0) {
+        consoleLine(state.inName + ": Datei nicht gefunden oder nicht lesbar.");
+        showUsage();
+    }
     std::int32_t inputLength = state.input.length();
 
     if (StepMessage failed = readBmpHeader(state.input, state.header, state.layout)) {

@@ -316,13 +316,15 @@ TEST(Run, DirectoriesKeepTheirCaseAndOnlyTheFileNameIsUpperCased) {
     EXPECT_EQ(readPixels(readFile(dir / "scans.v2" / "KARTE.TMP")), widthEightStretched);
 }
 
-TEST(Run, MissingInputShowsTheOutputLineThenTheHelpText) {
+TEST(Run, MissingInputIsNamedBeforeTheHelpText) {
     TempDir dir;
-    RunResult run = runGlattzug(dir, {"karte.bmp", "h"});
+    fs::create_directory(dir / "scans");
+    RunResult run = runGlattzug(dir, {"scans/karte.bmp", "h"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.output, bannerText() + statusLine("KARTE.BMP", "horizontal linear.") +
-                              "\r\nAusgabe: KARTE.TMP\r\n" + helpText());
-    EXPECT_FALSE(fs::exists(dir / "KARTE.TMP"));
+    EXPECT_EQ(run.output, bannerText() + statusLine("scans/KARTE.BMP", "horizontal linear.") +
+                              "\r\nAusgabe: scans/KARTE.TMP\r\n"
+                              "scans/KARTE.BMP: Datei nicht gefunden oder nicht lesbar.\r\n" + helpText());
+    EXPECT_FALSE(fs::exists(dir / "scans" / "KARTE.TMP"));
 }
 
 TEST(Run, ReadOnlyInputIsProcessedAndLeftUnchanged) {
