@@ -17,6 +17,8 @@ std::int32_t positionOffset(const BmpLayout& layout, const PictureLine& line, st
 
 bool isFrameBlue(const Pixel& pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
 
+bool touchesFrame(const FrameEdges& edges, std::int32_t n) { return edges.innerStart > 0 || edges.innerEnd < n - 1; }
+
 FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line) {
     return scanFrameEdges(n, [&](std::int32_t q) { return readPixel(input, positionOffset(layout, line, q)); });
 }

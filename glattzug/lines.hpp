@@ -54,6 +54,9 @@ FrameEdges scanFrameEdges(std::int32_t n, ReadAt&& readAt) {
     return edges;
 }
 
+// Whether the line begins or ends with frame blue: a frame was drawn there.
+bool touchesFrame(const FrameEdges& edges, std::int32_t n);
+
 // The frame edges of one line of the input.
 FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line);
 

@@ -32,6 +32,7 @@ struct Pass {
     std::int32_t length;   // n
     bool hyperbolic;
     PixelInput& input;
+    bool frameSeen = false;  // some line begins or ends with frame blue
 };
 
 // Every line as the plain rule goes: probe the frame, then read each inner
@@ -45,6 +46,7 @@ void stretchLineByLine(Pass& pass, PixelOutput& output) {
         output.confirmIntact();
         PictureLine line{pass.kind, i};
         FrameEdges edges = findFrameEdges(pass.input, layout, pass.length, line);
+        pass.frameSeen = pass.frameSeen || touchesFrame(edges, pass.length);
         if (!edges.stretched) continue;
         stretchLine(
             edges, [&](std::int32_t s) { return targetPosition(pass.state, pass.hyperbolic, pass.length, edges, s); },
@@ -113,6 +115,7 @@ bool stretchFromTables(Pass& pass) {
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         PictureLine line{pass.kind, i};
         edges[static_cast<std::size_t>(i)] = findFrameEdges(pass.input, layout, pass.length, line);
+        pass.frameSeen = pass.frameSeen || touchesFrame(edges[static_cast<std::size_t>(i)], pass.length);
     }
     std::map<std::int32_t, SourceTable> tables;
     if (!buildTables(pass, edges, tables)) return false;
@@ -175,6 +178,8 @@ void rectifyLines(RectifyState& state, LineKind kind) {
         output.finish();
     }
     consoleLine();
+    // A frame that stops short of the picture's edge is not seen at all.
+    if (!pass.frameSeen) consoleLine("Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.");
 }
 
 } // namespace

@@ -50,9 +50,10 @@ std::string closingText(const std::string& outName) {
 }
 
 std::string successText(const std::string& statusLine, const std::string& outName,
-                        std::int64_t length, int passDots) {
+                        std::int64_t length, int passDots, bool frameFound) {
     return bannerText() + statusLine + "\r\nAusgabe: " + outName + "\r\n" + prefillText(length) +
-           std::string(static_cast<std::size_t>(passDots), '.') + "\r\n" + closingText(outName);
+           std::string(static_cast<std::size_t>(passDots), '.') + "\r\n" +
+           (frameFound ? "" : "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.\r\n") + closingText(outName);
 }
 
 PixelRows transposed(const PixelRows& rows) {

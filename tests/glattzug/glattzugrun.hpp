@@ -20,7 +20,8 @@ std::string helpText();
 std::string prefillText(std::int64_t length);
 std::string closingText(const std::string& outName);
 
+// frameFound false: no line began or ended with frame blue, and the run says so.
 std::string successText(const std::string& statusLine, const std::string& outName,
-                        std::int64_t length, int passDots);
+                        std::int64_t length, int passDots, bool frameFound = true);
 
 PixelRows transposed(const PixelRows& rows);

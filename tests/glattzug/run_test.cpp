@@ -174,25 +174,25 @@ TEST(Run, ElevenLinesShowFourDots) {
     TempDir dir;
     RectifyRun result = rectify(dir, makeBmp(patternPicture(2, 11)), {"karte.bmp", "h"});
     EXPECT_EQ(result.run.output,
-              successText(statusLine("KARTE.BMP", "horizontal linear."), "KARTE.TMP", 54 + 88, 4));
+              successText(statusLine("KARTE.BMP", "horizontal linear."), "KARTE.TMP", 54 + 88, 4, false));
     TempDir columns;
     RectifyRun byColumns = rectify(columns, makeBmp(patternPicture(11, 2)), {"karte.bmp", "v"});
     EXPECT_EQ(byColumns.run.output,
-              successText(statusLine("KARTE.BMP", "vertikal linear."), "KARTE.TMP", 54 + 72, 4));
+              successText(statusLine("KARTE.BMP", "vertikal linear."), "KARTE.TMP", 54 + 72, 4, false));
 }
 
 TEST(Run, EightyLinesShowOneDot) {
     TempDir dir;
     RectifyRun result = rectify(dir, makeBmp(patternPicture(2, 80)), {"karte.bmp", "h"});
     EXPECT_EQ(result.run.output,
-              successText(statusLine("KARTE.BMP", "horizontal linear."), "KARTE.TMP", 54 + 640, 1));
+              successText(statusLine("KARTE.BMP", "horizontal linear."), "KARTE.TMP", 54 + 640, 1, false));
 }
 
 TEST(Run, ThousandLinesShowSeventyNineDots) {
     TempDir dir;
     RectifyRun result = rectify(dir, makeBmp(patternPicture(2, 1000)), {"karte.bmp", "h"});
     EXPECT_EQ(result.run.output,
-              successText(statusLine("KARTE.BMP", "horizontal linear."), "KARTE.TMP", 54 + 8000, 79));
+              successText(statusLine("KARTE.BMP", "horizontal linear."), "KARTE.TMP", 54 + 8000, 79, false));
     ASSERT_EQ(result.output.size(), 8054u);
     EXPECT_EQ(readPixels(result.output), patternPicture(2, 1000));
 }
@@ -211,7 +211,7 @@ TEST(Run, HyperbolicTableFrom40To60) {
     TempDir dir;
     RectifyRun result = rectify(dir, makeBmp(hyperbolicSource()), {"karte.bmp", "v", "40", "60"});
     EXPECT_EQ(result.run.output,
-              successText(statusLine("KARTE.BMP", "vertikal hyperbolisch."), "KARTE.TMP", 862, 1));
+              successText(statusLine("KARTE.BMP", "vertikal hyperbolisch."), "KARTE.TMP", 862, 1, false));
     ASSERT_EQ(result.output.size(), 862u);
     PixelRows out = readPixels(result.output);
     EXPECT_EQ(out[0][0], s(0));
@@ -432,7 +432,7 @@ TEST(Run, SingleRowWithoutLatitudesIsLeftBlack) {
     TempDir dir;
     RectifyRun result = rectify(dir, makeBmp({shades(0, 4)}), {"karte.bmp", "v"});
     EXPECT_EQ(result.run.output,
-              successText(statusLine("KARTE.BMP", "vertikal linear."), "KARTE.TMP", 66, 3));
+              successText(statusLine("KARTE.BMP", "vertikal linear."), "KARTE.TMP", 66, 3, false));
     expectRectified(result, {{black, black, black, black}});
 }
 
