@@ -31,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "Strg+C bricht ab.", "Rotation rechts xDelta=", "Rotation links yDelta=",
                       "oberen und unteren", "Breitengrade ungeeignet: hyperbolische Entzerrung nicht berechenbar",
                       "Ausgabe: ", ": Entzerrung horizontal linear.", ": Entzerrung vertikal hyperbolisch.",
-                      "Entzerrung vertikalDas Bild muss"));
+                      "Entzerrung vertikalDas Bild muss", ": Datei nicht gefunden oder nicht lesbar.",
+                      "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert."));
 
 INSTANTIATE_TEST_SUITE_P(
     Messkart, GuideExplains,
@@ -47,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     FailureReport, GuideExplains,
     ::testing::Values("Exception EInOutError in module kippdreh at ", "File not found.", "Invalid filename.",
                       "Too many open files.", "File access denied.", "Read beyond end of file.", "Disk full.",
-                      "I/O error n.", "Integer overflow.", "EIntOverflow", "Range check error.", "ERangeError",
+                      "I/O error n.", "I/O error 5.", "Integer overflow.", "EIntOverflow", "Range check error.", "ERangeError",
                       "Floating point overflow.", "EOverflow", "Floating point division by zero.", "EZeroDivide",
                       "Invalid floating point operation.", "EInvalidOp"));
 
