@@ -30,6 +30,19 @@ endif()
 set(KARTEN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kartenwerkzeuge)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/ANLEITUNG.md
         DESTINATION ${KARTEN_DOC_DIR})
+# The licence in Debian's machine-readable form and the package's changelog,
+# where Debian looks for them.
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION ${KARTEN_DOC_DIR})
+if(KARTEN_GZIP)
+  set(packed_changelog ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+  add_custom_command(OUTPUT ${packed_changelog}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/debian
+    COMMAND ${KARTEN_GZIP} -9 -n -c ${PROJECT_SOURCE_DIR}/cmake/debian/changelog > ${packed_changelog}
+    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/debian/changelog
+    VERBATIM)
+  add_custom_target(debian_changelog ALL DEPENDS ${packed_changelog})
+  install(FILES ${packed_changelog} DESTINATION ${KARTEN_DOC_DIR})
+endif()
 # The guide shows the sample chain's pictures by relative path.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/pictures DESTINATION ${KARTEN_DOC_DIR}
         FILES_MATCHING PATTERN "*.png")
@@ -40,7 +53,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/samples/scan.bmp ${PROJECT_SOURCE_DIR}/sampl
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kartenwerkzeuge)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Kartenwerkzeuge <kartenwerkzeuge@localhost>")
+set(CPACK_PACKAGE_CONTACT "Kartenwerkzeuge <kartenwerkzeuge@users.noreply.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Werkzeuge fuer gescannte Karten: drehen, entzerren, kalibrieren")
 set(CPACK_PACKAGE_DESCRIPTION
     "kippdreh dreht ein schief gescanntes 24-Bit-BMP-Bild pixelgenau gerade,
