@@ -6,6 +6,7 @@
 #pragma once
 
 #include "failure.hpp"
+#include "extendedmath.hpp"
 
 #include <cfloat>
 #include <cmath>
@@ -62,5 +63,5 @@ inline std::int32_t truncToInt32(long double value,
 // sinh(x) = (e^x - e^-x) / 2 with both exponentials and the difference in
 // extended precision; the caller stores or tests the result.
 inline long double sinhExtended(double x) {
-    return (std::exp(static_cast<long double>(x)) - std::exp(-static_cast<long double>(x))) / 2.0L;
+    return (exponential(static_cast<long double>(x)) - exponential(-static_cast<long double>(x))) / 2.0L;
 }

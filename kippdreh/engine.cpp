@@ -4,6 +4,7 @@
 #include "console.hpp"
 #include "pixelio.hpp"
 #include "realmath.hpp"
+#include "extendedmath.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -28,13 +29,13 @@ Target exactTurnedPosition(std::int32_t x, std::int32_t y, std::int32_t hw, std:
     double r = storeDouble(std::sqrt(static_cast<long double>(a) * a + static_cast<long double>(b) * b));
     double phi;
     if (a != 0.0) {
-        phi = storeDouble(std::atan(static_cast<long double>(b) / a));
+        phi = storeDouble(arctangentX87(static_cast<long double>(b) / a));
     } else {
         phi = y < hh ? storeDouble(extendedPi / 2.0L) : storeDouble(-extendedPi / 2.0L);
     }
     phi = storeDouble(static_cast<long double>(phi) - angle);
-    double X = storeDouble(r * std::cos(static_cast<long double>(phi)));
-    double Y = storeDouble(r * std::sin(static_cast<long double>(phi)));
+    double X = storeDouble(r * cosineX87(phi));
+    double Y = storeDouble(r * sineX87(phi));
     if (x < hw) {
         X = -X;
         Y = -Y;
@@ -151,8 +152,8 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     const std::int64_t extent = outputExtent(g, out);
     PixelOutput output(outputFile, extent);
     PixelInput input(inputFile);
-    const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(std::cos(static_cast<long double>(job.angle))),
-                    storeDouble(std::sin(static_cast<long double>(job.angle)))};
+    const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(cosineX87(job.angle)),
+                    storeDouble(sineX87(job.angle))};
     const double quarter = storeDouble(extendedPi / 2.0L);
     const bool banded = (job.angle == quarter || job.angle == -quarter) && wholePictureInside(in, input.length()) &&
                         extent <= INT32_MAX;

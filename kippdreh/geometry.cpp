@@ -2,6 +2,7 @@
 
 #include "checked.hpp"
 #include "realmath.hpp"
+#include "extendedmath.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -14,9 +15,9 @@ void computeAngle(RotationJob& job) {
     // Mode x tilts the left and right sides over the height, mode y the upper
     // and lower sides over the width.
     if (job.mode == RotationMode::ShiftX) {
-        job.angle = storeDouble(std::atan(static_cast<long double>(tilt) / job.layout.height));
+        job.angle = storeDouble(arctangentX87(static_cast<long double>(tilt) / job.layout.height));
     } else {
-        job.angle = storeDouble(-std::atan(static_cast<long double>(tilt) / job.layout.width));
+        job.angle = storeDouble(-arctangentX87(static_cast<long double>(tilt) / job.layout.width));
     }
 }
 
@@ -25,8 +26,8 @@ StepMessage computeGeometry(RotationJob& job) {
     std::int32_t w = job.layout.width;
     std::int32_t h = job.layout.height;
     long double turn = std::fabs(static_cast<long double>(job.angle));
-    long double c = std::cos(turn);
-    long double s = std::sin(turn);
+    long double c = cosineX87(turn);
+    long double s = sineX87(turn);
     std::int32_t w0 = checkedAdd(truncToInt32(w * c + h * s), 1);
     std::int32_t h0 = checkedAdd(truncToInt32(w * s + h * c), 1);
     g.marginX = checkedAdd(checkedSub(w0, w) / 2, 1);

@@ -7,6 +7,7 @@
 
 #include "numberfields.hpp"
 #include "realmath.hpp"
+#include "extendedmath.hpp"
 
 #include <array>
 #include <cmath>
@@ -48,8 +49,8 @@ double rotationAngle(const std::string& argument, const std::string& input) {
     const char mode = static_cast<char>(std::toupper(static_cast<unsigned char>(argument[0])));
     if (mode == 'G') return static_cast<double>(static_cast<long double>(*parseDecimalField(value)) * extendedPi / 180.0L);
     const long double tilt = 2.0L * *parseIntegerField(value);
-    if (mode == 'X') return static_cast<double>(std::atan(tilt / static_cast<long double>(word16(input, 22))));
-    return static_cast<double>(-std::atan(tilt / static_cast<long double>(word16(input, 18))));
+    if (mode == 'X') return static_cast<double>(arctangentX87(tilt / static_cast<long double>(word16(input, 22))));
+    return static_cast<double>(-arctangentX87(tilt / static_cast<long double>(word16(input, 18))));
 }
 
 std::string modelOutput(const ToolCall& call, const std::string& input) {

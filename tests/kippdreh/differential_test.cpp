@@ -5,6 +5,7 @@
 // picture turns by exact quarters.
 #include "kippdreh_runs.hpp"
 #include "reference_rotation.hpp"
+#include "extendedmath.hpp"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ TEST(RotationAgainstModel, RandomShifts) {
         int shift = std::uniform_int_distribution<int>(-3 * side, std::max(-1, limit - 1))(random);
         if (shift == 0) shift = -1;
         long double tilt = static_cast<long double>(2 * shift) / side;
-        double angle = alongX ? static_cast<double>(std::atan(tilt)) : static_cast<double>(-std::atan(tilt));
+        double angle = alongX ? static_cast<double>(arctangentX87(tilt)) : static_cast<double>(-arctangentX87(tilt));
         std::string argument = (alongX ? "x=" : "y=") + std::to_string(shift);
         expectSameAsModel(randomPicture(random, width, height), argument, angle);
     }

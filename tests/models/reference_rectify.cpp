@@ -1,4 +1,5 @@
 #include "reference_rectify.hpp"
+#include "extendedmath.hpp"
 
 #include <cmath>
 #include <cstdint>
@@ -12,7 +13,7 @@ std::int64_t word(const std::string& bytes, std::size_t at) {
 }
 
 double sinhOf(double x) {
-    return static_cast<double>((std::exp(static_cast<long double>(x)) - std::exp(-static_cast<long double>(x))) / 2);
+    return static_cast<double>((exponential(static_cast<long double>(x)) - exponential(-static_cast<long double>(x))) / 2);
 }
 
 struct Hyperbolic {

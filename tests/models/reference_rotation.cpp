@@ -1,4 +1,5 @@
 #include "reference_rotation.hpp"
+#include "extendedmath.hpp"
 
 #include <cmath>
 #include <cstdint>
@@ -35,8 +36,8 @@ std::string referenceRotation(const std::string& input, double angle) {
     const long double pi = 3.14159265358979323851L;
     std::int64_t w = word(input, 18), h = word(input, 22), dataOffset = word(input, 10);
     Layout in{dataOffset, w, h, 3 * w + w % 4};
-    long double c = std::cos(std::fabs(static_cast<long double>(angle)));
-    long double s = std::sin(std::fabs(static_cast<long double>(angle)));
+    long double c = cosineX87(std::fabs(static_cast<long double>(angle)));
+    long double s = sineX87(std::fabs(static_cast<long double>(angle)));
     std::int64_t w0 = static_cast<std::int64_t>(std::trunc(w * c + h * s)) + 1;
     std::int64_t h0 = static_cast<std::int64_t>(std::trunc(w * s + h * c)) + 1;
     std::int64_t dx = (w0 - w) / 2 + 1, dy = (h0 - h) / 2 + 1;
@@ -58,11 +59,11 @@ std::string referenceRotation(const std::string& input, double angle) {
             const char* pixel = input.data() + in.offset(x, y);
             double a = static_cast<double>(x - hw), b = static_cast<double>(hh - y);
             double r = static_cast<double>(std::sqrt(static_cast<long double>(a) * a + static_cast<long double>(b) * b));
-            double phi = a != 0.0 ? static_cast<double>(std::atan(static_cast<long double>(b) / a))
+            double phi = a != 0.0 ? static_cast<double>(arctangentX87(static_cast<long double>(b) / a))
                                   : static_cast<double>(y < hh ? pi / 2 : -pi / 2);
             phi = static_cast<double>(static_cast<long double>(phi) - angle);
-            double X = static_cast<double>(r * std::cos(static_cast<long double>(phi)));
-            double Y = static_cast<double>(r * std::sin(static_cast<long double>(phi)));
+            double X = static_cast<double>(r * cosineX87(phi));
+            double Y = static_cast<double>(r * sineX87(phi));
             if (x < hw) {
                 X = -X;
                 Y = -Y;
