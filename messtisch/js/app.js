@@ -433,6 +433,7 @@
     if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'z' && !typing) { undo(); event.preventDefault(); return; }
     if (event.key === 'Escape') { $('tastenhilfe').hidden = true; if (typing) event.target.blur(); return; }
     if (typing || event.altKey || event.ctrlKey && !/^Arrow/.test(event.key)) return;
+    if (/^Arrow/.test(event.key) && event.target.tagName === 'INPUT') return; // radio buttons step with them
     var key = event.key, step = 80, handled = true;
     if (event.shiftKey && /^Arrow/.test(key)) {
       var n = event.ctrlKey ? 10 : 1;

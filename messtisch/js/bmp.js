@@ -20,7 +20,8 @@ var Bmp = (function () {
     if (width === 0 || height === 0 || word(24) !== 0 || word(20) !== 0) {
       return { ok: false, message: 'Breite oder Höhe des Bildes ist 0 oder größer als 65535 (oder das Bild ist von oben nach unten gespeichert).' };
     }
-    if (dataOffset + rowBytes * height > bytes.length) {
+    // the last row's padding may be missing (kippdreh does not write it)
+    if (dataOffset + rowBytes * (height - 1) + 3 * width > bytes.length) {
       return { ok: false, message: 'Die Datei ist kürzer, als ihr Kopf (' + width + ' x ' + height + ' Pixel) verlangt.' };
     }
     return { ok: true, bytes: bytes, width: width, height: height, dataOffset: dataOffset, rowBytes: rowBytes };

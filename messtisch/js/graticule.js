@@ -36,6 +36,8 @@ var Graticule = (function () {
     var latA = mapping.latitude(0), latB = mapping.latitude(height);
     var result = { meridians: [], parallels: [] };
     if (![lonA, lonB, latA, latB].every(isFinite)) return result;
+    // a fit gone wild (a typo in the first points) would fill the map with lines
+    if (Math.abs(lonB - lonA) > 60 * 8 || Math.abs(latB - latA) > 60 * 8) return result;
     multiplesBetween(lonA, lonB, stepFor(lonA, lonB, 8)).forEach(function (lon) {
       result.meridians.push({ degrees: lon, x: mapping.x(lon) });
     });
