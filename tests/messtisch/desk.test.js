@@ -169,6 +169,19 @@ test('a tilted framed map goes from the desk through kippdreh, glattzug and mess
       return [...view.context.getImageData(sx, sy, 1, 1).data];
     }, [a, b]);
     assert.ok(violet[0] > 150 && violet[1] < 80 && violet[2] > 150, 'no meridian at 11 degrees: ' + violet);
+
+    // The measurement file opened again: its typo corrected, messkart agrees again.
+    await page.setInputFiles('#mess-datei', path.join(folder, 'karte.txt'));
+    await page.waitForSelector('#punkt-tabelle tbody tr:nth-child(5)');
+    await page.click('#punkt-tabelle tbody tr:nth-child(4)');
+    assert.strictEqual(await page.inputValue('#punkt-breite'), points[3][3]);
+    await page.fill('#punkt-breite', (Number(points[3][3]) - 1).toFixed(5));
+    await page.press('#punkt-breite', 'Enter');
+    assert.strictEqual(await page.locator('#punkt-tabelle tr.ausreisser').count(), 0);
+    const corrected = await page.textContent('#inf-vorschau');
+    await download(page, '#messdatei-speichern', folder);
+    assert.strictEqual(runTool('messkart', ['karte.txt'], folder).status, 0);
+    assert.strictEqual(fs.readFileSync(path.join(folder, 'karte.INF'), 'latin1'), corrected.replace(/\n/g, '\r\n'));
     assert.deepStrictEqual(problems, []);
   } finally {
     await browser.close();

@@ -1,5 +1,6 @@
-// A large picture is shown at once: the time from choosing a 6000 x 4500
-// file (81 MB) to its first frame is measured and reported, not judged.
+// Opening pictures: one the tools cannot take is refused with its reason; a
+// large one is shown at once (the time from choosing a 6000 x 4500 file of
+// 81 MB to its first frame is measured and reported, not judged).
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
@@ -22,6 +23,27 @@ function largeBmp(width, height) {
   for (let y = 0; y < height; y++) row.copy(bytes, 54 + rowBytes * y);
   return bytes;
 }
+
+test('pictures that the tools cannot take are refused with the reason', async () => {
+  const folder = tempFolder('abgelehnt');
+  const good = largeBmp(40, 30);
+  const cases = [
+    ['tief.bmp', Buffer.concat([good.subarray(0, 28), Buffer.from([32, 0]), good.subarray(30)]), /32 Bit je Pixel/],
+    ['kurz.bmp', good.subarray(0, good.length - 200), /kürzer, als ihr Kopf/],
+    ['text.bmp', Buffer.from('kein Bild, nur Text, aber lang genug fuer einen Kopf von 54 Byte.'), /kein BMP-Bild/],
+  ];
+  const { browser, page } = await openPage();
+  try {
+    for (const [name, bytes, reason] of cases) {
+      fs.writeFileSync(path.join(folder, name), bytes);
+      await page.setInputFiles('#bild-datei', path.join(folder, name));
+      await page.waitForSelector('#status-meldung.fehler >> text=' + name);
+      assert.match(await page.textContent('#status-meldung'), reason);
+    }
+  } finally {
+    await browser.close();
+  }
+});
 
 test('a 6000 x 4500 picture is shown', async (t) => {
   const file = path.join(tempFolder('gross'), 'gross.bmp');
