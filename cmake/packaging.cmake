@@ -50,6 +50,19 @@ install(FILES ${PROJECT_SOURCE_DIR}/samples/scan.bmp ${PROJECT_SOURCE_DIR}/sampl
               ${PROJECT_SOURCE_DIR}/samples/karte.txt
         DESTINATION ${KARTEN_DOC_DIR}/samples)
 
+# The measuring desk is a web page opened from disk: it needs nothing but its
+# own files, shipped beside the programs' other shared data.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/messtisch/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kartenwerkzeuge/messtisch
+        PATTERN "README.md" EXCLUDE)
+# The Windows programs are handed out as the build folder: the page goes
+# beside them there too.
+if(WIN32)
+  add_custom_target(messtisch ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/messtisch ${PROJECT_BINARY_DIR}/messtisch
+    COMMENT "Copying the measuring desk page beside the Windows programs")
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kartenwerkzeuge)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

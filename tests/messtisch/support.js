@@ -1,0 +1,109 @@
+// What the browser tests share: 24-bit pictures made and read in memory, the
+// real tools run in a folder, and the page opened in the system's Chromium.
+'use strict';
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { spawnSync } = require('node:child_process');
+
+const root = path.resolve(__dirname, '..', '..');
+const tools = {
+  kippdreh: process.env.KIPPDREH || path.join(root, 'build/release/kippdreh/kippdreh'),
+  glattzug: process.env.GLATTZUG || path.join(root, 'build/release/glattzug/glattzug'),
+  messkart: process.env.MESSKART || path.join(root, 'build/release/messkart/messkart'),
+};
+const pageUrl = 'file://' + (process.env.MESSTISCH_PAGE || path.join(root, 'messtisch/index.html'));
+
+// A bottom-up 24-bit BMP; colourAt(x, y) gives [r, g, b] with y from the top.
+function makeBmp(width, height, colourAt) {
+  const rowBytes = 3 * width + (width % 4), size = 54 + rowBytes * height;
+  const bytes = Buffer.alloc(size);
+  bytes.write('BM', 0, 'latin1');
+  bytes.writeUInt32LE(size, 2);
+  bytes.writeUInt32LE(54, 10);
+  bytes.writeUInt32LE(40, 14);
+  bytes.writeInt32LE(width, 18);
+  bytes.writeInt32LE(height, 22);
+  bytes.writeUInt16LE(1, 26);
+  bytes.writeUInt16LE(24, 28);
+  bytes.writeUInt32LE(rowBytes * height, 34);
+  for (let y = 0; y < height; y++) {
+    let at = 54 + rowBytes * (height - 1 - y);
+    for (let x = 0; x < width; x++, at += 3) {
+      const [r, g, b] = colourAt(x, y);
+      bytes[at] = b; bytes[at + 1] = g; bytes[at + 2] = r;
+    }
+  }
+  return bytes;
+}
+
+// The tools' reading of a BMP: offset and size from the 16-bit fields.
+function readBmp(bytes) {
+  const width = bytes.readUInt16LE(18), height = bytes.readUInt16LE(22), dataOffset = bytes.readUInt16LE(10);
+  const rowBytes = 3 * width + (width % 4);
+  const offset = (x, y) => dataOffset + 3 * x + rowBytes * (height - 1 - y);
+  return {
+    bytes, width, height, dataOffset, rowBytes, offset,
+    at: (x, y) => { const o = offset(x, y); return [bytes[o + 2], bytes[o + 1], bytes[o]]; },
+  };
+}
+
+// Runs a tool in folder with standard input at its end; the console as text.
+function runTool(tool, args, folder) {
+  const run = spawnSync(tools[tool], args, { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'], encoding: 'latin1' });
+  if (run.error) throw run.error;
+  return { output: run.stdout, status: run.status };
+}
+
+function tempFolder(label) {
+  return fs.mkdtempSync(path.join(os.tmpdir(), 'messtisch-' + label + '-'));
+}
+
+async function openPage() {
+  let playwright;
+  try {
+    playwright = require('playwright-core');
+  } catch (e) {
+    throw new Error('playwright-core is missing: run scripts/ensure-build-tools (npm ci in tests/messtisch)');
+  }
+  const browser = await playwright.chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--headless', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync'],
+  });
+  const context = await browser.newContext({ viewport: { width: 1600, height: 1000 }, acceptDownloads: true });
+  const page = await context.newPage();
+  const problems = [];
+  page.on('pageerror', (error) => problems.push(error.message));
+  page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+  await page.goto(pageUrl);
+  return { browser, page, problems };
+}
+
+async function openPicture(page, file) {
+  const [width, height] = [readBmp(fs.readFileSync(file)).width, readBmp(fs.readFileSync(file)).height];
+  await page.setInputFiles('#bild-datei', file);
+  await page.waitForSelector(`body[data-bild="${width}x${height}"]`);
+  // the page may still hold the previous picture's size when it is the same
+  await page.waitForFunction((name) => document.getElementById('bild-angaben').textContent.startsWith(name), path.basename(file));
+}
+
+// Clicks inside picture pixel (x, y) at 1:1, where clicks are exact.
+async function clickPixel(page, x, y) {
+  const at = await page.evaluate(([x, y]) => {
+    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
+    const s = { x: (x + 0.25 - view.left) * view.scale, y: (y + 0.25 - view.top) * view.scale };
+    return { x: rect.left + s.x, y: rect.top + s.y, scale: view.scale, inside: s.x >= 0 && s.y >= 0 && s.x < rect.width && s.y < rect.height };
+  }, [x, y]);
+  if (at.scale !== 1 || !at.inside) throw new Error(`pixel ${x},${y} is not in sight at 1:1`);
+  await page.mouse.click(at.x, at.y);
+}
+
+async function download(page, button, folder) {
+  const [file] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
+  const target = path.join(folder, file.suggestedFilename());
+  await file.saveAs(target);
+  return target;
+}
+
+module.exports = { root, tools, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, download };
