@@ -148,42 +148,7 @@
   // ---- tilt ---------------------------------------------------------------
 
   function showTilt() {
-    var box = $('kippung-ergebnis');
-    box.textContent = '';
-    var clicks = state.tiltClicks;
-    if (clicks.length < 2 || !state.picture) {
-      box.innerHTML = clicks.length === 1 ? '<p>Erster Punkt gewählt; nun den zweiten anklicken.</p>'
-                                          : '<p>Noch keine zwei Punkte gewählt.</p>';
-      return;
-    }
-    var t = Tilt.commands(clicks[0], clicks[1], state.picture.width, state.picture.height, state.fileName);
-    if (!t) { box.innerHTML = '<p>Beide Punkte sind dasselbe Pixel.</p>'; return; }
-    var intro = document.createElement('p');
-    intro.textContent = 'Die Linie von (' + clicks[0].x + ', ' + clicks[0].y + ') nach (' + clicks[1].x + ', ' + clicks[1].y +
-      ') soll ' + (t.horizontal ? 'waagerecht' : 'senkrecht') + ' stehen. Sie ist um ' + Tilt.twoDecimals(Math.abs(t.degrees)) +
-      ' Grad ' + (t.degrees > 0 ? 'gegen den Uhrzeigersinn gekippt; kippdreh dreht sie im Uhrzeigersinn zurück (positiver Winkel).'
-                                : 'im Uhrzeigersinn gekippt; kippdreh dreht sie nach links zurück (negativer Winkel).');
-    box.appendChild(intro);
-    var list = document.createElement('dl');
-    var texts = { g: 'Winkel in Grad (am genauesten)', x: 'linke obere Ecke nach rechts (Kippung der linken und rechten Bildseite)',
-                  y: 'linke obere Ecke nach unten (Kippung der oberen und unteren Bildseite)' };
-    t.forms.forEach(function (form) {
-      var term = document.createElement('dt'), text = document.createElement('dd');
-      term.textContent = form.form + '=: ' + texts[form.form];
-      if (form.ok) {
-        var code = document.createElement('code');
-        code.className = 'befehl';
-        code.dataset.form = form.form;
-        code.textContent = form.command;
-        text.appendChild(code);
-        text.appendChild(document.createTextNode(form.form === 'g' ? '' : ' → Omega=' + form.omega + ' Grad, Kippung ' + form.tilt + ' Pixel'));
-      } else {
-        text.textContent = form.reason;
-      }
-      list.appendChild(term);
-      list.appendChild(text);
-    });
-    box.appendChild(list);
+    TiltPanel.show($('kippung-ergebnis'), state.tiltClicks, state.picture, state.fileName);
   }
 
   // ---- frame bars ---------------------------------------------------------
@@ -464,60 +429,7 @@
     redraw();
   }
 
-  // ---- overlays -----------------------------------------------------------
-
-  function marker(context, p, colour, size) {
-    var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
-    context.strokeStyle = colour;
-    context.lineWidth = 2;
-    context.strokeRect(s.x - size, s.y - size, 2 * size, 2 * size);
-    return s;
-  }
-
-  function drawBars(context) {
-    Bars.LINES[state.run].forEach(function (line) {
-      var pts = state.lines[line.key], active = line.key === state.activeLine;
-      if (!pts.length) return;
-      context.strokeStyle = active ? '#ff8c00' : '#ffd27f';
-      context.lineWidth = 1.5;
-      context.setLineDash([6, 4]);
-      context.beginPath();
-      pts.forEach(function (p, i) {
-        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
-        if (i === 0) context.moveTo(s.x, s.y); else context.lineTo(s.x, s.y);
-      });
-      context.stroke();
-      context.setLineDash([]);
-      pts.forEach(function (p, i) {
-        var selected = state.selectedBar && state.selectedBar.key === line.key && state.selectedBar.index === i;
-        var s = marker(context, p, selected ? '#ff0000' : '#ff8c00', 4);
-        if (selected) { context.fillStyle = '#ff0000'; context.fillRect(s.x - 2, s.y - 2, 4, 4); }
-      });
-    });
-  }
-
-  view.drawOverlays = function (context) {
-    if (!state.picture) return;
-    if (state.showGrid && state.inf) Graticule.draw(context, view, Graticule.lines(state.inf.mapping, state.picture.width, state.picture.height), '#c000c0');
-    if (state.tab === 'punkte') points.draw(context, view, state.showGrid);
-    if (state.tab === 'kippung' && state.tiltClicks.length) {
-      var a = marker(context, state.tiltClicks[0], '#ff00ff', 5);
-      if (state.tiltClicks[1]) {
-        var b = marker(context, state.tiltClicks[1], '#ff00ff', 5);
-        context.beginPath(); context.moveTo(a.x, a.y); context.lineTo(b.x, b.y); context.stroke();
-      }
-    }
-    if (state.tab === 'balken') drawBars(context);
-    if (state.cursor) {
-      var c = View.toScreen(view, state.cursor.x + 0.5, state.cursor.y + 0.5);
-      context.strokeStyle = '#00e0ff';
-      context.lineWidth = 1;
-      context.beginPath();
-      context.moveTo(c.x - 12, c.y); context.lineTo(c.x - 3, c.y); context.moveTo(c.x + 3, c.y); context.lineTo(c.x + 12, c.y);
-      context.moveTo(c.x, c.y - 12); context.lineTo(c.x, c.y - 3); context.moveTo(c.x, c.y + 3); context.lineTo(c.x, c.y + 12);
-      context.stroke();
-    }
-  };
+  view.drawOverlays = function (context) { Overlays.draw(context, view, state, points); };
 
   // ---- controls -----------------------------------------------------------
 
