@@ -1,4 +1,5 @@
-// Opening pictures: one the tools cannot take is refused with its reason; a
+// Opening pictures: one the tools cannot take is refused with its reason, one
+// dropped on the page opens like a chosen one, and a
 // large one is shown at once (the time from choosing a 6000 x 4500 file of
 // 81 MB to its first frame is measured and reported, not judged).
 'use strict';
@@ -40,6 +41,24 @@ test('pictures that the tools cannot take are refused with the reason', async ()
       await page.waitForSelector('#status-meldung.fehler >> text=' + name);
       assert.match(await page.textContent('#status-meldung'), reason);
     }
+  } finally {
+    await browser.close();
+  }
+});
+
+test('a picture dropped on the page is opened', async () => {
+  const { browser, page, problems } = await openPage();
+  try {
+    const bytes = [...largeBmp(30, 20)];
+    const transfer = await page.evaluateHandle((bytes) => {
+      const data = new DataTransfer();
+      data.items.add(new File([new Uint8Array(bytes)], 'gezogen.bmp', { type: 'image/bmp' }));
+      return data;
+    }, bytes);
+    await page.dispatchEvent('#buehne', 'drop', { dataTransfer: transfer });
+    await page.waitForSelector('body[data-bild="30x20"]');
+    assert.match(await page.textContent('#status-meldung'), /^gezogen\.bmp geöffnet: 30 x 20 Pixel/);
+    assert.deepStrictEqual(problems, []);
   } finally {
     await browser.close();
   }
