@@ -1,7 +1,7 @@
 // Opening pictures: one the tools cannot take is refused with its reason, one
-// dropped on the page opens like a chosen one, and a
-// large one is shown at once (the time from choosing a 6000 x 4500 file of
-// 81 MB to its first frame is measured and reported, not judged).
+// dropped on the page opens like a chosen one, and a large one is shown at
+// once (the time from choosing a 6000 x 4500 file of 81 MB to its first
+// frame is measured and reported, not judged).
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
