@@ -92,6 +92,10 @@ test('a tilted framed map is straightened, framed and rectified from the desk th
     await page.keyboard.press('1');
     const rows = [100, 360, 620];
     await clickLine(page, 'left', rows.map((y) => [frameFromLeft(straight, y), y]));
+    await clickPixel(page, 30, 400); // a stray click, taken back
+    assert.match(await page.textContent('#linienwahl'), /linke Rahmenlinie \(4 Punkte\)/);
+    await page.keyboard.press('Control+z');
+    assert.match(await page.textContent('#linienwahl'), /linke Rahmenlinie \(3 Punkte\)/);
     await clickLine(page, 'right', rows.map((y) => [frameFromRight(straight, y), y]));
     await shot(page, '7-messtisch-balken.png');
     const barred = readBmp(fs.readFileSync(await download(page, '#balken-speichern', folder)));
