@@ -10,7 +10,7 @@
     picture: null, fileName: '', tab: 'ansehen',
     tiltClicks: [],
     lines: Bars.emptyLines(), run: 'h', activeLine: 'left', selectedBar: null,
-    cursor: null, undo: [], showGrid: true, inf: null
+    cursor: null, undo: [], showGrid: true, inf: null, savedBars: null
   };
   var points = Points.create(state, { changed: pointsChanged, pick: function () {} });
 
@@ -81,6 +81,7 @@
       state.tiltClicks = [];
       state.lines = Bars.emptyLines();
       state.selectedBar = null;
+      state.savedBars = null;
       state.undo = [];
       state.cursor = null;
       View.setPicture(view, picture);
