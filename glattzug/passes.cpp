@@ -124,7 +124,8 @@ bool stretchFromTables(Pass& pass) {
         if (edges[i].stretched) tableOfLine[i] = tables.at(edges[i].innerEnd - edges[i].innerStart).data();
     }
 
-    PixelOutput output(pass.state.output, pass.state.output.length());
+    // Whole rows in file order need no view of the output: they are written through the file.
+    PixelOutput output(pass.state.output, 0);
     std::vector<unsigned char> row(static_cast<std::size_t>(layout.rowBytes));
     ProgressDots dots;
     std::int32_t linesShown = 0;
