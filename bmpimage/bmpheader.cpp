@@ -26,12 +26,6 @@ BmpLayout layoutFor(std::int32_t dataOffset, std::int32_t width, std::int32_t he
     return layout;
 }
 
-std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y) {
-    std::int32_t rowFromBottom = checkedSub(checkedSub(layout.height, 1), y);
-    return checkedAdd(checkedAdd(layout.dataOffset, checkedMul(3, x)),
-                      checkedMul(layout.rowBytes, rowFromBottom));
-}
-
 std::int32_t rowStart(const BmpLayout& layout, std::int32_t y) { return pixelOffset(layout, 0, y); }
 
 bool wholePictureInside(const BmpLayout& layout, std::int64_t fileLength) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "bytefile.hpp"
+#include "checked.hpp"
 
 #include <array>
 #include <cstdint>
@@ -27,8 +28,12 @@ struct BmpLayout {
 // The layout of a picture of the given size whose pixel data starts at dataOffset.
 BmpLayout layoutFor(std::int32_t dataOffset, std::int32_t width, std::int32_t height);
 
-// Offset of column x, row y (0 = top row), overflow-checked.
-std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y);
+// Offset of column x, row y (0 = top row), overflow-checked. Inline: the
+// passes form one or more per pixel.
+inline std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::int32_t y) {
+    std::int32_t rowFromBottom = checkedSub(checkedSub(layout.height, 1), y);
+    return checkedAdd(checkedAdd(layout.dataOffset, checkedMul(3, x)), checkedMul(layout.rowBytes, rowFromBottom));
+}
 // Offset of the first pixel of row y.
 std::int32_t rowStart(const BmpLayout& layout, std::int32_t y);
 

@@ -49,7 +49,9 @@ PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent) : file_(file) {
 PixelOutput::~PixelOutput() { release(false); }
 
 void PixelOutput::confirmIntact() const {
-    if (mapping_.lostPages()) raiseIoFailure(EIO);
+    // Shorter than the writes left it: another process cut it, and what was
+    // written behind the cut is gone, whether viewed or written through the file.
+    if (mapping_.lostPages() || file_.size() < length_) raiseIoFailure(EIO);
 }
 
 void PixelOutput::finish() { release(true); }

@@ -1,4 +1,4 @@
-#include "rectifystate.hpp"
+#include "hyperbolic.hpp"
 
 #include "checked.hpp"
 #include "realmath.hpp"
@@ -59,15 +59,20 @@ bool formHyperbolicCoefficients(RectifyState& state) {
     return true;
 }
 
-double latitudeAtRow(const RectifyState& state, double v) {
-    if (state.linSlope == 0.0) return 1000000000.0;
-    return storeDouble((static_cast<long double>(v) - state.linOffset) / state.linSlope);
+HyperbolicCoefficients coefficientsOf(const RectifyState& state) {
+    return {state.linSlope, state.linOffset, state.hypScale, state.hypOffset};
 }
 
-std::int32_t hyperbolicRow(const RectifyState& state, double phi) {
+double latitudeAtRow(const HyperbolicCoefficients& coefficients, double v) {
+    // Without coefficients the latitude is the one of no latitude at all.
+    if (coefficients.linSlope == 0.0) return noLatitude;
+    return storeDouble((static_cast<long double>(v) - coefficients.linOffset) / coefficients.linSlope);
+}
+
+std::int32_t hyperbolicRow(const HyperbolicCoefficients& coefficients, double phi) {
     double x = storeDouble(radiansOf(phi));
-    double w = storeDouble(static_cast<long double>(hyperbolicSine(x)) * state.linSlope + state.linOffset);
-    double r = storeDouble(static_cast<long double>(state.hypScale) * w + state.hypOffset);
+    double w = storeDouble(static_cast<long double>(hyperbolicSine(x)) * coefficients.linSlope + coefficients.linOffset);
+    double r = storeDouble(static_cast<long double>(coefficients.hypScale) * w + coefficients.hypOffset);
     if (std::fabs(r) < 2147483647.0) return roundToInt32(r);
     return 2147483647;
 }

@@ -7,7 +7,7 @@
 
 #include "checked.hpp"
 #include "pixelio.hpp"
-#include "rectifystate.hpp"
+#include "hyperbolic.hpp"
 
 #include <cstdint>
 
@@ -65,9 +65,9 @@ FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std:
 double linearPosition(std::int32_t n, const FrameEdges& edges, std::int32_t s);
 
 // The last target position that source position s fills: v rounded half to
-// even, or with the hyperbolic mapping hyperbolicRow(latitudeAtRow(v)).
-std::int32_t targetPosition(const RectifyState& state, bool hyperbolic, std::int32_t n,
-                            const FrameEdges& edges, std::int32_t s);
+// even, or, with coefficients of the hyperbolic mapping, hyperbolicRow(latitudeAtRow(v)).
+std::int32_t targetPosition(const HyperbolicCoefficients* hyperbolic, std::int32_t n, const FrameEdges& edges,
+                            std::int32_t s);
 
 // Each source pixel from innerStart to innerEnd, read in turn, fills the
 // target positions from the first one not yet written up to its target.
@@ -75,7 +75,7 @@ template <typename TargetOf, typename ReadAt, typename WriteAt>
 void stretchLine(const FrameEdges& edges, TargetOf&& targetOf, ReadAt&& readAt, WriteAt&& writeAt) {
     std::int32_t nextTarget = 0;
     for (std::int32_t s = edges.innerStart; s <= edges.innerEnd; ++s) {
-        Pixel pixel = readAt(s);
+        auto pixel = readAt(s);
         std::int32_t t = targetOf(s);
         for (std::int32_t q = nextTarget; q <= t; ++q) writeAt(q, pixel);
         nextTarget = checkedAdd(t, 1);

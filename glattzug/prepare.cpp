@@ -1,3 +1,4 @@
+#include "hyperbolic.hpp"
 #include "rectifystate.hpp"
 
 #include "console.hpp"

@@ -44,26 +44,6 @@ bool prepareFiles(RectifyState& state);
 void rectifyRows(RectifyState& state);
 void rectifyColumns(RectifyState& state);
 
-// Only BG_unten is tested: below 91 degrees.
-bool hyperbolicWanted(const RectifyState& state);
-
-inline constexpr std::string_view coefficientsMessage =
-    "Breitengrade ungeeignet: hyperbolische Entzerrung nicht berechenbar";
-
-// Sets linSlope, linOffset, hypScale and hypOffset from the latitudes and the
-// height. False, with nothing written, when they cannot be formed as finite
-// doubles (equal latitudes, equal S values, a single row, an overflowing sinh).
-bool formHyperbolicCoefficients(RectifyState& state);
-
-// sinh(x) = (e^x - e^-x) / 2 in extended precision, stored as a double.
-double hyperbolicSine(double x);
-
-// The latitude of a row position v on the linear scale.
-double latitudeAtRow(const RectifyState& state, double v);
-
-// The row that latitude phi lands on when rows are spaced evenly in S(phi).
-std::int32_t hyperbolicRow(const RectifyState& state, double phi);
-
 // The whole run of the program, from its banner to its exit code, in the
 // run frame that turns a failed check into the failure report.
 int run(int argc, char** argv);

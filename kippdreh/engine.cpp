@@ -7,6 +7,8 @@
 #include "extendedmath.hpp"
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 #include <cmath>
 #include <vector>
 
@@ -140,9 +142,67 @@ bool isQuarterTurn(const Turn& turn, const RowTargets& band, std::int32_t firstR
     return true;
 }
 
+// The targets of a band of rows. Computing them is pure arithmetic, so it
+// runs on helper threads ahead of the placing; the placing itself, every
+// read and write of a pixel, stays on the calling thread in the one order
+// of the sequential pass, so no byte can depend on the thread count.
+struct Band {
+    RowTargets targets;
+    std::int32_t firstRow = 0;
+    std::int32_t rows = 0;
+    std::exception_ptr failure;
+};
+
+// Workers compute with the calling thread's x87 control word (a new thread
+// may start with another precision on some systems).
+std::uint16_t x87ControlWord() {
+    std::uint16_t word;
+    asm volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+void setX87ControlWord(std::uint16_t word) { asm volatile("fldcw %0" : : "m"(word)); }
+
+void computeBand(const Turn& turn, std::int32_t width, Band& band, int threads, std::uint16_t controlWord) {
+    auto rowsFrom = [&](std::int32_t first, std::int32_t end) {
+        setX87ControlWord(controlWord);
+        for (std::int32_t r = first; r < end; ++r) {
+            turnRow(turn, band.firstRow + r, width, band.targets, static_cast<std::size_t>(r) * static_cast<std::size_t>(width));
+        }
+    };
+    try {
+        std::vector<std::thread> helpers;
+        std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
+        const std::int32_t share = (band.rows + threads - 1) / threads;
+        for (int t = 1; t < threads; ++t) {
+            const std::int32_t first = std::min(band.rows, t * share);
+            const std::int32_t end = std::min(band.rows, first + share);
+            helpers.emplace_back([&, t, first, end] {
+                try {
+                    rowsFrom(first, end);
+                } catch (...) {
+                    failures[static_cast<std::size_t>(t)] = std::current_exception();
+                }
+            });
+        }
+        rowsFrom(0, std::min(band.rows, share));
+        for (std::thread& helper : helpers) helper.join();
+        for (const std::exception_ptr& failure : failures) {
+            if (failure) std::rethrow_exception(failure);
+        }
+    } catch (...) {
+        band.failure = std::current_exception();
+    }
+}
+
 } // namespace
 
-void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile) {
+int defaultThreadCount() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 4u));
+}
+
+void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile, int threads) {
     const RotationGeometry& g = job.geometry;
     const BmpLayout& in = job.layout;
     const BmpLayout out = layoutFor(in.dataOffset, g.newWidth, g.newHeight);
@@ -155,20 +215,31 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     const Turn turn{g.halfWidth, g.halfHeight, job.angle, storeDouble(cosineX87(job.angle)),
                     storeDouble(sineX87(job.angle))};
     const double quarter = storeDouble(extendedPi / 2.0L);
-    const bool banded = (job.angle == quarter || job.angle == -quarter) && wholePictureInside(in, input.length()) &&
-                        extent <= INT32_MAX;
-    const std::int32_t bandRows = banded ? 64 : 1;
+    const bool quarterTurn = (job.angle == quarter || job.angle == -quarter) && wholePictureInside(in, input.length()) &&
+                             extent <= INT32_MAX;
+    constexpr std::int32_t bandRows = 64;
     const auto width = static_cast<std::size_t>(in.width);
-    RowTargets band{std::vector<std::int32_t>(width * static_cast<std::size_t>(bandRows)),
-                    std::vector<std::int32_t>(width * static_cast<std::size_t>(bandRows)),
-                    std::vector<unsigned char>(width * static_cast<std::size_t>(bandRows))};
+    const std::size_t bandSize = width * static_cast<std::size_t>(bandRows);
+    Band bands[2];
+    for (Band& band : bands) {
+        band.targets = RowTargets{std::vector<std::int32_t>(bandSize), std::vector<std::int32_t>(bandSize),
+                                  std::vector<unsigned char>(bandSize)};
+    }
+    threads = std::max(threads, 1);
+    const std::uint16_t controlWord = x87ControlWord();
+    auto prepare = [&](Band& band, std::int32_t firstRow, int helpers) {
+        band.firstRow = firstRow;
+        band.rows = std::min(bandRows, in.height - firstRow);
+        band.failure = nullptr;
+        computeBand(turn, in.width, band, helpers, controlWord);
+    };
 
     // One source pixel: its write, and the left-neighbour fill that closes the
     // gaps of forward mapping when that neighbour is still black.
-    auto place = [&](std::int32_t x, std::int32_t y, std::size_t target) {
+    auto place = [&](const RowTargets& targets, std::int32_t x, std::int32_t y, std::size_t target) {
         Pixel pixel = readPixel(input, pixelOffset(in, x, y));
-        const std::int32_t column = checkedAdd(band.x[target], g.marginX);
-        const std::int32_t outRow = checkedAdd(band.y[target], g.marginY);
+        const std::int32_t column = checkedAdd(targets.x[target], g.marginX);
+        const std::int32_t outRow = checkedAdd(targets.y[target], g.marginY);
         writePixel(output, pixelOffset(out, column, outRow), pixel);
         if (column > 0) {
             std::int32_t left = pixelOffset(out, column - 1, outRow);
@@ -177,23 +248,44 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
     };
 
     ProgressDots dots;
-    std::int32_t lastRow = checkedSub(in.height, 1);
-    for (std::int32_t firstRow = 0; firstRow < in.height; firstRow += bandRows) {
-        input.confirmIntact();
-        output.confirmIntact();
-        const std::int32_t rows = std::min(bandRows, in.height - firstRow);
-        for (std::int32_t r = 0; r < rows; ++r) {
-            dots.advance(firstRow + r, lastRow);
-            turnRow(turn, firstRow + r, in.width, band, static_cast<std::size_t>(r) * width);
+    const std::int32_t lastRow = checkedSub(in.height, 1);
+    if (in.height > 0) prepare(bands[0], 0, threads);
+    for (std::int32_t firstRow = 0, k = 0; firstRow < in.height; firstRow += bandRows, ++k) {
+        Band& band = bands[k % 2];
+        Band& next = bands[(k + 1) % 2];
+        const std::int32_t nextRow = firstRow + bandRows;
+        std::thread ahead;
+        if (nextRow < in.height && threads > 1) {
+            ahead = std::thread([&, nextRow] { prepare(next, nextRow, threads - 1); });
         }
-        if (rows > 1 && isQuarterTurn(turn, band, firstRow, rows, in.width)) {
-            for (std::int32_t x = 0; x < in.width; ++x) {
-                for (std::int32_t r = 0; r < rows; ++r) place(x, firstRow + r, static_cast<std::size_t>(r) * width + static_cast<std::size_t>(x));
+        try {
+            if (band.failure) std::rethrow_exception(band.failure);
+            input.confirmIntact();
+            output.confirmIntact();
+            const RowTargets& targets = band.targets;
+            if (band.rows > 1 && quarterTurn && isQuarterTurn(turn, targets, firstRow, band.rows, in.width)) {
+                for (std::int32_t r = 0; r < band.rows; ++r) dots.advance(firstRow + r, lastRow);
+                for (std::int32_t x = 0; x < in.width; ++x) {
+                    for (std::int32_t r = 0; r < band.rows; ++r) {
+                        place(targets, x, firstRow + r, static_cast<std::size_t>(r) * width + static_cast<std::size_t>(x));
+                    }
+                }
+            } else {
+                for (std::int32_t r = 0; r < band.rows; ++r) {
+                    dots.advance(firstRow + r, lastRow);
+                    for (std::int32_t x = 0; x < in.width; ++x) {
+                        place(targets, x, firstRow + r, static_cast<std::size_t>(r) * width + static_cast<std::size_t>(x));
+                    }
+                }
             }
-        } else {
-            for (std::int32_t r = 0; r < rows; ++r) {
-                for (std::int32_t x = 0; x < in.width; ++x) place(x, firstRow + r, static_cast<std::size_t>(r) * width + static_cast<std::size_t>(x));
-            }
+        } catch (...) {
+            if (ahead.joinable()) ahead.join();
+            throw;
+        }
+        if (ahead.joinable()) {
+            ahead.join();
+        } else if (nextRow < in.height) {
+            prepare(next, nextRow, 1);
         }
     }
     // The top row black, one write beyond its last pixel included.

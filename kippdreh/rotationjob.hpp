@@ -38,9 +38,12 @@ struct RotationJob {
 void parseArguments(RotationJob& job, int argc, char** argv);
 [[noreturn]] void showUsage();
 
+// How many threads compute targets: the cores, at most four.
+int defaultThreadCount();
+
 // The work step from opening the input to closing the output. False after a
 // failure that it has reported itself, with its pause.
-bool runRotation(RotationJob& job);
+bool runRotation(RotationJob& job, int threads = defaultThreadCount());
 
 // Sets job.angle from the shift in the shift modes.
 void computeAngle(RotationJob& job);
@@ -52,7 +55,9 @@ StepMessage computeGeometry(RotationJob& job);
 // Angle in degrees as the rotation report shows it: two decimals.
 std::string degreesText(double angle);
 
-void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output);
+// The pixel pass. threads: how many may compute the targets of the rows
+// (the result is the same for any count).
+void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output, int threads = defaultThreadCount());
 
 // The whole run of the program, from its banner to its exit code, in the
 // run frame that turns a failed check into the failure report.

@@ -17,25 +17,26 @@ var Points = (function () {
   // The page's points as the measurement file the model writes; coordinates
   // stay as typed, so a packed angle is written packed.
   function toModel(doc) {
-    return {
-      headerValue1: doc.width, headerValue2: doc.height, comments: doc.comments,
-      correction: doc.wgs ? { lon: doc.wgs.longitude, lat: doc.wgs.latitude } : null, gps: doc.gps,
-      points: doc.points.map(function (p) {
-        return { x: p.x, y: p.y, lon: p.longitude, lat: p.latitude, name: p.name || undefined };
-      })
-    };
+    var lines = doc.comments.map(function (text) { return { kind: 'comment', text: text }; });
+    if (doc.wgs) lines.push({ kind: 'wgs', longitude: doc.wgs.longitude, latitude: doc.wgs.latitude });
+    if (doc.gps) lines.push({ kind: 'gps' });
+    doc.points.forEach(function (p) {
+      lines.push({ kind: 'data', x: String(p.x), longitude: p.longitude, y: String(p.y), latitude: p.latitude, name: p.name });
+    });
+    return { width: doc.width, height: doc.height, lines: lines };
   }
 
-  function fromModel(read) {
-    var text = function (value) { return value === undefined || value === null ? '' : String(value); };
-    return {
-      width: read.headerValue1, height: read.headerValue2, comments: read.comments || [],
-      wgs: read.correction ? { longitude: text(read.correction.lon), latitude: text(read.correction.lat) } : null,
-      gps: !!read.gps,
-      points: read.points.map(function (p) {
-        return { x: Number(p.x), y: Number(p.y), longitude: text(p.lon), latitude: text(p.lat), name: text(p.name) };
-      })
-    };
+  function fromModel(model) {
+    var doc = { width: model.width, height: model.height, comments: [], wgs: null, gps: false, points: [] };
+    model.lines.forEach(function (line) {
+      if (line.kind === 'comment') doc.comments.push(line.text);
+      else if (line.kind === 'wgs') doc.wgs = { longitude: line.longitude, latitude: line.latitude };
+      else if (line.kind === 'gps') doc.gps = true;
+      else if (line.kind === 'data') {
+        doc.points.push({ x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude, name: line.name || '' });
+      }
+    });
+    return doc;
   }
 
   // The first six lines of a .INF file: x = a · longitude + b,
@@ -214,7 +215,7 @@ var Points = (function () {
       var read = MesskartModel.readMeasurementFile(text);
       if (!read.ok) return name + ': ' + read.message;
       api.remember();
-      doc = fromModel(read);
+      doc = fromModel(read.model);
       if (state.picture) { doc.width = state.picture.width; doc.height = state.picture.height; }
       fileName = name;
       selected = -1;

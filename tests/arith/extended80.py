@@ -3,8 +3,8 @@
 from fractions import Fraction
 
 
-def round_to_extended(value):
-    """The nearest 64-bit-mantissa value to a Fraction (normal range only)."""
+def round_to_bits(value, bits):
+    """The nearest value with `bits` significant bits to a Fraction, halves to even."""
     if value == 0:
         return Fraction(0)
     sign = -1 if value < 0 else 1
@@ -12,29 +12,21 @@ def round_to_extended(value):
     e = a.numerator.bit_length() - a.denominator.bit_length()
     if Fraction(2) ** e > a:
         e -= 1
-    # 2^e <= a < 2^(e+1); 64 bits: scale by 2^(63-e)
-    scaled = a * Fraction(2) ** (63 - e)
+    # 2^e <= a < 2^(e+1)
+    scaled = a * Fraction(2) ** (bits - 1 - e)
     m = scaled.numerator // scaled.denominator
     rest = scaled - m
     if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and m % 2 == 1):
         m += 1
-    return sign * Fraction(m) * Fraction(2) ** (e - 63)
+    return sign * Fraction(m) * Fraction(2) ** (e - bits + 1)
+
+
+def round_to_extended(value):
+    return round_to_bits(value, 64)
 
 
 def round_to_double(value):
-    if value == 0:
-        return Fraction(0)
-    sign = -1 if value < 0 else 1
-    a = abs(value)
-    e = a.numerator.bit_length() - a.denominator.bit_length()
-    if Fraction(2) ** e > a:
-        e -= 1
-    scaled = a * Fraction(2) ** (52 - e)
-    m = scaled.numerator // scaled.denominator
-    rest = scaled - m
-    if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and m % 2 == 1):
-        m += 1
-    return sign * Fraction(m) * Fraction(2) ** (e - 52)
+    return round_to_bits(value, 53)
 
 
 def to_bits(value):

@@ -2,6 +2,7 @@
 // at high precision (make_extendedmath_table.py): within one unit in the last
 // place of the 64-bit mantissa everywhere, the quarter turn and the latitudes
 // whose sinh the platforms' libraries disagreed on included.
+#include "bits80.hpp"
 #include "extendedmath.hpp"
 
 #include <gtest/gtest.h>
@@ -14,17 +15,6 @@
 #include <string>
 
 namespace {
-
-long double fromBits(const std::string& hex) {
-    const auto top = static_cast<std::uint16_t>(std::stoul(hex.substr(0, 4), nullptr, 16));
-    const std::uint64_t mantissa = std::stoull(hex.substr(4, 16), nullptr, 16);
-    unsigned char bytes[sizeof(long double)] = {};
-    std::memcpy(bytes, &mantissa, 8);
-    std::memcpy(bytes + 8, &top, 2);
-    long double value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
 
 // |value - reference| in units of the reference's last place.
 long double ulpsApart(long double value, long double reference) {

@@ -1,3 +1,4 @@
+#include "hyperbolic.hpp"
 #include "rectifystate.hpp"
 
 #include "lines.hpp"
@@ -20,7 +21,7 @@ RectifyState stateFor(std::int32_t height, double lower, double upper) {
 }
 
 std::int32_t rowOfSource(const RectifyState& state, std::int32_t source) {
-    return hyperbolicRow(state, latitudeAtRow(state, source));
+    return hyperbolicRow(coefficientsOf(state), latitudeAtRow(coefficientsOf(state), source));
 }
 
 }
@@ -52,11 +53,11 @@ TEST(Coefficients, ExampleOfHeight101From40To60) {
 TEST(Coefficients, LatitudeAtRowRunsFromUpperToLower) {
     RectifyState state = stateFor(101, 40, 60);
     ASSERT_TRUE(formHyperbolicCoefficients(state));
-    EXPECT_EQ(latitudeAtRow(state, 0.0), 60.0);
-    EXPECT_EQ(latitudeAtRow(state, 4.0), 59.2);
-    EXPECT_EQ(latitudeAtRow(state, 50.0), 50.0);
-    EXPECT_EQ(latitudeAtRow(state, 70.0), 46.0);
-    EXPECT_EQ(latitudeAtRow(state, 100.0), 40.0);
+    EXPECT_EQ(latitudeAtRow(coefficientsOf(state), 0.0), 60.0);
+    EXPECT_EQ(latitudeAtRow(coefficientsOf(state), 4.0), 59.2);
+    EXPECT_EQ(latitudeAtRow(coefficientsOf(state), 50.0), 50.0);
+    EXPECT_EQ(latitudeAtRow(coefficientsOf(state), 70.0), 46.0);
+    EXPECT_EQ(latitudeAtRow(coefficientsOf(state), 100.0), 40.0);
 }
 
 TEST(HyperbolicRow, TableOfHeight101From40To60) {
@@ -96,25 +97,26 @@ TEST(HyperbolicRow, NeverFallsAlongAColumnAndReachesBothEnds) {
 TEST(HyperbolicRow, HugeRowsGiveTheLargestInteger) {
     RectifyState state = stateFor(101, 40, 60);
     ASSERT_TRUE(formHyperbolicCoefficients(state));
-    EXPECT_EQ(hyperbolicRow(state, 10000.0), 2147483647);
-    EXPECT_EQ(hyperbolicRow(state, -10000.0), 2147483647);
+    EXPECT_EQ(hyperbolicRow(coefficientsOf(state), 10000.0), 2147483647);
+    EXPECT_EQ(hyperbolicRow(coefficientsOf(state), -10000.0), 2147483647);
 }
 
 TEST(LatitudeAtRow, ZeroSlopeGivesNoLatitude) {
     RectifyState state;
-    EXPECT_EQ(latitudeAtRow(state, 12.0), 1000000000.0);
+    EXPECT_EQ(latitudeAtRow(coefficientsOf(state), 12.0), 1000000000.0);
 }
 
 TEST(TargetPosition, HyperbolicModeMapsTheLinearPosition) {
     RectifyState state = stateFor(101, 40, 60);
     ASSERT_TRUE(formHyperbolicCoefficients(state));
+    const HyperbolicCoefficients coefficients = coefficientsOf(state);
     FrameEdges whole{0, 100, true};
-    EXPECT_EQ(targetPosition(state, true, 101, whole, 4), 5);
-    EXPECT_EQ(targetPosition(state, true, 101, whole, 50), 53);
+    EXPECT_EQ(targetPosition(&coefficients, 101, whole, 4), 5);
+    EXPECT_EQ(targetPosition(&coefficients, 101, whole, 50), 53);
     FrameEdges framed{10, 60, true};
-    EXPECT_EQ(targetPosition(state, true, 101, framed, 10), 0);
-    EXPECT_EQ(targetPosition(state, true, 101, framed, 35), 53);
-    EXPECT_EQ(targetPosition(state, true, 101, framed, 60), 100);
+    EXPECT_EQ(targetPosition(&coefficients, 101, framed, 10), 0);
+    EXPECT_EQ(targetPosition(&coefficients, 101, framed, 35), 53);
+    EXPECT_EQ(targetPosition(&coefficients, 101, framed, 60), 100);
 }
 
 TEST(Coefficients, CannotBeFormedForEqualLatitudes) {

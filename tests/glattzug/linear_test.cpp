@@ -28,7 +28,7 @@ StretchTrace stretchLinear(std::int32_t n, std::int32_t s0, std::int32_t s1) {
     std::vector<Pixel> line = sourceLine(n);
     StretchTrace trace;
     stretchLine(
-        edges, [&](std::int32_t s) { return targetPosition(state, false, n, edges, s); },
+        edges, [&](std::int32_t s) { return targetPosition(nullptr, n, edges, s); },
         [&](std::int32_t q) {
             trace.reads.push_back(q);
             return line.at(static_cast<std::size_t>(q));
@@ -60,12 +60,12 @@ TEST(LinearPosition, QuotientFirstThenProductInExtendedPrecision) {
 TEST(TargetPosition, TiesGoToTheEvenRow) {
     RectifyState state;
     FrameEdges edges{1, 3, true};
-    EXPECT_EQ(targetPosition(state, false, 6, edges, 1), 0);
-    EXPECT_EQ(targetPosition(state, false, 6, edges, 2), 2);
-    EXPECT_EQ(targetPosition(state, false, 6, edges, 3), 5);
+    EXPECT_EQ(targetPosition(nullptr, 6, edges, 1), 0);
+    EXPECT_EQ(targetPosition(nullptr, 6, edges, 2), 2);
+    EXPECT_EQ(targetPosition(nullptr, 6, edges, 3), 5);
     FrameEdges eight{2, 6, true};
-    EXPECT_EQ(targetPosition(state, false, 8, eight, 4), 4);
-    EXPECT_EQ(targetPosition(state, false, 8, eight, 5), 5);
+    EXPECT_EQ(targetPosition(nullptr, 8, eight, 4), 4);
+    EXPECT_EQ(targetPosition(nullptr, 8, eight, 5), 5);
 }
 
 TEST(StretchLine, WidthEightExample) {
@@ -96,7 +96,7 @@ TEST(StretchLine, ReadAndWritesInterleavePerSourcePixel) {
     std::vector<Pixel> line = sourceLine(6);
     std::vector<std::pair<char, std::int32_t>> events;
     stretchLine(
-        edges, [&](std::int32_t s) { return targetPosition(state, false, 6, edges, s); },
+        edges, [&](std::int32_t s) { return targetPosition(nullptr, 6, edges, s); },
         [&](std::int32_t q) {
             events.emplace_back('r', q);
             return line.at(static_cast<std::size_t>(q));

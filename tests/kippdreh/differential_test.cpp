@@ -5,12 +5,16 @@
 // picture turns by exact quarters.
 #include "kippdreh_runs.hpp"
 #include "reference_rotation.hpp"
+#include "rotationjob.hpp"
+#include "console.hpp"
 #include "extendedmath.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+
+using namespace kippdreh;
 
 namespace {
 
@@ -91,6 +95,30 @@ TEST(RotationAgainstModel, QuarterTurnsOverManyBands) {
     expectSameAsModel(randomPicture(random, 150, 211), "g=90", radiansOf(90));
     expectSameAsModel(randomPicture(random, 211, 150), "g=-90", radiansOf(-90));
     expectSameAsModel(randomPicture(random, 64, 129), "g=90", radiansOf(90));
+}
+
+// The targets of the rows are computed on helper threads: any count gives
+// the same bytes, on pictures of several bands and odd widths.
+TEST(RotationAgainstModel, EveryThreadCountGivesTheModelsBytes) {
+    std::mt19937 random(4);
+    for (const char* argument : {"g=30", "g=-90", "g=1.5", "x=-7"}) {
+        const int width = std::uniform_int_distribution<int>(65, 131)(random) | 1;
+        const std::string input = randomPicture(random, width, 150);
+        for (int threads = 1; threads <= 4; ++threads) {
+            TempDir dir;
+            writeFile(dir / "R.BMP", input);
+            std::string path = (dir / "R.BMP").string();
+            std::string tool = "kippdreh", word = argument;
+            char* argv[] = {tool.data(), path.data(), word.data()};
+            std::string console;
+            captureConsole(&console);
+            RotationJob job;
+            parseArguments(job, 3, argv);
+            ASSERT_TRUE(runRotation(job, threads));
+            captureConsole(nullptr);
+            EXPECT_TRUE(readFile(dir / "R.TMP") == referenceRotation(input, job.angle)) << argument << " " << threads;
+        }
+    }
 }
 
 TEST(RotationAgainstModel, PixelDataThatOverlapsTheHeader) {

@@ -1,5 +1,7 @@
 #include "lines.hpp"
 
+#include "realmath.hpp"
+
 namespace glattzug {
 
 std::int32_t lineCount(const BmpLayout& layout, LineKind kind) {
@@ -21,6 +23,19 @@ bool touchesFrame(const FrameEdges& edges, std::int32_t n) { return edges.innerS
 
 FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line) {
     return scanFrameEdges(n, [&](std::int32_t q) { return readPixel(input, positionOffset(layout, line, q)); });
+}
+
+double linearPosition(std::int32_t n, const FrameEdges& edges, std::int32_t s) {
+    long double factor = static_cast<long double>(checkedSub(n, 1)) /
+                         static_cast<long double>(checkedSub(edges.innerEnd, edges.innerStart));
+    return storeDouble(factor * static_cast<long double>(checkedSub(s, edges.innerStart)));
+}
+
+std::int32_t targetPosition(const HyperbolicCoefficients* hyperbolic, std::int32_t n, const FrameEdges& edges,
+                            std::int32_t s) {
+    double v = linearPosition(n, edges, s);
+    if (hyperbolic != nullptr) return hyperbolicRow(*hyperbolic, latitudeAtRow(*hyperbolic, v));
+    return roundToInt32(v);
 }
 
 } // namespace glattzug

@@ -1,0 +1,37 @@
+// One pass of the rectifier over every row (mode h) or every column (mode v),
+// and its two ways: line by line as the rule reads, or from tables of
+// sources, row after row of the file, where that gives the same bytes.
+#pragma once
+
+#include "hyperbolic.hpp"
+#include "lines.hpp"
+#include "pixelio.hpp"
+#include "rectifystate.hpp"
+
+#include <cstdint>
+
+namespace glattzug {
+
+struct Pass {
+    RectifyState& state;
+    LineKind kind;
+    std::int32_t lines;    // N
+    std::int32_t length;   // n
+    const HyperbolicCoefficients* hyperbolic;  // null for the linear stretch
+    PixelInput& input;
+    bool frameSeen = false;  // some line begins or ends with frame blue
+
+    std::int32_t targetOf(const FrameEdges& edges, std::int32_t s) const {
+        return targetPosition(hyperbolic, length, edges, s);
+    }
+};
+
+// Every line as the plain rule goes: probe the frame, then read each inner
+// pixel and write its run of targets, one pixel at a time.
+void stretchLineByLine(Pass& pass, PixelOutput& output);
+
+// The same result from tables, one stored row at a time; false, with nothing
+// written, where tables cannot give the same bytes.
+bool stretchFromTables(Pass& pass);
+
+} // namespace glattzug
