@@ -39,38 +39,18 @@ var Points = (function () {
     return doc;
   }
 
-  // The first six lines of a .INF file: x = a · longitude + b,
-  // y = c · sinh(latitude in radians) + d, then the two header values and,
-  // when the coordinates are WGS ones, "GPS".
+  // A .INF file's graticule and the fit as the page shows them: both from the
+  // model, which reads and writes .INF text as messkart does.
   function readInf(text) {
-    var lines = text.split(/\r\n|\r|\n/);
-    var real = /^-?\d+\.\d+$/;
-    if (lines.length < 6 || !lines.slice(0, 4).every(function (line) { return real.test(line); })) {
-      return { ok: false, message: 'keine .INF-Datei: die ersten vier Zeilen müssen Zahlen wie 100.0000 sein.' };
-    }
-    var v = lines.slice(0, 4).map(Number);
-    return { ok: true, lines: lines.slice(0, 4), gps: lines[6] === 'GPS', mapping: mappingOf(v[0], v[1], v[2], v[3]) };
+    if (!modelThere()) return { ok: false, message: MISSING };
+    return MesskartModel.readInfFile(text);
   }
 
-  // Display only: pixel positions of meridians and parallels, and back.
-  function mappingOf(a, b, c, d) {
-    var radians = Math.PI / 180;
-    return {
-      x: function (lon) { return a * lon + b; },
-      longitude: function (x) { return (x - b) / a; },
-      y: function (lat) { return c * Math.sinh(lat * radians) + d; },
-      latitude: function (y) { return Math.asinh((y - d) / c) / radians; }
-    };
-  }
-
-  // The fit as the page shows it: messkart's .INF text, residuals, RMS, outliers.
   function calibrate(text) {
     var fit = MesskartModel.calibrate(text);
     if (!fit.ok) return fit;
-    var inf = readInf(fit.infText);
-    return { ok: true, infText: fit.infText, rms: fit.rms, outliers: fit.outliers || [],
-             residuals: fit.residuals.map(function (r) { return { dx: r.dx, dy: r.dy, distance: Math.sqrt(r.dx * r.dx + r.dy * r.dy) }; }),
-             mapping: inf.ok ? inf.mapping : null };
+    return { ok: true, infText: fit.infText, rms: fit.rms, outliers: fit.outliers, residuals: fit.residuals,
+             mapping: fit.mapping };
   }
 
   // ---- the panel ------------------------------------------------------------

@@ -401,13 +401,12 @@ var MesskartModel = (function () {
 
   // A .INF file: its four coefficients give the graticule it describes.
   function readInfFile(text) {
-    var lines = text.split(/\r\n|\r|\n/);
-    var values = lines.slice(0, 4).map(function (l) { return /^-?[0-9]+\.[0-9]+$/.test(l.trim()) ? Number(l) : NaN; });
-    if (values.some(Number.isNaN) || values[0] === 0 || values[2] === 0) {
-      return { ok: false, message: 'keine .INF-Datei: die ersten vier Zeilen muessen Zahlen mit Dezimalpunkt sein' };
+    var lines = text.split(/\r\n|\r|\n/), real = /^-?[0-9]+\.[0-9]+$/;
+    if (lines.length < 6 || !lines.slice(0, 4).every(function (line) { return real.test(line); })) {
+      return { ok: false, message: 'keine .INF-Datei: die ersten vier Zeilen müssen Zahlen wie 100.0000 sein.' };
     }
-    return { ok: true, lines: lines.slice(0, 4).map(function (l) { return l.trim(); }),
-             mapping: mappingOf(values[0], values[1], values[2], values[3]), gps: /^GPS$/m.test(text) };
+    var v = lines.slice(0, 4).map(Number);
+    return { ok: true, lines: lines.slice(0, 4), mapping: mappingOf(v[0], v[1], v[2], v[3]), gps: lines[6] === 'GPS' };
   }
 
   return {
