@@ -55,8 +55,14 @@ function runTool(tool, args, folder) {
   return { output: run.stdout, status: run.status };
 }
 
+// A fresh folder, removed when the test file's process ends.
+const folders = [];
+process.on('exit', () => folders.forEach((folder) => fs.rmSync(folder, { recursive: true, force: true })));
+
 function tempFolder(label) {
-  return fs.mkdtempSync(path.join(os.tmpdir(), 'messtisch-' + label + '-'));
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'messtisch-' + label + '-'));
+  folders.push(folder);
+  return folder;
 }
 
 async function openPage() {
