@@ -38,12 +38,12 @@ void PixelInput::readThroughFile(std::int64_t offset, unsigned char* into, std::
     std::memcpy(into, window_.data() + (offset - windowStart_), count);
 }
 
-PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent) : file_(file) {
+PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent, OutputAccess access) : file_(file) {
     length_ = file.size();
     if (extent <= 0) return;
     file.fillWithZeros(extent);
     // Without address space for a view, every write goes to the file.
-    mapping_.map(file, extent, true);
+    if (access == OutputAccess::Viewed) mapping_.map(file, extent, true);
 }
 
 PixelOutput::~PixelOutput() { release(false); }
@@ -99,4 +99,9 @@ void writePixels(PixelOutput& output, std::int32_t offset, const unsigned char* 
     }
     std::memcpy(output.bytes() + offset, from, static_cast<std::size_t>(bytes));
     output.grewTo(offset + bytes);
+}
+
+void writeRows(PixelOutput& output, std::int32_t offset, const unsigned char* rows, std::size_t bytes) {
+    if (offset < 0) raiseIoFailure(EINVAL);
+    output.file().writeAt(offset, rows, bytes);
 }

@@ -51,10 +51,15 @@ private:
     mutable std::int64_t windowLength_ = 0;
 };
 
+// A pass that assembles whole rows in memory writes them through the file;
+// others view the output.
+enum class OutputAccess { Viewed, ThroughFile };
+
 class PixelOutput {
 public:
-    // Maps the open output for a pass whose writes end at most at extent.
-    PixelOutput(ByteFile& file, std::int64_t extent);
+    // Reserves the open output's space for a pass whose writes end at most at
+    // extent, and views it unless told otherwise.
+    PixelOutput(ByteFile& file, std::int64_t extent, OutputAccess access = OutputAccess::Viewed);
     // Leaves the file at the length the writes gave it.
     ~PixelOutput();
     PixelOutput(const PixelOutput&) = delete;
@@ -120,3 +125,8 @@ inline void writePixel(PixelOutput& output, std::int32_t offset, const Pixel& pi
 // whole run is known to be inside.
 void readPixels(const PixelInput& input, std::int32_t offset, std::int32_t count, unsigned char* into);
 void writePixels(PixelOutput& output, std::int32_t offset, const unsigned char* from, std::int32_t count);
+
+// Whole rows assembled in memory, fill bytes included, written through the
+// file as one run inside the reserved space. Threads may write disjoint rows
+// at once; the caller then reports the furthest pixel written with grewTo.
+void writeRows(PixelOutput& output, std::int32_t offset, const unsigned char* rows, std::size_t bytes);

@@ -1,0 +1,188 @@
+// Placing by bands of output rows. A source pixel's write and its
+// left-neighbour fill touch only the output row it lands in, so the bytes of
+// an output row depend only on the source pixels that land in it, taken in
+// the source order. A band of output rows is therefore assembled on its own:
+// every source row in turn, from the top, gives the pixels that land in the
+// band, from the left. Bands touch disjoint rows, so they may be built on
+// any thread in any order, and each is written once as a whole.
+#include "passes.hpp"
+
+#include "checked.hpp"
+#include "console.hpp"
+#include "x87control.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kippdreh {
+
+namespace {
+
+constexpr std::int32_t bandRows = 64;
+
+struct Span {
+    std::int32_t first;
+    std::int32_t end;
+};
+
+// The columns of source row y that may land in output rows firstRow ...
+// endRow - 1: those whose Y, in the direct form, lies within the band
+// widened by a row on each side, and a column more on each side for the
+// rounding of this bound. The exact target decides for each of them.
+Span columnsReaching(const TurnPass& pass, std::int32_t y, std::int32_t firstRow, std::int32_t endRow) {
+    const Turn& turn = pass.turn;
+    const std::int32_t centre = turn.hh + pass.geometry.marginY;  // round(Y) = centre - output row
+    const long double low = centre - endRow - 0.5L;
+    const long double high = centre - firstRow + 1.5L;
+    const long double bCos = static_cast<long double>(turn.hh - y) * turn.cosT;
+    const std::int32_t width = pass.in.width;
+    if (turn.sinT == 0.0) return bCos >= low && bCos <= high ? Span{0, width} : Span{0, 0};
+    long double from = (bCos - high) / turn.sinT;
+    long double to = (bCos - low) / turn.sinT;
+    if (from > to) std::swap(from, to);
+    from = std::max<long double>(std::floor(from) - 1 + turn.hw, 0);
+    to = std::min<long double>(std::ceil(to) + 2 + turn.hw, width);
+    if (from >= to) return {0, 0};
+    return {static_cast<std::int32_t>(from), static_cast<std::int32_t>(to)};
+}
+
+struct BandWork {
+    std::vector<unsigned char> rows;
+    std::vector<std::int32_t> columns;
+    std::vector<std::int32_t> targetRows;
+};
+
+inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | pixel[2]) == 0; }
+
+// Builds output rows firstRow ... endRow - 1 and writes them; returns the
+// end of the furthest pixel written in the file, or 0 when none was.
+std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelOutput& output, std::int32_t firstRow,
+                       std::int32_t endRow, BandWork& work) {
+    const BmpLayout& in = pass.in;
+    const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
+    const std::size_t bytes = static_cast<std::size_t>(endRow - firstRow) * rowBytes;
+    // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
+    work.rows.assign(bytes, 0);
+    unsigned char* const band = work.rows.data();
+    std::size_t furthest = 0;
+    for (std::int32_t y = 0; y < in.height; ++y) {
+        const Span span = columnsReaching(pass, y, firstRow, endRow);
+        if (span.first >= span.end) continue;
+        turnRun(pass.turn, y, span.first, span.end, work.columns.data(), work.targetRows.data());
+        const unsigned char* sourceRow = source + rowStart(in, y);
+        for (std::int32_t x = span.first; x < span.end; ++x) {
+            const std::size_t i = static_cast<std::size_t>(x - span.first);
+            const std::int32_t row = work.targetRows[i] + pass.geometry.marginY;
+            if (row < firstRow || row >= endRow) continue;
+            const std::size_t column = static_cast<std::size_t>(work.columns[i] + pass.geometry.marginX);
+            unsigned char* target = band + static_cast<std::size_t>(endRow - 1 - row) * rowBytes + 3 * column;
+            const unsigned char* pixel = sourceRow + 3 * static_cast<std::size_t>(x);
+            std::memcpy(target, pixel, 3);
+            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+            if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, pixel, 3);
+            furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3);
+        }
+    }
+    if (furthest == 0) return 0;  // the reserved space is black already
+    const std::int32_t start = rowStart(pass.out, endRow - 1);
+    writeRows(output, start, band, bytes);
+    return start + static_cast<std::int64_t>(furthest);
+}
+
+} // namespace
+
+bool mayPlaceByOutputRows(const TurnPass& pass, const PixelInput& input, std::int64_t extent) {
+    const BmpLayout& in = pass.in;
+    if (input.mapped() == nullptr || !wholePictureInside(in, input.length())) return false;
+    if (in.dataOffset < 54 || extent > INT32_MAX || in.width == 0 || in.height == 0) return false;
+    // The turn is linear, so its true values are greatest and least at the
+    // corners. The direct form is within 2^-34 of them and the exact target's
+    // X and Y within 2^-33, so every target rounds inside the corners' values
+    // widened by 2^-28.
+    const Turn& turn = pass.turn;
+    double low[2] = {HUGE_VAL, HUGE_VAL};
+    double high[2] = {-HUGE_VAL, -HUGE_VAL};
+    for (const std::int32_t x : {0, in.width - 1}) {
+        for (const std::int32_t y : {0, in.height - 1}) {
+            const double a = x - turn.hw;
+            const double b = turn.hh - y;
+            const double turned[2] = {a * turn.cosT + b * turn.sinT, b * turn.cosT - a * turn.sinT};
+            for (int i = 0; i < 2; ++i) {
+                low[i] = std::min(low[i], turned[i] - 0x1p-28);
+                high[i] = std::max(high[i], turned[i] + 0x1p-28);
+            }
+        }
+    }
+    const RotationGeometry& g = pass.geometry;
+    const double columnX = turn.hw + g.marginX;  // output column = columnX + round(X)
+    const double rowY = turn.hh + g.marginY;     // output row = rowY - round(Y)
+    return columnX + std::nearbyint(low[0]) >= 0 && columnX + std::nearbyint(high[0]) < g.newWidth &&
+           rowY - std::nearbyint(high[1]) >= 0 && rowY - std::nearbyint(low[1]) < g.newHeight;
+}
+
+void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutput& output, int threads) {
+    const std::int32_t bands = (pass.geometry.newHeight + bandRows - 1) / bandRows;
+    threads = std::clamp(threads, 1, std::max(bands, 1));
+    std::atomic<std::int32_t> nextBand{0};
+    std::atomic<std::int32_t> bandsDone{0};
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::exception_ptr failure;
+    std::atomic<std::int64_t> furthest{0};
+    const std::uint16_t controlWord = x87ControlWord();
+
+    // Takes bands until none is left; afterBand runs on the calling thread only.
+    auto work = [&](auto afterBand) {
+        BandWork scratch;
+        scratch.columns.resize(static_cast<std::size_t>(pass.in.width));
+        scratch.targetRows.resize(static_cast<std::size_t>(pass.in.width));
+        try {
+            setX87ControlWord(controlWord);
+            for (std::int32_t band = nextBand++; band < bands && !stop; band = nextBand++) {
+                const std::int32_t firstRow = band * bandRows;
+                const std::int32_t endRow = std::min(firstRow + bandRows, pass.geometry.newHeight);
+                const std::int64_t reached = placeBand(pass, input.mapped(), output, firstRow, endRow, scratch);
+                for (std::int64_t known = furthest; reached > known && !furthest.compare_exchange_weak(known, reached);) {
+                }
+                ++bandsDone;
+                afterBand();
+            }
+        } catch (...) {
+            stop = true;
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+
+    // The dots follow the source rows; here they advance with the share of bands done.
+    ProgressDots dots;
+    const std::int32_t lastRow = checkedSub(pass.in.height, 1);
+    std::int32_t dottedRows = 0;
+    auto showProgress = [&](std::int32_t rowsDone) {
+        for (; dottedRows < rowsDone; ++dottedRows) dots.advance(dottedRows, lastRow);
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t) helpers.emplace_back([&] { work([] {}); });
+    // Bands are taken from the top row, the end of the file, down: once the
+    // first is written, a file cut by another process stays shorter than the
+    // writes left it, and the check finds it.
+    work([&] {
+        output.grewTo(furthest);
+        input.confirmIntact();
+        output.confirmIntact();
+        showProgress(static_cast<std::int32_t>(static_cast<std::int64_t>(pass.in.height) * bandsDone / bands));
+    });
+    for (std::thread& helper : helpers) helper.join();
+    if (failure) std::rethrow_exception(failure);
+    showProgress(pass.in.height);
+    output.grewTo(furthest);
+    input.confirmIntact();
+    output.confirmIntact();
+}
+
+} // namespace kippdreh

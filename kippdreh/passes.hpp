@@ -1,0 +1,33 @@
+// The two ways the main pass of a turn places the source pixels. Both leave
+// the same bytes: each output pixel ends with the last write that the source
+// order makes to it, and the left-neighbour fill sees the output as that
+// order leaves it.
+#pragma once
+
+#include "pixelio.hpp"
+#include "rotationjob.hpp"
+#include "turn.hpp"
+
+namespace kippdreh {
+
+// What a pass needs to know of the run.
+struct TurnPass {
+    const RotationGeometry& geometry;
+    const BmpLayout& in;
+    BmpLayout out;
+    Turn turn;
+};
+
+// Pixel by pixel in the source order, every access checked: for an input
+// that ends inside its picture and for files that cannot be viewed.
+void placeInSourceOrder(const TurnPass& pass, const PixelInput& input, PixelOutput& output);
+
+// Whether the pass by output rows may run: the whole input viewed and inside
+// its file, every target inside the output, no pixel data within the header.
+bool mayPlaceByOutputRows(const TurnPass& pass, const PixelInput& input, std::int64_t extent);
+
+// Bands of output rows assembled in memory, each from the source pixels that
+// land in it in the source order, on up to threads threads at once.
+void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutput& output, int threads);
+
+} // namespace kippdreh

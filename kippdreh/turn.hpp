@@ -1,0 +1,25 @@
+// Where the turn puts each source pixel: the polar form with its storage
+// points decides the rounding, and a direct form stands in for it wherever
+// the two provably round alike.
+#pragma once
+
+#include <cstdint>
+
+namespace kippdreh {
+
+struct Turn {
+    std::int32_t hw;  // the centre column and row, about which the picture turns
+    std::int32_t hh;
+    double angle;     // radians, positive turns clockwise
+    double cosT;      // cos and sin of the angle, rounded to doubles
+    double sinT;
+};
+
+Turn turnAbout(std::int32_t hw, std::int32_t hh, double angle);
+
+// The turned positions, in the input's frame, of the pixels x = first ...
+// end - 1 of source row y: column into columns[x - first], row into rows[x - first].
+void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
+             std::int32_t* rows);
+
+} // namespace kippdreh
