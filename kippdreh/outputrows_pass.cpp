@@ -9,6 +9,7 @@
 
 #include "checked.hpp"
 #include "console.hpp"
+#include "workbuffer.hpp"
 #include "x87control.hpp"
 
 #include <algorithm>
@@ -24,6 +25,7 @@ namespace kippdreh {
 namespace {
 
 constexpr std::int32_t bandRows = 64;
+constexpr std::int32_t prefetchAhead = 6;
 
 struct Span {
     std::int32_t first;
@@ -32,27 +34,28 @@ struct Span {
 
 // The columns of source row y that may land in output rows firstRow ...
 // endRow - 1: those whose Y, in the direct form, lies within the band
-// widened by a row on each side, and a column more on each side for the
+// widened by a row on each side, and two columns more on each side for the
 // rounding of this bound. The exact target decides for each of them.
 Span columnsReaching(const TurnPass& pass, std::int32_t y, std::int32_t firstRow, std::int32_t endRow) {
     const Turn& turn = pass.turn;
     const std::int32_t centre = turn.hh + pass.geometry.marginY;  // round(Y) = centre - output row
-    const long double low = centre - endRow - 0.5L;
-    const long double high = centre - firstRow + 1.5L;
-    const long double bCos = static_cast<long double>(turn.hh - y) * turn.cosT;
+    const double low = centre - endRow - 0.5;
+    const double high = centre - firstRow + 1.5;
+    const double bCos = (turn.hh - y) * turn.cosT;
     const std::int32_t width = pass.in.width;
-    if (turn.sinT == 0.0) return bCos >= low && bCos <= high ? Span{0, width} : Span{0, 0};
-    long double from = (bCos - high) / turn.sinT;
-    long double to = (bCos - low) / turn.sinT;
+    // Y changes by less than 2^-24 along a row at this angle.
+    if (std::fabs(turn.sinT) < 0x1p-40) return bCos >= low - 1 && bCos <= high + 1 ? Span{0, width} : Span{0, 0};
+    double from = (bCos - high) / turn.sinT;
+    double to = (bCos - low) / turn.sinT;
     if (from > to) std::swap(from, to);
-    from = std::max<long double>(std::floor(from) - 1 + turn.hw, 0);
-    to = std::min<long double>(std::ceil(to) + 2 + turn.hw, width);
+    from = std::max(from - 2 + turn.hw, 0.0);
+    to = std::min(to + 3 + turn.hw, static_cast<double>(width));
     if (from >= to) return {0, 0};
     return {static_cast<std::int32_t>(from), static_cast<std::int32_t>(to)};
 }
 
 struct BandWork {
-    std::vector<unsigned char> rows;
+    WorkBuffer rows;
     std::vector<std::int32_t> columns;
     std::vector<std::int32_t> targetRows;
 };
@@ -67,10 +70,16 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
     const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
     const std::size_t bytes = static_cast<std::size_t>(endRow - firstRow) * rowBytes;
     // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
-    work.rows.assign(bytes, 0);
-    unsigned char* const band = work.rows.data();
+    unsigned char* const band = work.rows.zeroed(bytes);
     std::size_t furthest = 0;
     for (std::int32_t y = 0; y < in.height; ++y) {
+        // The source rows lie far apart in memory: ask early for a later one's pixels.
+        if (y + prefetchAhead < in.height) {
+            const Span later = columnsReaching(pass, y + prefetchAhead, firstRow, endRow);
+            const unsigned char* start = source + rowStart(in, y + prefetchAhead) + 3 * static_cast<std::size_t>(later.first);
+            const std::size_t length = std::min<std::size_t>(3 * static_cast<std::size_t>(later.end - later.first), 1024);
+            for (std::size_t at = 0; at < length; at += 64) __builtin_prefetch(start + at);
+        }
         const Span span = columnsReaching(pass, y, firstRow, endRow);
         if (span.first >= span.end) continue;
         turnRun(pass.turn, y, span.first, span.end, work.columns.data(), work.targetRows.data());

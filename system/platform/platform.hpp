@@ -51,6 +51,12 @@ int removeFile(const std::string& name);
 // Replaces to by from, in one step.
 int replaceFile(const std::string& from, const std::string& to);
 
+// Memory for a working buffer of at least size bytes (size is rounded up to
+// what was taken), in large pages where the system offers them; nullptr
+// when there is none.
+void* allocateLargeBuffer(std::size_t& size);
+void releaseLargeBuffer(void* buffer, std::size_t size);
+
 int processId();
 
 // Standard streams: opened (closed ones lead nowhere), in binary mode; a

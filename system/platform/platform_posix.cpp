@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -212,6 +213,20 @@ int removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0
 int replaceFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
+
+void* allocateLargeBuffer(std::size_t& size) {
+    // Whole 2 MiB pages, aligned so that the kernel can back them with large pages.
+    constexpr std::size_t largePage = std::size_t{2} << 20;
+    size = (size + largePage - 1) / largePage * largePage;
+    void* buffer = nullptr;
+    if (::posix_memalign(&buffer, largePage, size) != 0) return nullptr;
+#ifdef MADV_HUGEPAGE
+    ::madvise(buffer, size, MADV_HUGEPAGE);  // a hint: without it, ordinary pages serve
+#endif
+    return buffer;
+}
+
+void releaseLargeBuffer(void* buffer, std::size_t) { std::free(buffer); }
 
 int processId() { return static_cast<int>(::getpid()); }
 

@@ -176,6 +176,15 @@ int replaceFile(const std::string& from, const std::string& to) {
     return errnoOf(::GetLastError());
 }
 
+void* allocateLargeBuffer(std::size_t& size) {
+    // Large pages need a privilege that ordinary users lack: ordinary pages serve.
+    return ::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+void releaseLargeBuffer(void* buffer, std::size_t) {
+    if (buffer != nullptr) ::VirtualFree(buffer, 0, MEM_RELEASE);
+}
+
 int processId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 void prepareStandardStreams() {

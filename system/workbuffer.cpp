@@ -1,0 +1,23 @@
+#include "workbuffer.hpp"
+
+#include "platform.hpp"
+
+#include <cstring>
+#include <new>
+
+WorkBuffer::~WorkBuffer() { platform::releaseLargeBuffer(bytes_, capacity_); }
+
+unsigned char* WorkBuffer::zeroed(std::size_t size) {
+    if (size > capacity_) {
+        platform::releaseLargeBuffer(bytes_, capacity_);
+        bytes_ = nullptr;
+        capacity_ = 0;
+        std::size_t capacity = size;
+        void* bytes = platform::allocateLargeBuffer(capacity);
+        if (bytes == nullptr) throw std::bad_alloc();
+        bytes_ = static_cast<unsigned char*>(bytes);
+        capacity_ = capacity;
+    }
+    std::memset(bytes_, 0, size);
+    return bytes_;
+}
