@@ -5,7 +5,6 @@
 #include "console.hpp"
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 namespace kippdreh {
@@ -36,11 +35,6 @@ void blackenTopRowAtOnce(const TurnPass& pass, PixelOutput& output) {
 }
 
 } // namespace
-
-int defaultThreadCount() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return static_cast<int>(std::clamp(cores, 1u, 4u));
-}
 
 void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile, int threads) {
     const RotationGeometry& g = job.geometry;

@@ -10,14 +10,11 @@
 #include "checked.hpp"
 #include "console.hpp"
 #include "workbuffer.hpp"
-#include "x87control.hpp"
+#include "parallelbands.hpp"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace kippdreh {
@@ -136,38 +133,12 @@ bool mayPlaceByOutputRows(const TurnPass& pass, const PixelInput& input, std::in
 
 void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutput& output, int threads) {
     const std::int32_t bands = (pass.geometry.newHeight + bandRows - 1) / bandRows;
-    threads = std::clamp(threads, 1, std::max(bands, 1));
-    std::atomic<std::int32_t> nextBand{0};
-    std::atomic<std::int32_t> bandsDone{0};
-    std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::exception_ptr failure;
-    std::atomic<std::int64_t> furthest{0};
-    const std::uint16_t controlWord = x87ControlWord();
-
-    // Takes bands until none is left; afterBand runs on the calling thread only.
-    auto work = [&](auto afterBand) {
-        BandWork scratch;
+    std::vector<BandWork> work(static_cast<std::size_t>(std::max(threads, 1)));
+    for (BandWork& scratch : work) {
         scratch.columns.resize(static_cast<std::size_t>(pass.in.width));
         scratch.targetRows.resize(static_cast<std::size_t>(pass.in.width));
-        try {
-            setX87ControlWord(controlWord);
-            for (std::int32_t band = nextBand++; band < bands && !stop; band = nextBand++) {
-                const std::int32_t firstRow = band * bandRows;
-                const std::int32_t endRow = std::min(firstRow + bandRows, pass.geometry.newHeight);
-                const std::int64_t reached = placeBand(pass, input.mapped(), output, firstRow, endRow, scratch);
-                for (std::int64_t known = furthest; reached > known && !furthest.compare_exchange_weak(known, reached);) {
-                }
-                ++bandsDone;
-                afterBand();
-            }
-        } catch (...) {
-            stop = true;
-            std::lock_guard<std::mutex> lock(mutex);
-            if (!failure) failure = std::current_exception();
-        }
-    };
-
+    }
+    std::atomic<std::int64_t> furthest{0};
     // The dots follow the source rows; here they advance with the share of bands done.
     ProgressDots dots;
     const std::int32_t lastRow = checkedSub(pass.in.height, 1);
@@ -175,19 +146,25 @@ void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutpu
     auto showProgress = [&](std::int32_t rowsDone) {
         for (; dottedRows < rowsDone; ++dottedRows) dots.advance(dottedRows, lastRow);
     };
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) helpers.emplace_back([&] { work([] {}); });
-    // Bands are taken from the top row, the end of the file, down: once the
-    // first is written, a file cut by another process stays shorter than the
-    // writes left it, and the check finds it.
-    work([&] {
-        output.grewTo(furthest);
-        input.confirmIntact();
-        output.confirmIntact();
-        showProgress(static_cast<std::int32_t>(static_cast<std::int64_t>(pass.in.height) * bandsDone / bands));
-    });
-    for (std::thread& helper : helpers) helper.join();
-    if (failure) std::rethrow_exception(failure);
+    forEachBand(
+        bands, threads,
+        [&](std::int32_t band, int worker) {
+            const std::int32_t firstRow = band * bandRows;
+            const std::int32_t endRow = std::min(firstRow + bandRows, pass.geometry.newHeight);
+            const std::int64_t reached =
+                placeBand(pass, input.mapped(), output, firstRow, endRow, work[static_cast<std::size_t>(worker)]);
+            for (std::int64_t known = furthest; reached > known && !furthest.compare_exchange_weak(known, reached);) {
+            }
+        },
+        // Bands are taken from the top row, the end of the file, down: once
+        // the first is written, a file cut by another process stays shorter
+        // than the writes left it, and the check finds it.
+        [&](std::int32_t done) {
+            output.grewTo(furthest);
+            input.confirmIntact();
+            output.confirmIntact();
+            showProgress(static_cast<std::int32_t>(static_cast<std::int64_t>(pass.in.height) * done / bands));
+        });
     showProgress(pass.in.height);
     output.grewTo(furthest);
     input.confirmIntact();

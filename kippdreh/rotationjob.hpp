@@ -3,6 +3,7 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
+#include "parallelbands.hpp"
 
 #include <cstdint>
 #include <string>
@@ -38,9 +39,6 @@ struct RotationJob {
 void parseArguments(RotationJob& job, int argc, char** argv);
 [[noreturn]] void showUsage();
 
-// How many threads compute targets: the cores, at most four.
-int defaultThreadCount();
-
 // The work step from opening the input to closing the output. False after a
 // failure that it has reported itself, with its pause.
 bool runRotation(RotationJob& job, int threads = defaultThreadCount());
@@ -55,7 +53,7 @@ StepMessage computeGeometry(RotationJob& job);
 // Angle in degrees as the rotation report shows it: two decimals.
 std::string degreesText(double angle);
 
-// The pixel pass. threads: how many may compute the targets of the rows
+// The pixel pass. threads: how many may build bands of output rows at once
 // (the result is the same for any count).
 void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output, int threads = defaultThreadCount());
 
