@@ -2,6 +2,11 @@
 
 #include "checked.hpp"
 #include "console.hpp"
+#include "parallelbands.hpp"
+#include "workbuffer.hpp"
+
+#include <algorithm>
+#include <cstring>
 
 #include <map>
 #include <vector>
@@ -67,69 +72,143 @@ bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
     return true;
 }
 
-// The same result as line by line, computed from the tables one stored row
-// at a time, in file order: each output row's pixels are made whole in a
-// buffer (those of lines that are not stretched stay zero, as the pre-fill
-// left them) and written in one piece.
+// The frame edges of every column, found row after row of the file rather
+// than column after column: the same probes, in an order that reads memory
+// in sequence. Every pixel lies inside the view.
+std::vector<FrameEdges> columnFrameEdges(const unsigned char* pixels, const BmpLayout& layout) {
+    const std::int32_t n = layout.height;
+    std::vector<FrameEdges> edges(static_cast<std::size_t>(layout.width));
+    std::vector<std::int32_t> open(static_cast<std::size_t>(layout.width));  // columns still in a bar
+    auto scan = [&](std::int32_t from, std::int32_t step, auto record) {
+        for (std::int32_t q = from; q >= 0 && q < n && !open.empty(); q += step) {
+            const unsigned char* row = pixels + rowStart(layout, q);
+            std::size_t kept = 0;
+            for (const std::int32_t x : open) {
+                const unsigned char* pixel = row + 3 * static_cast<std::size_t>(x);
+                if (pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0) {
+                    record(edges[static_cast<std::size_t>(x)], q);
+                    open[kept++] = x;
+                }
+            }
+            open.resize(kept);
+        }
+    };
+    for (std::int32_t x = 0; x < layout.width; ++x) open[static_cast<std::size_t>(x)] = x;
+    scan(0, 1, [](FrameEdges& line, std::int32_t q) { line.innerStart = q + 1; });
+    // From the end, only where the line holds a pixel that is not blue: that
+    // pixel stops the scan before it passes innerStart.
+    open.clear();
+    for (std::int32_t x = 0; x < layout.width; ++x) {
+        FrameEdges& line = edges[static_cast<std::size_t>(x)];
+        if (line.innerStart == n) continue;
+        line.innerEnd = n - 1;
+        open.push_back(x);
+    }
+    scan(n - 1, -1, [](FrameEdges& line, std::int32_t q) { line.innerEnd = q - 1; });
+    for (FrameEdges& line : edges) line.stretched = line.innerEnd > line.innerStart;
+    return edges;
+}
+
+// What a band needs: for each line its edges and its table (null where the
+// line is not stretched), and where each picture row starts in the input.
+struct TableRectification {
+    const Pass& pass;
+    const unsigned char* pixels;
+    std::vector<FrameEdges> edges;
+    std::vector<const std::int32_t*> tableOfLine;
+    std::vector<std::size_t> rowStarts;
+};
+
+// Stored rows firstStored ... endStored - 1 of the output, bottom-up as in
+// the file: each output pixel takes the source its line's table names, and
+// stays zero, as the pre-fill left it, where the rule writes nothing.
+void buildRows(const TableRectification& work, std::int32_t firstStored, std::int32_t endStored, unsigned char* band) {
+    const BmpLayout& layout = work.pass.state.layout;
+    const std::size_t rowBytes = static_cast<std::size_t>(layout.rowBytes);
+    for (std::int32_t stored = firstStored; stored < endStored; ++stored) {
+        const std::int32_t y = layout.height - 1 - stored;
+        unsigned char* out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
+        if (work.pass.kind == LineKind::Row) {
+            const std::int32_t* table = work.tableOfLine[static_cast<std::size_t>(y)];
+            if (table == nullptr) continue;
+            const unsigned char* inner = work.pixels + work.rowStarts[static_cast<std::size_t>(y)] +
+                                         3 * static_cast<std::size_t>(work.edges[static_cast<std::size_t>(y)].innerStart);
+            for (std::int32_t q = 0; q < layout.width; ++q) {
+                const std::int32_t s = table[q];
+                if (s >= 0) std::memcpy(out + 3 * static_cast<std::size_t>(q), inner + 3 * static_cast<std::size_t>(s), 3);
+            }
+        } else {
+            for (std::int32_t q = 0; q < layout.width; ++q) {
+                const std::int32_t* table = work.tableOfLine[static_cast<std::size_t>(q)];
+                if (table == nullptr || table[y] < 0) continue;
+                const std::int32_t source = work.edges[static_cast<std::size_t>(q)].innerStart + table[y];
+                std::memcpy(out + 3 * static_cast<std::size_t>(q),
+                            work.pixels + work.rowStarts[static_cast<std::size_t>(source)] + 3 * static_cast<std::size_t>(q), 3);
+            }
+        }
+    }
+}
+
+constexpr std::int32_t bandRows = 64;
+
 } // namespace
 
+// The same result as line by line, from the tables, in bands of stored rows
+// built in memory on several threads and written whole.
 bool stretchFromTables(Pass& pass) {
     const BmpLayout& layout = pass.state.layout;
-    if (!tablesApply(layout, pass.input.length())) return false;
-    std::vector<FrameEdges> edges(static_cast<std::size_t>(pass.lines));
-    for (std::int32_t i = 0; i < pass.lines; ++i) {
-        PictureLine line{pass.kind, i};
-        edges[static_cast<std::size_t>(i)] = findFrameEdges(pass.input, layout, pass.length, line);
-        pass.frameSeen = pass.frameSeen || touchesFrame(edges[static_cast<std::size_t>(i)], pass.length);
+    if (!tablesApply(layout, pass.input.length()) || pass.input.mapped() == nullptr) return false;
+    TableRectification work{pass, pass.input.mapped(), {}, {}, {}};
+    if (pass.kind == LineKind::Column) {
+        work.edges = columnFrameEdges(work.pixels, layout);
+    } else {
+        work.edges.resize(static_cast<std::size_t>(pass.lines));
+        for (std::int32_t i = 0; i < pass.lines; ++i) {
+            work.edges[static_cast<std::size_t>(i)] = findFrameEdges(pass.input, layout, pass.length, {pass.kind, i});
+        }
     }
+    for (const FrameEdges& line : work.edges) pass.frameSeen = pass.frameSeen || touchesFrame(line, pass.length);
     std::map<std::int32_t, SourceTable> tables;
-    if (!buildTables(pass, edges, tables)) return false;
-    std::vector<const std::int32_t*> tableOfLine(edges.size(), nullptr);
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        if (edges[i].stretched) tableOfLine[i] = tables.at(edges[i].innerEnd - edges[i].innerStart).data();
+    if (!buildTables(pass, work.edges, tables)) return false;
+    work.tableOfLine.assign(work.edges.size(), nullptr);
+    for (std::size_t i = 0; i < work.edges.size(); ++i) {
+        if (work.edges[i].stretched) work.tableOfLine[i] = tables.at(work.edges[i].innerEnd - work.edges[i].innerStart).data();
     }
+    for (std::int32_t y = 0; y < layout.height; ++y) work.rowStarts.push_back(static_cast<std::size_t>(rowStart(layout, y)));
 
     // Whole rows in file order need no view of the output: they are written through the file.
     PixelOutput output(pass.state.output, 0);
-    std::vector<unsigned char> row(static_cast<std::size_t>(layout.rowBytes));
+    const std::int32_t bands = (layout.height + bandRows - 1) / bandRows;
+    const int threads = std::max(pass.state.threads, 1);
+    std::vector<WorkBuffer> buffers(static_cast<std::size_t>(threads));
     ProgressDots dots;
     std::int32_t linesShown = 0;
-    for (std::int32_t stored = 0; stored < layout.height; ++stored) {
-        const std::int32_t y = layout.height - 1 - stored;
-        // The dots count lines; in mode v every stored row advances all columns a little.
-        std::int32_t linesDone = pass.kind == LineKind::Row
-                                     ? stored + 1
-                                     : static_cast<std::int32_t>((static_cast<std::int64_t>(stored) + 1) * pass.lines /
-                                                                 layout.height);
+    auto showProgress = [&](std::int32_t linesDone) {
         for (; linesShown < linesDone; ++linesShown) dots.advance(linesShown, pass.lines - 1);
-        std::fill(row.begin(), row.end(), 0);
-        // Where neighbouring targets take neighbouring source pixels, a whole
-        // run is one copy.
-        auto sourceOf = [&](std::int32_t q) -> std::int32_t {  // byte offset, or -1 where nothing is written
-            if (pass.kind == LineKind::Row) {
-                const std::int32_t* table = tableOfLine[static_cast<std::size_t>(y)];
-                if (table == nullptr || table[q] < 0) return -1;
-                return pixelOffset(layout, edges[static_cast<std::size_t>(y)].innerStart + table[q], y);
-            }
-            const std::int32_t* table = tableOfLine[static_cast<std::size_t>(q)];
-            if (table == nullptr || table[y] < 0) return -1;
-            return pixelOffset(layout, q, edges[static_cast<std::size_t>(q)].innerStart + table[y]);
-        };
-        for (std::int32_t q = 0; q < layout.width;) {
-            const std::int32_t first = sourceOf(q);
-            std::int32_t length = 1;
-            if (first >= 0) {
-                while (q + length < layout.width && sourceOf(q + length) == first + 3 * length) ++length;
-                readPixels(pass.input, first, length, &row[3 * static_cast<std::size_t>(q)]);
-            }
-            q += length;
-        }
-        // The fill bytes are left as the pre-fill made them: a file may end
-        // inside the top row's fill, and writing them would lengthen it.
-        writePixels(output, rowStart(layout, y), row.data(), layout.width);
-        pass.input.confirmIntact();
-        output.confirmIntact();
-    }
+    };
+    forEachBand(
+        bands, threads,
+        [&](std::int32_t band, int worker) {
+            const std::int32_t firstStored = band * bandRows;
+            const std::int32_t endStored = std::min(firstStored + bandRows, layout.height);
+            const std::size_t rowBytes = static_cast<std::size_t>(layout.rowBytes);
+            // The fill bytes of the band's last row are left as the pre-fill made
+            // them: a file may end inside the top row's fill, and writing them
+            // would lengthen it. Those between the rows are zero on both sides.
+            const std::size_t bytes = (static_cast<std::size_t>(endStored - firstStored) - 1) * rowBytes +
+                                      3 * static_cast<std::size_t>(layout.width);
+            unsigned char* rows = buffers[static_cast<std::size_t>(worker)].zeroed(bytes);
+            buildRows(work, firstStored, endStored, rows);
+            writeRows(output, rowStart(layout, layout.height - 1 - firstStored), rows, bytes);
+        },
+        [&](std::int32_t done) {
+            // The dots count lines; in mode v every stored row advances all columns a little.
+            showProgress(static_cast<std::int32_t>(static_cast<std::int64_t>(pass.lines) * done / bands));
+            pass.input.confirmIntact();
+            output.confirmIntact();
+        });
+    if (bands > 0) showProgress(pass.lines);
+    pass.input.confirmIntact();
     output.finish();
     return true;
 }
