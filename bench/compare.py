@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Builds the benchmark groups, measures them and prints the tables."""
+"""Builds the benchmark groups, measures them and prints the tables, then the
+summary of ratios against the goals."""
 import json
 import os
 import subprocess
@@ -10,6 +11,8 @@ here = os.path.dirname(os.path.abspath(__file__))
 work = os.path.join(build, "bench")
 kippdreh = os.path.join(build, "release", "kippdreh", "kippdreh")
 glattzug = os.path.join(build, "release", "glattzug", "glattzug")
+turns = ["g=1.5", "g=45", "g=90", "x=40", "y=-40"]
+rectifications = [["h"], ["v"], ["v", "47.5", "55"]]
 
 
 def picture(name, width, height, framed=False):
@@ -21,59 +24,75 @@ def picture(name, width, height, framed=False):
 
 
 def measure(commands):
-    plan = {"cwd": work, "repeat": repeats, "commands": commands}
+    plan = {"cwd": work, "repeat": repeats, "commands": commands, "outputs": ["*.TMP", "copy.bmp", "pillow.bmp"]}
     out = subprocess.run(["/usr/bin/python3", os.path.join(here, "measure.py")], input=json.dumps(plan),
                          capture_output=True, text=True, check=True)
     return json.loads(out.stdout)
 
 
-def table(title, commands, baselines):
+def table(title, commands):
     results = measure(commands)
     print(f"\n{title}")
-    header = f"{'run':34} {'median s':>9} {'private MiB':>12}" + "".join(f" {'/ ' + b:>14}" for b in baselines)
+    header = f"{'run':34} {'median s':>9} {'private MiB':>12} {'/ cp':>8}"
     print(header)
     print("-" * len(header))
     for name, r in results.items():
-        ratios = "".join(f" {r['median'] / results[b]['median']:14.2f}" for b in baselines)
         codes = "" if r["codes"] == [0] else f"  exit {r['codes']}"
-        print(f"{name:34} {r['median']:9.3f} {r['memory']:12.1f}{ratios}{codes}")
+        print(f"{name:34} {r['median']:9.3f} {r['memory']:12.1f} {r['median'] / results['cp']['median']:8.2f}{codes}")
     return results
 
 
-def pillow(src, angle):
-    return ["/usr/bin/python3", os.path.join(here, "pillow_rotate.py"), src, "pillow.bmp", str(angle)]
-
-
-def rotation_group(src, label, peers):
+def turn_group(src, label, with_pillow):
     commands = {"cp": ["cp", src, "copy.bmp"]}
-    for angle in ("1.5", "45", "90"):
-        commands[f"kippdreh g={angle}"] = [kippdreh, src, f"g={angle}"]
-        commands[f"pillow rotate {angle}"] = pillow(src, angle)
-    if peers:
-        if os.path.exists("/usr/bin/vips"):
-            commands["vips rotate 1.5"] = ["/usr/bin/vips", "rotate", src, "vips.bmp", "1.5"]
-        if os.path.exists("/usr/bin/convert"):
-            commands["imagemagick -rotate 1.5"] = ["/usr/bin/convert", src, "-rotate", "1.5", "magick.bmp"]
-    results = table(f"kippdreh, {label}", commands, ["cp"])
-    print("ratio kippdreh / pillow:",
-          ", ".join(f"{a} deg {results[f'kippdreh g={a}']['median'] / results[f'pillow rotate {a}']['median']:.2f}"
-                    for a in ("1.5", "45", "90")))
+    for argument in turns:
+        commands[f"kippdreh {argument}"] = [kippdreh, src, argument]
+    if with_pillow:
+        commands["pillow rotate 90"] = ["/usr/bin/python3", os.path.join(here, "pillow_rotate.py"), src,
+                                        "pillow.bmp", "90"]
+    return table(f"kippdreh, {label}", commands)
 
 
-rotation_group(picture("p6000.bmp", 6000, 4500), "6000 x 4500 (81 MB)", True)
-rotation_group(picture("p12000.bmp", 12000, 9000), "12000 x 9000 (324 MB)", False)
+def rectify_group(src, label):
+    commands = {"cp": ["cp", src, "copy.bmp"]}
+    for mode in rectifications:
+        commands["glattzug " + " ".join(mode)] = [glattzug, src] + mode
+    return table(f"glattzug, {label}", commands)
 
-framed = picture("f6000.bmp", 6000, 4500, framed=True)
-table("glattzug, 6000 x 4500 framed (81 MB)",
-      {"cp": ["cp", framed, "copy.bmp"], "glattzug h": [glattzug, framed, "h"],
-       "glattzug v": [glattzug, framed, "v"], "glattzug v 47.5 55": [glattzug, framed, "v", "47.5", "55"]},
-      ["cp"])
 
-small = picture("p2000.bmp", 2000, 1500)
-big = picture("f12000.bmp", 12000, 9000, framed=True)
-table("memory at both ends of the size range",
-      {"kippdreh g=45, 2000 x 1500": [kippdreh, small, "g=45"],
-       "kippdreh g=45, 12000 x 9000": [kippdreh, "p12000.bmp", "g=45"],
-       "glattzug v 47.5 55, 2000 x 1500": [glattzug, small, "v", "47.5", "55"],
-       "glattzug v 47.5 55, 12000 x 9000": [glattzug, big, "v", "47.5", "55"]},
-      [])
+turn6 = turn_group(picture("p6000.bmp", 6000, 4500), "6000 x 4500 (81 MB)", True)
+turn12 = turn_group(picture("p12000.bmp", 12000, 9000), "12000 x 9000 (324 MB)", False)
+rect6 = rectify_group(picture("f6000.bmp", 6000, 4500, framed=True), "6000 x 4500 framed (81 MB)")
+rect12 = rectify_group(picture("f12000.bmp", 12000, 9000, framed=True), "12000 x 9000 framed (324 MB)")
+small = table("the smallest size", {
+    "cp": ["cp", picture("p2000.bmp", 2000, 1500), "copy.bmp"],
+    "kippdreh g=45, 2000 x 1500": [kippdreh, "p2000.bmp", "g=45"],
+    "glattzug v 47.5 55, 2000 x 1500": [glattzug, picture("f2000.bmp", 2000, 1500, framed=True), "v", "47.5", "55"]})
+
+
+def ratios(results, names):
+    return " / ".join(f"{results[n]['median'] / results['cp']['median']:.2f}" for n in names)
+
+
+def worst(results, names):
+    return max(results[n]["median"] / results["cp"]["median"] for n in names)
+
+
+turn_names = [f"kippdreh {a}" for a in turns]
+rect_names = ["glattzug " + " ".join(m) for m in rectifications]
+quarter = turn6["kippdreh g=90"]["median"] / turn6["pillow rotate 90"]["median"]
+memory = max(r["memory"] for group in (turn6, turn12, rect6, rect12, small) for n, r in group.items()
+             if n.startswith(("kippdreh", "glattzug")))
+rows = [
+    ("kippdreh / cp, 6000 x 4500, " + ", ".join(turns), ratios(turn6, turn_names), "<= 3", worst(turn6, turn_names) <= 3),
+    ("the same at 12000 x 9000", ratios(turn12, turn_names), "<= 3.5", worst(turn12, turn_names) <= 3.5),
+    ("kippdreh g=90 / pillow rotate 90", f"{quarter:.2f}", "<= 0.5", quarter <= 0.5),
+    ("glattzug h, v, v 47.5 55 / cp, 6000 x 4500", ratios(rect6, rect_names), "<= 1.5", worst(rect6, rect_names) <= 1.5),
+    ("the same at 12000 x 9000", ratios(rect12, rect_names), "<= 1.5", worst(rect12, rect_names) <= 1.5),
+    ("private memory (RssAnon), MiB, largest", f"{memory:.1f}", "<= 64", memory <= 64),
+]
+print("\nsummary (medians of", repeats, "alternating runs)")
+header = f"{'what':58} {'measured':>30} {'goal':>7}  met"
+print(header)
+print("-" * len(header))
+for what, measured, goal, met in rows:
+    print(f"{what:58} {measured:>30} {goal:>7}  {'yes' if met else 'NO'}")

@@ -109,13 +109,18 @@ std::vector<FrameEdges> columnFrameEdges(const unsigned char* pixels, const BmpL
     return edges;
 }
 
-// What a band needs: for each line its edges and its table (null where the
-// line is not stretched), and where each picture row starts in the input.
+// A line's table (null where the line is not stretched) and where its inner part starts.
+struct LineSources {
+    const std::int32_t* table;
+    std::int32_t innerStart;
+};
+
+// What a band needs: each line's sources, and where each picture row starts in the input.
 struct TableRectification {
     const Pass& pass;
     const unsigned char* pixels;
     std::vector<FrameEdges> edges;
-    std::vector<const std::int32_t*> tableOfLine;
+    std::vector<LineSources> lines;
     std::vector<std::size_t> rowStarts;
 };
 
@@ -125,26 +130,30 @@ struct TableRectification {
 void buildRows(const TableRectification& work, std::int32_t firstStored, std::int32_t endStored, unsigned char* band) {
     const BmpLayout& layout = work.pass.state.layout;
     const std::size_t rowBytes = static_cast<std::size_t>(layout.rowBytes);
+    if (work.pass.kind == LineKind::Row) {
+        for (std::int32_t stored = firstStored; stored < endStored; ++stored) {
+            const std::int32_t y = layout.height - 1 - stored;
+            const LineSources& line = work.lines[static_cast<std::size_t>(y)];
+            if (line.table == nullptr) continue;
+            unsigned char* out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
+            const unsigned char* inner =
+                work.pixels + work.rowStarts[static_cast<std::size_t>(y)] + 3 * static_cast<std::size_t>(line.innerStart);
+            for (std::int32_t q = 0; q < layout.width; ++q) {
+                const std::int32_t s = line.table[q];
+                if (s >= 0) std::memcpy(out + 3 * static_cast<std::size_t>(q), inner + 3 * static_cast<std::size_t>(s), 3);
+            }
+        }
+        return;
+    }
     for (std::int32_t stored = firstStored; stored < endStored; ++stored) {
         const std::int32_t y = layout.height - 1 - stored;
         unsigned char* out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
-        if (work.pass.kind == LineKind::Row) {
-            const std::int32_t* table = work.tableOfLine[static_cast<std::size_t>(y)];
-            if (table == nullptr) continue;
-            const unsigned char* inner = work.pixels + work.rowStarts[static_cast<std::size_t>(y)] +
-                                         3 * static_cast<std::size_t>(work.edges[static_cast<std::size_t>(y)].innerStart);
-            for (std::int32_t q = 0; q < layout.width; ++q) {
-                const std::int32_t s = table[q];
-                if (s >= 0) std::memcpy(out + 3 * static_cast<std::size_t>(q), inner + 3 * static_cast<std::size_t>(s), 3);
-            }
-        } else {
-            for (std::int32_t q = 0; q < layout.width; ++q) {
-                const std::int32_t* table = work.tableOfLine[static_cast<std::size_t>(q)];
-                if (table == nullptr || table[y] < 0) continue;
-                const std::int32_t source = work.edges[static_cast<std::size_t>(q)].innerStart + table[y];
-                std::memcpy(out + 3 * static_cast<std::size_t>(q),
-                            work.pixels + work.rowStarts[static_cast<std::size_t>(source)] + 3 * static_cast<std::size_t>(q), 3);
-            }
+        const LineSources* line = work.lines.data();
+        const std::size_t* rowStarts = work.rowStarts.data();
+        for (std::size_t q = 0; q < static_cast<std::size_t>(layout.width); ++q) {
+            if (line[q].table == nullptr) continue;
+            const std::int32_t s = line[q].table[y];
+            if (s >= 0) std::memcpy(out + 3 * q, work.pixels + rowStarts[line[q].innerStart + s] + 3 * q, 3);
         }
     }
 }
@@ -170,9 +179,8 @@ bool stretchFromTables(Pass& pass) {
     for (const FrameEdges& line : work.edges) pass.frameSeen = pass.frameSeen || touchesFrame(line, pass.length);
     std::map<std::int32_t, SourceTable> tables;
     if (!buildTables(pass, work.edges, tables)) return false;
-    work.tableOfLine.assign(work.edges.size(), nullptr);
-    for (std::size_t i = 0; i < work.edges.size(); ++i) {
-        if (work.edges[i].stretched) work.tableOfLine[i] = tables.at(work.edges[i].innerEnd - work.edges[i].innerStart).data();
+    for (const FrameEdges& line : work.edges) {
+        work.lines.push_back({line.stretched ? tables.at(line.innerEnd - line.innerStart).data() : nullptr, line.innerStart});
     }
     for (std::int32_t y = 0; y < layout.height; ++y) work.rowStarts.push_back(static_cast<std::size_t>(rowStart(layout, y)));
 
