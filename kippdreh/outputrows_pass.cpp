@@ -79,15 +79,20 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
         }
         const Span span = columnsReaching(pass, y, firstRow, endRow);
         if (span.first >= span.end) continue;
-        turnRun(pass.turn, y, span.first, span.end, work.columns.data(), work.targetRows.data());
-        const unsigned char* sourceRow = source + rowStart(in, y);
-        for (std::int32_t x = span.first; x < span.end; ++x) {
-            const std::size_t i = static_cast<std::size_t>(x - span.first);
-            const std::int32_t row = work.targetRows[i] + pass.geometry.marginY;
-            if (row < firstRow || row >= endRow) continue;
-            const std::size_t column = static_cast<std::size_t>(work.columns[i] + pass.geometry.marginX);
-            unsigned char* target = band + static_cast<std::size_t>(endRow - 1 - row) * rowBytes + 3 * column;
-            const unsigned char* pixel = sourceRow + 3 * static_cast<std::size_t>(x);
+        std::int32_t* const columns = work.columns.data();
+        std::int32_t* const targetRows = work.targetRows.data();
+        turnRun(pass.turn, y, span.first, span.end, columns, targetRows);
+        // Everything the loop needs in locals: its byte stores could alias anything else.
+        const unsigned char* pixel = source + rowStart(in, y) + 3 * static_cast<std::size_t>(span.first);
+        const std::int32_t count = span.end - span.first;
+        const std::int32_t marginX = pass.geometry.marginX;
+        const std::int32_t lastRow = endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
+        const auto rows = static_cast<std::uint32_t>(endRow - firstRow);
+        for (std::int32_t i = 0; i < count; ++i, pixel += 3) {
+            const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
+            if (bandRow >= rows) continue;
+            const auto column = static_cast<std::size_t>(columns[i] + marginX);
+            unsigned char* target = band + bandRow * rowBytes + 3 * column;
             std::memcpy(target, pixel, 3);
             // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
             if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, pixel, 3);
