@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include <map>
 #include <vector>
@@ -56,56 +57,109 @@ bool tablesApply(const BmpLayout& layout, std::int64_t inputLength) {
 // Tables for all inner lengths in use, within a memory budget.
 constexpr std::size_t tableBudget = 8u << 20;  // entries: 32 MiB
 
+// Built on several threads; the outcome is the one of building them one
+// after another in the order of first use, which stops at the first table
+// that cannot be had, or at the first failure.
 bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
                  std::map<std::int32_t, SourceTable>& tables) {
-    std::size_t entries = 0;
+    std::vector<std::int32_t> lengths;
     for (const FrameEdges& line : edges) {
         if (!line.stretched) continue;
-        std::int32_t innerLength = line.innerEnd - line.innerStart;
-        if (tables.count(innerLength) != 0) continue;
-        entries += static_cast<std::size_t>(pass.length);
-        if (entries > tableBudget) return false;
-        SourceTable table = sourceTableFor(pass, innerLength);
-        if (table.empty()) return false;
-        tables.emplace(innerLength, std::move(table));
+        const std::int32_t innerLength = line.innerEnd - line.innerStart;
+        if (tables.emplace(innerLength, SourceTable{}).second) lengths.push_back(innerLength);
     }
-    return true;
+    const std::size_t withinBudget = std::min(lengths.size(), tableBudget / static_cast<std::size_t>(std::max(pass.length, 1)));
+    std::vector<std::exception_ptr> failures(withinBudget);
+    forEachBand(
+        static_cast<std::int32_t>(withinBudget), pass.state.threads,
+        [&](std::int32_t i, int) {
+            const auto k = static_cast<std::size_t>(i);
+            try {
+                tables.at(lengths[k]) = sourceTableFor(pass, lengths[k]);
+            } catch (...) {
+                failures[k] = std::current_exception();
+            }
+        },
+        [](std::int32_t) {});
+    for (std::size_t k = 0; k < withinBudget; ++k) {
+        if (failures[k]) std::rethrow_exception(failures[k]);
+        if (tables.at(lengths[k]).empty()) return false;
+    }
+    return withinBudget == lengths.size();
 }
 
-// The frame edges of every column, found row after row of the file rather
-// than column after column: the same probes, in an order that reads memory
-// in sequence. Every pixel lies inside the view.
-std::vector<FrameEdges> columnFrameEdges(const unsigned char* pixels, const BmpLayout& layout) {
+inline bool isFrameBlueAt(const unsigned char* pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
+
+// The frame edges of the rows first ... end - 1: the probes of the rule, on
+// the view, where every pixel lies inside.
+void rowFrameEdges(const unsigned char* pixels, const BmpLayout& layout, std::int32_t first, std::int32_t end,
+                   FrameEdges* edges) {
+    const std::int32_t n = layout.width;
+    for (std::int32_t y = first; y < end; ++y) {
+        const unsigned char* row = pixels + rowStart(layout, y);
+        FrameEdges& line = edges[y];
+        std::int32_t q = 0;
+        while (q < n && isFrameBlueAt(row + 3 * static_cast<std::size_t>(q))) ++q;
+        line.innerStart = q;
+        if (q == n) continue;
+        q = n - 1;
+        while (isFrameBlueAt(row + 3 * static_cast<std::size_t>(q))) --q;  // stops at innerStart at the latest
+        line.innerEnd = q;
+        line.stretched = line.innerEnd > line.innerStart;
+    }
+}
+
+// The frame edges of the columns first ... end - 1, found row after row of
+// the file rather than down each column: the same probes, in an order that
+// reads memory in sequence.
+void columnFrameEdges(const unsigned char* pixels, const BmpLayout& layout, std::int32_t first, std::int32_t end,
+                      FrameEdges* edges) {
     const std::int32_t n = layout.height;
-    std::vector<FrameEdges> edges(static_cast<std::size_t>(layout.width));
-    std::vector<std::int32_t> open(static_cast<std::size_t>(layout.width));  // columns still in a bar
+    std::vector<std::int32_t> open;  // columns still in a bar
     auto scan = [&](std::int32_t from, std::int32_t step, auto record) {
         for (std::int32_t q = from; q >= 0 && q < n && !open.empty(); q += step) {
             const unsigned char* row = pixels + rowStart(layout, q);
             std::size_t kept = 0;
             for (const std::int32_t x : open) {
-                const unsigned char* pixel = row + 3 * static_cast<std::size_t>(x);
-                if (pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0) {
-                    record(edges[static_cast<std::size_t>(x)], q);
+                if (isFrameBlueAt(row + 3 * static_cast<std::size_t>(x))) {
+                    record(edges[x], q);
                     open[kept++] = x;
                 }
             }
             open.resize(kept);
         }
     };
-    for (std::int32_t x = 0; x < layout.width; ++x) open[static_cast<std::size_t>(x)] = x;
+    for (std::int32_t x = first; x < end; ++x) open.push_back(x);
     scan(0, 1, [](FrameEdges& line, std::int32_t q) { line.innerStart = q + 1; });
     // From the end, only where the line holds a pixel that is not blue: that
     // pixel stops the scan before it passes innerStart.
     open.clear();
-    for (std::int32_t x = 0; x < layout.width; ++x) {
-        FrameEdges& line = edges[static_cast<std::size_t>(x)];
-        if (line.innerStart == n) continue;
-        line.innerEnd = n - 1;
+    for (std::int32_t x = first; x < end; ++x) {
+        if (edges[x].innerStart == n) continue;
+        edges[x].innerEnd = n - 1;
         open.push_back(x);
     }
     scan(n - 1, -1, [](FrameEdges& line, std::int32_t q) { line.innerEnd = q - 1; });
-    for (FrameEdges& line : edges) line.stretched = line.innerEnd > line.innerStart;
+    for (std::int32_t x = first; x < end; ++x) edges[x].stretched = edges[x].innerEnd > edges[x].innerStart;
+}
+
+// The edges of every line, in blocks of lines on several threads.
+std::vector<FrameEdges> frameEdges(const Pass& pass, const unsigned char* pixels) {
+    const BmpLayout& layout = pass.state.layout;
+    std::vector<FrameEdges> edges(static_cast<std::size_t>(pass.lines));
+    constexpr std::int32_t blockLines = 256;
+    forEachBand(
+        (pass.lines + blockLines - 1) / blockLines, pass.state.threads,
+        [&](std::int32_t block, int) {
+            const std::int32_t first = block * blockLines;
+            const std::int32_t end = std::min(first + blockLines, pass.lines);
+            if (pass.kind == LineKind::Row) {
+                rowFrameEdges(pixels, layout, first, end, edges.data());
+            } else {
+                columnFrameEdges(pixels, layout, first, end, edges.data());
+            }
+        },
+        [](std::int32_t) {});
     return edges;
 }
 
@@ -128,32 +182,33 @@ struct TableRectification {
 // the file: each output pixel takes the source its line's table names, and
 // stays zero, as the pre-fill left it, where the rule writes nothing.
 void buildRows(const TableRectification& work, std::int32_t firstStored, std::int32_t endStored, unsigned char* band) {
+    // Everything the loops need in locals: their byte stores could alias anything else.
     const BmpLayout& layout = work.pass.state.layout;
     const std::size_t rowBytes = static_cast<std::size_t>(layout.rowBytes);
-    if (work.pass.kind == LineKind::Row) {
-        for (std::int32_t stored = firstStored; stored < endStored; ++stored) {
-            const std::int32_t y = layout.height - 1 - stored;
-            const LineSources& line = work.lines[static_cast<std::size_t>(y)];
-            if (line.table == nullptr) continue;
-            unsigned char* out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
-            const unsigned char* inner =
-                work.pixels + work.rowStarts[static_cast<std::size_t>(y)] + 3 * static_cast<std::size_t>(line.innerStart);
-            for (std::int32_t q = 0; q < layout.width; ++q) {
-                const std::int32_t s = line.table[q];
-                if (s >= 0) std::memcpy(out + 3 * static_cast<std::size_t>(q), inner + 3 * static_cast<std::size_t>(s), 3);
-            }
-        }
-        return;
-    }
+    const auto width = static_cast<std::size_t>(layout.width);
+    const std::int32_t height = layout.height;
+    const unsigned char* const pixels = work.pixels;
+    const LineSources* const lines = work.lines.data();
+    const std::size_t* const rowStarts = work.rowStarts.data();
+    const bool alongRows = work.pass.kind == LineKind::Row;
     for (std::int32_t stored = firstStored; stored < endStored; ++stored) {
-        const std::int32_t y = layout.height - 1 - stored;
-        unsigned char* out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
-        const LineSources* line = work.lines.data();
-        const std::size_t* rowStarts = work.rowStarts.data();
-        for (std::size_t q = 0; q < static_cast<std::size_t>(layout.width); ++q) {
-            if (line[q].table == nullptr) continue;
-            const std::int32_t s = line[q].table[y];
-            if (s >= 0) std::memcpy(out + 3 * q, work.pixels + rowStarts[line[q].innerStart + s] + 3 * q, 3);
+        const std::int32_t y = height - 1 - stored;
+        unsigned char* const out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
+        if (alongRows) {
+            const LineSources line = lines[y];
+            if (line.table == nullptr) continue;
+            const unsigned char* const inner = pixels + rowStarts[y] + 3 * static_cast<std::size_t>(line.innerStart);
+            for (std::size_t q = 0; q < width; ++q) {
+                const std::int32_t s = line.table[q];
+                if (s >= 0) std::memcpy(out + 3 * q, inner + 3 * static_cast<std::size_t>(s), 3);
+            }
+        } else {
+            for (std::size_t q = 0; q < width; ++q) {
+                const LineSources line = lines[q];
+                if (line.table == nullptr) continue;
+                const std::int32_t s = line.table[y];
+                if (s >= 0) std::memcpy(out + 3 * q, pixels + rowStarts[line.innerStart + s] + 3 * q, 3);
+            }
         }
     }
 }
@@ -168,14 +223,7 @@ bool stretchFromTables(Pass& pass) {
     const BmpLayout& layout = pass.state.layout;
     if (!tablesApply(layout, pass.input.length()) || pass.input.mapped() == nullptr) return false;
     TableRectification work{pass, pass.input.mapped(), {}, {}, {}};
-    if (pass.kind == LineKind::Column) {
-        work.edges = columnFrameEdges(work.pixels, layout);
-    } else {
-        work.edges.resize(static_cast<std::size_t>(pass.lines));
-        for (std::int32_t i = 0; i < pass.lines; ++i) {
-            work.edges[static_cast<std::size_t>(i)] = findFrameEdges(pass.input, layout, pass.length, {pass.kind, i});
-        }
-    }
+    work.edges = frameEdges(pass, work.pixels);
     for (const FrameEdges& line : work.edges) pass.frameSeen = pass.frameSeen || touchesFrame(line, pass.length);
     std::map<std::int32_t, SourceTable> tables;
     if (!buildTables(pass, work.edges, tables)) return false;
