@@ -4,6 +4,8 @@
 // pixel data, linear and hyperbolic, northern and southern latitudes.
 #include "glattzugrun.hpp"
 #include "reference_rectify.hpp"
+#include "console.hpp"
+#include "rectifystate.hpp"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,42 @@ TEST(RectifyAgainstModel, LargerPictures) {
     expectSameAsModel(picture, {"h"});
     expectSameAsModel(picture, {"v"});
     expectSameAsModel(picture, {"v", "47.5", "55"}, 47.5, 55);
+}
+
+// Bands of rows, blocks of lines and tables are shared out among threads:
+// any count gives the same bytes and the same console, on pictures of
+// several bands and blocks whose sizes are multiples of neither.
+TEST(RectifyAgainstModel, EveryThreadCountGivesTheModelsBytes) {
+    std::mt19937 random(1234);
+    const std::string picture = randomFramedPicture(random, 301, 263);
+    for (const std::vector<std::string>& mode : {std::vector<std::string>{"h"}, {"v"}, {"v", "47.5", "55"}}) {
+        std::string firstConsole;
+        for (int threads = 1; threads <= 4; ++threads) {
+            TempDir dir;
+            writeFile(dir / "K.BMP", picture);
+            std::vector<std::string> words{"glattzug", (dir / "K.BMP").string()};
+            words.insert(words.end(), mode.begin(), mode.end());
+            std::vector<char*> argv;
+            for (std::string& word : words) argv.push_back(word.data());
+            std::string console;
+            captureConsole(&console);
+            glattzug::RectifyState state;
+            glattzug::parseArguments(state, static_cast<int>(argv.size()), argv.data());
+            state.threads = threads;
+            ASSERT_TRUE(glattzug::prepareFiles(state));
+            state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
+            state.input.close();
+            state.output.close();
+            captureConsole(nullptr);
+            const bool hyperbolic = mode.size() == 3;
+            EXPECT_TRUE(readFile(dir / "K.TMP") ==
+                        referenceRectify(picture, mode[0] == "h" ? 'H' : 'V', hyperbolic ? 47.5 : 1e9, hyperbolic ? 55 : 1e9))
+                << mode[0] << " " << threads;
+            const std::string dots = console.substr(console.find("TMP-Datei"));  // the folder's name differs
+            if (threads == 1) firstConsole = dots;
+            EXPECT_EQ(dots, firstConsole) << mode[0] << " " << threads;
+        }
+    }
 }
 
 TEST(RectifyAgainstModel, PixelDataThatOverlapsTheHeader) {
