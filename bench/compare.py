@@ -9,8 +9,8 @@ import sys
 build, repeats = sys.argv[1], int(sys.argv[2])
 here = os.path.dirname(os.path.abspath(__file__))
 work = os.path.join(build, "bench")
-kippdreh = os.path.join(build, "release", "kippdreh", "kippdreh")
-glattzug = os.path.join(build, "release", "glattzug", "glattzug")
+kippdreh = os.path.join(build, "bench", "tools", "kippdreh", "kippdreh")
+glattzug = os.path.join(build, "bench", "tools", "glattzug", "glattzug")
 turns = ["g=1.5", "g=45", "g=90", "x=40", "y=-40"]
 rectifications = [["h"], ["v"], ["v", "47.5", "55"]]
 
