@@ -5,8 +5,9 @@
 #include "realmath.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <emmintrin.h>
+#include <immintrin.h>
 
 namespace kippdreh {
 
@@ -68,64 +69,111 @@ Turn turnAbout(std::int32_t hw, std::int32_t hh, double angle) {
     return {hw, hh, angle, storeDouble(cosineX87(angle)), storeDouble(sineX87(angle))};
 }
 
-void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
-             std::int32_t* rows) {
-    const double cosT = turn.cosT;
-    const double sinT = turn.sinT;
-    const std::int32_t hw = turn.hw;
-    const std::int32_t hh = turn.hh;
-    const double b = hh - y;
-    const double bSin = b * sinT;
-    const double bCos = b * cosT;
-    // A first loop in the direct form, two pixels at a time; then, in the
-    // rare chunk that has a pixel near a rounding boundary, the polar form
-    // for those pixels. The vector operations round exactly as the scalar ones.
-    constexpr std::int32_t chunk = 256;
-    const __m128d cosines = _mm_set1_pd(cosT);
-    const __m128d sines = _mm_set1_pd(sinT);
-    const __m128d bSines = _mm_set1_pd(bSin);
-    const __m128d bCosines = _mm_set1_pd(bCos);
+namespace {
+
+// The direct form for the pixels a = aFirst, aFirst + 1, ... of one row.
+struct DirectForm {
+    double cosT;
+    double sinT;
+    double bSin;
+    double bCos;
+    std::int32_t hw;
+    std::int32_t hh;
+};
+
+// Targets of count pixels, two at a time; true when one lies near a rounding boundary.
+bool directFormSse2(const DirectForm& f, double aFirst, std::int32_t count, std::int32_t* tx, std::int32_t* ty) {
+    const __m128d cosines = _mm_set1_pd(f.cosT);
+    const __m128d sines = _mm_set1_pd(f.sinT);
+    const __m128d bSines = _mm_set1_pd(f.bSin);
+    const __m128d bCosines = _mm_set1_pd(f.bCos);
     const __m128d shift = _mm_set1_pd(0x1.8p52);
     const __m128d limit = _mm_set1_pd(filterLimit);
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-    const __m128i centreColumn = _mm_set1_epi32(hw);
-    const __m128i centreRow = _mm_set1_epi32(hh);
+    const __m128i centreColumn = _mm_set1_epi32(f.hw);
+    const __m128i centreRow = _mm_set1_epi32(f.hh);
+    __m128d nearAny = _mm_setzero_pd();
+    __m128d a = _mm_set_pd(aFirst + 1, aFirst);
+    for (std::int32_t i = 0; i < count; i += 2, a = _mm_add_pd(a, _mm_set1_pd(2.0))) {
+        const __m128d X = _mm_add_pd(_mm_mul_pd(a, cosines), bSines);
+        const __m128d Y = _mm_sub_pd(bCosines, _mm_mul_pd(a, sines));
+        const __m128d roundX = _mm_sub_pd(_mm_add_pd(X, shift), shift);
+        const __m128d roundY = _mm_sub_pd(_mm_add_pd(Y, shift), shift);
+        nearAny = _mm_or_pd(nearAny, _mm_cmpge_pd(_mm_and_pd(_mm_sub_pd(X, roundX), magnitude), limit));
+        nearAny = _mm_or_pd(nearAny, _mm_cmpge_pd(_mm_and_pd(_mm_sub_pd(Y, roundY), magnitude), limit));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(tx + i), _mm_add_epi32(centreColumn, _mm_cvttpd_epi32(roundX)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(ty + i), _mm_sub_epi32(centreRow, _mm_cvttpd_epi32(roundY)));
+    }
+    return _mm_movemask_pd(nearAny) != 0;
+}
+
+// The same four at a time, where the processor has AVX2: the same roundings.
+__attribute__((target("avx2"))) bool directFormAvx2(const DirectForm& f, double aFirst, std::int32_t count,
+                                                    std::int32_t* tx, std::int32_t* ty) {
+    const __m256d cosines = _mm256_set1_pd(f.cosT);
+    const __m256d sines = _mm256_set1_pd(f.sinT);
+    const __m256d bSines = _mm256_set1_pd(f.bSin);
+    const __m256d bCosines = _mm256_set1_pd(f.bCos);
+    const __m256d shift = _mm256_set1_pd(0x1.8p52);
+    const __m256d limit = _mm256_set1_pd(filterLimit);
+    const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128i centreColumn = _mm_set1_epi32(f.hw);
+    const __m128i centreRow = _mm_set1_epi32(f.hh);
+    __m256d nearAny = _mm256_setzero_pd();
+    __m256d a = _mm256_set_pd(aFirst + 3, aFirst + 2, aFirst + 1, aFirst);
+    for (std::int32_t i = 0; i < count; i += 4, a = _mm256_add_pd(a, _mm256_set1_pd(4.0))) {
+        const __m256d X = _mm256_add_pd(_mm256_mul_pd(a, cosines), bSines);
+        const __m256d Y = _mm256_sub_pd(bCosines, _mm256_mul_pd(a, sines));
+        const __m256d roundX = _mm256_sub_pd(_mm256_add_pd(X, shift), shift);
+        const __m256d roundY = _mm256_sub_pd(_mm256_add_pd(Y, shift), shift);
+        nearAny = _mm256_or_pd(nearAny, _mm256_cmp_pd(_mm256_and_pd(_mm256_sub_pd(X, roundX), magnitude), limit, _CMP_GE_OQ));
+        nearAny = _mm256_or_pd(nearAny, _mm256_cmp_pd(_mm256_and_pd(_mm256_sub_pd(Y, roundY), magnitude), limit, _CMP_GE_OQ));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(tx + i), _mm_add_epi32(centreColumn, _mm256_cvttpd_epi32(roundX)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(ty + i), _mm_sub_epi32(centreRow, _mm256_cvttpd_epi32(roundY)));
+    }
+    return _mm256_movemask_pd(nearAny) != 0;
+}
+
+std::atomic<bool> fourAllowed{true};
+
+} // namespace
+
+void allowFourAtATime(bool allow) { fourAllowed = allow; }
+
+void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
+             std::int32_t* rows) {
+    const double b = turn.hh - y;
+    const DirectForm form{turn.cosT, turn.sinT, b * turn.sinT, b * turn.cosT, turn.hw, turn.hh};
+    static const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
+    const bool fourAtATime = processorHasAvx2 && fourAllowed;
+    const std::int32_t step = fourAtATime ? 4 : 2;
+    // The direct form, several pixels at a time; then, in the rare chunk that
+    // has a pixel near a rounding boundary, the polar form for those pixels.
+    constexpr std::int32_t chunk = 256;
     for (std::int32_t from = first; from < end; from += chunk) {
         const std::int32_t count = std::min(chunk, end - from);
         std::int32_t* tx = columns + (from - first);
         std::int32_t* ty = rows + (from - first);
-        const double aFirst = from - hw;
-        __m128d nearAny = _mm_setzero_pd();
-        __m128d a = _mm_set_pd(aFirst + 1, aFirst);
-        std::int32_t i = 0;
-        for (; i + 2 <= count; i += 2, a = _mm_add_pd(a, _mm_set1_pd(2.0))) {
-            const __m128d X = _mm_add_pd(_mm_mul_pd(a, cosines), bSines);
-            const __m128d Y = _mm_sub_pd(bCosines, _mm_mul_pd(a, sines));
-            const __m128d roundX = _mm_sub_pd(_mm_add_pd(X, shift), shift);
-            const __m128d roundY = _mm_sub_pd(_mm_add_pd(Y, shift), shift);
-            nearAny = _mm_or_pd(nearAny, _mm_cmpge_pd(_mm_and_pd(_mm_sub_pd(X, roundX), magnitude), limit));
-            nearAny = _mm_or_pd(nearAny, _mm_cmpge_pd(_mm_and_pd(_mm_sub_pd(Y, roundY), magnitude), limit));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(tx + i), _mm_add_epi32(centreColumn, _mm_cvttpd_epi32(roundX)));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(ty + i), _mm_sub_epi32(centreRow, _mm_cvttpd_epi32(roundY)));
-        }
-        bool near = _mm_movemask_pd(nearAny) != 0;
-        for (; i < count; ++i) {
-            const double aLast = aFirst + i;
-            const double X = aLast * cosT + bSin;
-            const double Y = bCos - aLast * sinT;
+        const double aFirst = from - turn.hw;
+        const std::int32_t whole = count / step * step;
+        bool near = fourAtATime ? directFormAvx2(form, aFirst, whole, tx, ty) : directFormSse2(form, aFirst, whole, tx, ty);
+        for (std::int32_t i = whole; i < count; ++i) {
+            const double a = aFirst + i;
+            const double X = a * form.cosT + form.bSin;
+            const double Y = form.bCos - a * form.sinT;
             const double roundX = nearestWhole(X);
             const double roundY = nearestWhole(Y);
             near = near || std::fabs(X - roundX) >= filterLimit || std::fabs(Y - roundY) >= filterLimit;
-            tx[i] = hw + static_cast<std::int32_t>(roundX);
-            ty[i] = hh - static_cast<std::int32_t>(roundY);
+            tx[i] = turn.hw + static_cast<std::int32_t>(roundX);
+            ty[i] = turn.hh - static_cast<std::int32_t>(roundY);
         }
         if (!near) continue;
-        for (std::int32_t k = 0; k < count; ++k) {
-            const double aNear = aFirst + k;
-            const double X = aNear * cosT + bSin;
-            const double Y = bCos - aNear * sinT;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const double a = aFirst + i;
+            const double X = a * form.cosT + form.bSin;
+            const double Y = form.bCos - a * form.sinT;
             if (std::fabs(X - nearestWhole(X)) >= filterLimit || std::fabs(Y - nearestWhole(Y)) >= filterLimit) {
-                turnExactly(turn, from + k, y, tx[k], ty[k]);
+                turnExactly(turn, from + i, y, tx[i], ty[i]);
             }
         }
     }

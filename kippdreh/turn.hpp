@@ -22,4 +22,8 @@ Turn turnAbout(std::int32_t hw, std::int32_t hh, double angle);
 void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
              std::int32_t* rows);
 
+// For tests: whether the direct form may take four pixels at a time where
+// the processor can (the default), or only two.
+void allowFourAtATime(bool allow);
+
 } // namespace kippdreh
