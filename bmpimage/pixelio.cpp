@@ -2,6 +2,7 @@
 
 #include "checked.hpp"
 #include "failure.hpp"
+#include "parallelbands.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,23 @@ PixelInput::PixelInput(const ByteFile& file) : file_(file) {
     length_ = file.size();
     // Without address space for a view, the pass reads through the file.
     if (mapping_.map(file, length_, false) != 0) window_.resize(readWindowBytes);
+}
+
+void PixelInput::touchInOrder(int threads) const {
+    const unsigned char* bytes = mapping_.bytes();
+    if (bytes == nullptr) return;
+    constexpr std::int64_t chunk = 4 << 20;
+    constexpr std::int64_t page = 4096;
+    forEachBand(
+        static_cast<std::int32_t>((length_ + chunk - 1) / chunk), threads,
+        [&](std::int32_t band, int) {
+            const std::int64_t end = std::min(length_, (band + 1) * chunk);
+            unsigned sum = 0;
+            for (std::int64_t at = band * chunk; at < end; at += page) sum += bytes[at];
+            volatile unsigned sink = sum;  // the reads must happen
+            (void)sink;
+        },
+        [](std::int32_t) {});
 }
 
 void PixelInput::confirmIntact() const {

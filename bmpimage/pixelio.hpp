@@ -36,6 +36,11 @@ public:
 
     std::int64_t length() const { return length_; }
     const unsigned char* mapped() const { return mapping_.bytes(); }
+    // Reads one byte of every page of the view, in file order, on up to
+    // threads threads. Under virtual machines that set up each page on its
+    // first touch, pages touched in order cost much less than pages touched
+    // in the scattered order of a pass over columns.
+    void touchInOrder(int threads) const;
     // Ends the run with "Read beyond end of file" when the file shrank under the pass.
     void confirmIntact() const;
     // For reads without a mapping: count bytes at offset, inside the file.

@@ -223,6 +223,7 @@ bool stretchFromTables(Pass& pass) {
     const BmpLayout& layout = pass.state.layout;
     if (!tablesApply(layout, pass.input.length()) || pass.input.mapped() == nullptr) return false;
     TableRectification work{pass, pass.input.mapped(), {}, {}, {}};
+    pass.input.touchInOrder(pass.state.threads);
     work.edges = frameEdges(pass, work.pixels);
     for (const FrameEdges& line : work.edges) pass.frameSeen = pass.frameSeen || touchesFrame(line, pass.length);
     std::map<std::int32_t, SourceTable> tables;
