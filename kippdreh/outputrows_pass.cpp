@@ -88,15 +88,44 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
         const std::int32_t marginX = pass.geometry.marginX;
         const std::int32_t lastRow = endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
         const auto rows = static_cast<std::uint32_t>(endRow - firstRow);
-        for (std::int32_t i = 0; i < count; ++i, pixel += 3) {
+        if (!pass.inRuns) {
+            for (std::int32_t i = 0; i < count; ++i) {
+                const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
+                if (bandRow >= rows) continue;
+                const auto column = static_cast<std::size_t>(columns[i] + marginX);
+                unsigned char* target = band + bandRow * rowBytes + 3 * column;
+                const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
+                std::memcpy(target, from, 3);
+                // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+                if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, from, 3);
+                furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3);
+            }
+            continue;
+        }
+        for (std::int32_t i = 0; i < count;) {
             const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
-            if (bandRow >= rows) continue;
+            if (bandRow >= rows) {
+                ++i;
+                continue;
+            }
+            // A run of pixels that land side by side in one output row moves
+            // as one piece. In the source order each of them would find its
+            // left neighbour holding the run's pixel before it, and replace
+            // it where that one is black; the first one's left neighbour lies
+            // outside the run and is tested in the band's bytes.
+            std::int32_t end = i + 1;
+            while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
+            const auto length = static_cast<std::size_t>(end - i);
             const auto column = static_cast<std::size_t>(columns[i] + marginX);
             unsigned char* target = band + bandRow * rowBytes + 3 * column;
-            std::memcpy(target, pixel, 3);
-            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
-            if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, pixel, 3);
-            furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3);
+            const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
+            std::memcpy(target, run, 3 * length);
+            if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
+            for (std::size_t k = 0; k + 1 < length; ++k) {
+                if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
+            }
+            furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
+            i = end;
         }
     }
     if (furthest == 0) return 0;  // the reserved space is black already

@@ -8,6 +8,8 @@
 #include "rotationjob.hpp"
 #include "turn.hpp"
 
+#include <cmath>
+
 namespace kippdreh {
 
 // What a pass needs to know of the run.
@@ -16,6 +18,9 @@ struct TurnPass {
     const BmpLayout& in;
     BmpLayout out;
     Turn turn;
+    // A small turn puts most source pixels just right of the one before:
+    // they are placed in runs (at larger angles runs are too short to pay).
+    bool inRuns = std::fabs(turn.sinT) < 0.25;
 };
 
 // Pixel by pixel in the source order, every access checked: for an input
