@@ -7,18 +7,11 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { tempFolder, openPage } = require('./support');
+const { blankBmp, tempFolder, openPage } = require('./support');
 
+// Every row alike, so that a picture of scan size is made quickly.
 function largeBmp(width, height) {
-  const rowBytes = 3 * width + (width % 4), bytes = Buffer.alloc(54 + rowBytes * height);
-  bytes.write('BM', 0, 'latin1');
-  bytes.writeUInt32LE(bytes.length, 2);
-  bytes.writeUInt32LE(54, 10);
-  bytes.writeUInt32LE(40, 14);
-  bytes.writeInt32LE(width, 18);
-  bytes.writeInt32LE(height, 22);
-  bytes.writeUInt16LE(1, 26);
-  bytes.writeUInt16LE(24, 28);
+  const { bytes, rowBytes } = blankBmp(width, height);
   const row = Buffer.alloc(rowBytes);
   for (let x = 0; x < width; x++) row.writeUIntLE(((x * 37) & 0xffff) | (x % 200 < 4 ? 0xff0000 : 0), 3 * x, 3);
   for (let y = 0; y < height; y++) row.copy(bytes, 54 + rowBytes * y);

@@ -14,8 +14,8 @@ const tools = {
 };
 const pageUrl = 'file://' + (process.env.MESSTISCH_PAGE || path.join(root, 'messtisch/index.html'));
 
-// A bottom-up 24-bit BMP; colourAt(x, y) gives [r, g, b] with y from the top.
-function makeBmp(width, height, colourAt) {
+// A black 24-bit BMP with its header, and the length of its rows.
+function blankBmp(width, height) {
   const rowBytes = 3 * width + (width % 4), size = 54 + rowBytes * height;
   const bytes = Buffer.alloc(size);
   bytes.write('BM', 0, 'latin1');
@@ -27,6 +27,12 @@ function makeBmp(width, height, colourAt) {
   bytes.writeUInt16LE(1, 26);
   bytes.writeUInt16LE(24, 28);
   bytes.writeUInt32LE(rowBytes * height, 34);
+  return { bytes, rowBytes };
+}
+
+// A bottom-up 24-bit BMP; colourAt(x, y) gives [r, g, b] with y from the top.
+function makeBmp(width, height, colourAt) {
+  const { bytes, rowBytes } = blankBmp(width, height);
   for (let y = 0; y < height; y++) {
     let at = 54 + rowBytes * (height - 1 - y);
     for (let x = 0; x < width; x++, at += 3) {
@@ -116,4 +122,4 @@ async function download(page, button, folder) {
   return target;
 }
 
-module.exports = { root, tools, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, download };
+module.exports = { root, tools, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, download };
