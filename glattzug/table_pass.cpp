@@ -88,24 +88,19 @@ bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
     return withinBudget == lengths.size();
 }
 
-inline bool isFrameBlueAt(const unsigned char* pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
+// The pixel at a place of the view, where every pixel lies inside.
+inline Pixel pixelAt(const unsigned char* place) {
+    Pixel pixel;
+    std::memcpy(pixel.data(), place, 3);
+    return pixel;
+}
 
-// The frame edges of the rows first ... end - 1: the probes of the rule, on
-// the view, where every pixel lies inside.
+// The frame edges of the rows first ... end - 1, by the rule's own scan, on the view.
 void rowFrameEdges(const unsigned char* pixels, const BmpLayout& layout, std::int32_t first, std::int32_t end,
                    FrameEdges* edges) {
-    const std::int32_t n = layout.width;
     for (std::int32_t y = first; y < end; ++y) {
         const unsigned char* row = pixels + rowStart(layout, y);
-        FrameEdges& line = edges[y];
-        std::int32_t q = 0;
-        while (q < n && isFrameBlueAt(row + 3 * static_cast<std::size_t>(q))) ++q;
-        line.innerStart = q;
-        if (q == n) continue;
-        q = n - 1;
-        while (isFrameBlueAt(row + 3 * static_cast<std::size_t>(q))) --q;  // stops at innerStart at the latest
-        line.innerEnd = q;
-        line.stretched = line.innerEnd > line.innerStart;
+        edges[y] = scanFrameEdges(layout.width, [row](std::int32_t q) { return pixelAt(row + 3 * static_cast<std::size_t>(q)); });
     }
 }
 
@@ -121,7 +116,7 @@ void columnFrameEdges(const unsigned char* pixels, const BmpLayout& layout, std:
             const unsigned char* row = pixels + rowStart(layout, q);
             std::size_t kept = 0;
             for (const std::int32_t x : open) {
-                if (isFrameBlueAt(row + 3 * static_cast<std::size_t>(x))) {
+                if (isFrameBlue(pixelAt(row + 3 * static_cast<std::size_t>(x)))) {
                     record(edges[x], q);
                     open[kept++] = x;
                 }
