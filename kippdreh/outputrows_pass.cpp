@@ -69,15 +69,22 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
     // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
     unsigned char* const band = work.rows.zeroed(bytes);
     std::size_t furthest = 0;
+    // The spans of the rows from y to y + prefetchAhead, each worked out once.
+    Span spans[prefetchAhead + 1];
+    for (std::int32_t y = 0; y < std::min(prefetchAhead, in.height); ++y) {
+        spans[y] = columnsReaching(pass, y, firstRow, endRow);
+    }
     for (std::int32_t y = 0; y < in.height; ++y) {
         // The source rows lie far apart in memory: ask early for a later one's pixels.
-        if (y + prefetchAhead < in.height) {
-            const Span later = columnsReaching(pass, y + prefetchAhead, firstRow, endRow);
-            const unsigned char* start = source + rowStart(in, y + prefetchAhead) + 3 * static_cast<std::size_t>(later.first);
-            const std::size_t length = std::min<std::size_t>(3 * static_cast<std::size_t>(later.end - later.first), 1024);
+        const std::int32_t later = y + prefetchAhead;
+        if (later < in.height) {
+            const Span ahead = columnsReaching(pass, later, firstRow, endRow);
+            spans[later % (prefetchAhead + 1)] = ahead;
+            const unsigned char* start = source + rowStart(in, later) + 3 * static_cast<std::size_t>(ahead.first);
+            const std::size_t length = std::min<std::size_t>(3 * static_cast<std::size_t>(ahead.end - ahead.first), 1024);
             for (std::size_t at = 0; at < length; at += 64) __builtin_prefetch(start + at);
         }
-        const Span span = columnsReaching(pass, y, firstRow, endRow);
+        const Span span = spans[y % (prefetchAhead + 1)];
         if (span.first >= span.end) continue;
         std::int32_t* const columns = work.columns.data();
         std::int32_t* const targetRows = work.targetRows.data();
