@@ -2,7 +2,6 @@
 
 #include "checked.hpp"
 #include "failure.hpp"
-#include "parallelbands.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,27 +14,13 @@ constexpr std::int64_t readWindowBytes = 1 << 20;
 
 void failReadBeyondEnd() { raiseFailure(FailureKind::ReadBeyondEnd); }
 
-PixelInput::PixelInput(const ByteFile& file) : file_(file) {
-    length_ = file.size();
-    // Without address space for a view, the pass reads through the file.
-    if (mapping_.map(file, length_, false) != 0) window_.resize(readWindowBytes);
-}
+PixelInput::PixelInput(const ByteFile& file) : file_(file), length_(file.size()) {}
 
-void PixelInput::touchInOrder(int threads) const {
-    const unsigned char* bytes = mapping_.bytes();
-    if (bytes == nullptr) return;
-    constexpr std::int64_t chunk = 4 << 20;
-    constexpr std::int64_t page = 4096;
-    forEachBand(
-        static_cast<std::int32_t>((length_ + chunk - 1) / chunk), threads,
-        [&](std::int32_t band, int) {
-            const std::int64_t end = std::min(length_, (band + 1) * chunk);
-            unsigned sum = 0;
-            for (std::int64_t at = band * chunk; at < end; at += page) sum += bytes[at];
-            volatile unsigned sink = sum;  // the reads must happen
-            (void)sink;
-        },
-        [](std::int32_t) {});
+const unsigned char* PixelInput::view() {
+    // Without address space for a view, the pass reads through the file.
+    if (!viewTried_) mapping_.map(file_, length_, false);
+    viewTried_ = true;
+    return mapping_.bytes();
 }
 
 void PixelInput::confirmIntact() const {
@@ -49,6 +34,7 @@ void PixelInput::readThroughFile(std::int64_t offset, unsigned char* into, std::
             file_.readAt(offset, into, count);
             return;
         }
+        window_.resize(readWindowBytes);
         windowStart_ = offset;
         windowLength_ = std::min(readWindowBytes, length_ - offset);
         file_.readAt(offset, window_.data(), static_cast<std::size_t>(windowLength_));
@@ -107,6 +93,11 @@ void readPixels(const PixelInput& input, std::int32_t offset, std::int32_t count
     } else {
         input.readThroughFile(offset, into, static_cast<std::size_t>(bytes));
     }
+}
+
+void readRows(const PixelInput& input, std::int64_t offset, unsigned char* into, std::size_t bytes) {
+    if (offset < 0 || offset > input.length() - static_cast<std::int64_t>(bytes)) failReadBeyondEnd();
+    input.file().readAt(offset, into, bytes);
 }
 
 void writePixels(PixelOutput& output, std::int32_t offset, const unsigned char* from, std::int32_t count) {

@@ -2,10 +2,11 @@
 // byte offset of a file, read and written as one unit; a run of neighbouring
 // pixels of one row may travel as one piece.
 //
-// The files are mapped into memory where the address space allows, so that a
-// pixel access costs a copy of three bytes instead of a positioning and a
-// transfer; otherwise pixels travel through the file itself. Either way the
-// files end exactly as one positioned read or write per pixel would leave them:
+// A pass that reaches pixels one at a time views the files in memory where the
+// address space allows, so that a pixel access costs a copy of three bytes
+// instead of a positioning and a transfer; otherwise, and for passes that move
+// whole rows, pixels travel through the file itself. Either way the files end
+// exactly as one positioned read or write per pixel would leave them:
 //  - a read that would find fewer than 3 bytes before the file's end fails
 //    with "Read beyond end of file", and so does any read once the input has
 //    shrunk under the pass;
@@ -35,12 +36,12 @@ public:
     PixelInput& operator=(const PixelInput&) = delete;
 
     std::int64_t length() const { return length_; }
+    // Views the file in memory, once, where the address space allows; null
+    // where it does not. Setting up a view costs more than reading the file
+    // through once, so only passes that reach pixels at random ask for it.
+    const unsigned char* view();
     const unsigned char* mapped() const { return mapping_.bytes(); }
-    // Reads one byte of every page of the view, in file order, on up to
-    // threads threads. Under virtual machines that set up each page on its
-    // first touch, pages touched in order cost much less than pages touched
-    // in the scattered order of a pass over columns.
-    void touchInOrder(int threads) const;
+    const ByteFile& file() const { return file_; }
     // Ends the run with "Read beyond end of file" when the file shrank under the pass.
     void confirmIntact() const;
     // For reads without a mapping: count bytes at offset, inside the file.
@@ -50,7 +51,8 @@ private:
     const ByteFile& file_;
     std::int64_t length_ = 0;
     FileMapping mapping_;
-    // Without a mapping, reads come from a window of the file.
+    bool viewTried_ = false;
+    // Without a mapping, single reads come from a window of the file.
     mutable std::vector<unsigned char> window_;
     mutable std::int64_t windowStart_ = 0;
     mutable std::int64_t windowLength_ = 0;
@@ -130,6 +132,11 @@ inline void writePixel(PixelOutput& output, std::int32_t offset, const Pixel& pi
 // whole run is known to be inside.
 void readPixels(const PixelInput& input, std::int32_t offset, std::int32_t count, unsigned char* into);
 void writePixels(PixelOutput& output, std::int32_t offset, const unsigned char* from, std::int32_t count);
+
+// Whole rows, fill bytes included, read through the file as one run of bytes
+// at offset. Threads may read at once. A run that does not lie wholly inside
+// the input fails with "Read beyond end of file".
+void readRows(const PixelInput& input, std::int64_t offset, unsigned char* into, std::size_t bytes);
 
 // Whole rows assembled in memory, fill bytes included, written through the
 // file as one run inside the reserved space. Threads may write disjoint rows

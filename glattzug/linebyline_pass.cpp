@@ -7,6 +7,7 @@ namespace glattzug {
 
 void stretchLineByLine(Pass& pass, PixelOutput& output) {
     const BmpLayout& layout = pass.state.layout;
+    pass.input.view();
     ProgressDots dots;
     for (std::int32_t i = 0; i < pass.lines; ++i) {
         dots.advance(i, checkedSub(pass.lines, 1));

@@ -5,10 +5,12 @@
 
 #include "hyperbolic.hpp"
 #include "lines.hpp"
+#include "picturerows.hpp"
 #include "pixelio.hpp"
 #include "rectifystate.hpp"
 
 #include <cstdint>
+#include <vector>
 
 namespace glattzug {
 
@@ -29,6 +31,11 @@ struct Pass {
 // Every line as the plain rule goes: probe the frame, then read each inner
 // pixel and write its run of targets, one pixel at a time.
 void stretchLineByLine(Pass& pass, PixelOutput& output);
+
+// The frame edges of every line, by the rule's own scan, from runs of rows
+// read through the file on as many threads as rows are given. The picture
+// must lie wholly inside the input.
+std::vector<FrameEdges> frameEdgesThroughFile(const Pass& pass, std::vector<RowsInMemory>& rows);
 
 // The same result from tables, one stored row at a time; false, with nothing
 // written, where tables cannot give the same bytes.

@@ -42,6 +42,8 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
                         turnAbout(g.halfWidth, g.halfHeight, job.angle)};
     const std::int64_t extent = outputExtent(g, pass.out);
     PixelInput input(inputFile);
+    // Either pass reaches source rows far apart.
+    input.view();
     if (mayPlaceByOutputRows(pass, input, extent)) {
         PixelOutput output(outputFile, extent, OutputAccess::ThroughFile);
         placeByOutputRows(pass, input, output, threads);

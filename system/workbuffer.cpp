@@ -7,7 +7,7 @@
 
 WorkBuffer::~WorkBuffer() { platform::releaseLargeBuffer(bytes_, capacity_); }
 
-unsigned char* WorkBuffer::zeroed(std::size_t size) {
+unsigned char* WorkBuffer::reserved(std::size_t size) {
     if (size > capacity_) {
         platform::releaseLargeBuffer(bytes_, capacity_);
         bytes_ = nullptr;
@@ -18,6 +18,11 @@ unsigned char* WorkBuffer::zeroed(std::size_t size) {
         bytes_ = static_cast<unsigned char*>(bytes);
         capacity_ = capacity;
     }
-    std::memset(bytes_, 0, size);
     return bytes_;
+}
+
+unsigned char* WorkBuffer::zeroed(std::size_t size) {
+    unsigned char* bytes = reserved(size);
+    std::memset(bytes, 0, size);
+    return bytes;
 }

@@ -1,4 +1,4 @@
-// A zeroed working buffer of a few MiB that a pass fills at random places:
+// A working buffer of a few MiB that a pass fills at random places or reads into:
 // taken in large pages where the system offers them, so that addressing it
 // needs few translation entries.
 #pragma once
@@ -14,6 +14,8 @@ public:
 
     // The first size bytes, all zero; earlier contents are gone.
     unsigned char* zeroed(std::size_t size);
+    // The first size bytes, as they are: for a caller that fills them all.
+    unsigned char* reserved(std::size_t size);
 
 private:
     unsigned char* bytes_ = nullptr;

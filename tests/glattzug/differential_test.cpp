@@ -13,7 +13,10 @@
 
 namespace {
 
-std::string randomFramedPicture(std::mt19937& random, int width, int height) {
+// deepBars columns get a bar that reaches far into the picture, from the top
+// or from the bottom, as where a bar's edge wanders: their inner parts lie far
+// from those of the other columns.
+std::string randomFramedPicture(std::mt19937& random, int width, int height, int deepBars = 0) {
     std::uniform_int_distribution<int> byte(0, 255);
     PixelRows rows(static_cast<std::size_t>(height), std::vector<Bgr>(static_cast<std::size_t>(width)));
     for (auto& row : rows) {
@@ -38,6 +41,13 @@ std::string randomFramedPicture(std::mt19937& random, int width, int height) {
         int top = bar(random), bottom = bar(random);
         for (int y = 0; y < height; ++y) {
             if (y < top || y >= height - bottom) rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = frameBlue;
+        }
+    }
+    for (int k = 0; k < deepBars; ++k) {
+        const auto x = static_cast<std::size_t>((1 + 37 * k) % width);
+        const int depth = height * (k + 2) / (deepBars + 3);
+        for (int y = 0; y < depth; ++y) {
+            rows[static_cast<std::size_t>(k % 2 == 0 ? y : height - 1 - y)][x] = frameBlue;
         }
     }
     BmpOptions options;
@@ -95,10 +105,11 @@ TEST(RectifyAgainstModel, LargerPictures) {
 
 // Bands of rows, blocks of lines and tables are shared out among threads:
 // any count gives the same bytes and the same console, on pictures of
-// several bands and blocks whose sizes are multiples of neither.
+// several bands and blocks whose sizes are multiples of neither, with columns
+// whose sources lie far from their band's.
 TEST(RectifyAgainstModel, EveryThreadCountGivesTheModelsBytes) {
     std::mt19937 random(1234);
-    const std::string picture = randomFramedPicture(random, 301, 263);
+    const std::string picture = randomFramedPicture(random, 301, 263, 6);
     for (const std::vector<std::string>& mode : {std::vector<std::string>{"h"}, {"v"}, {"v", "47.5", "55"}}) {
         std::string firstConsole;
         for (int threads = 1; threads <= 4; ++threads) {

@@ -1,0 +1,48 @@
+// Picture rows read from the file into memory, a run of rows at a time: rows
+// are stored bottom-up, next to each other with their fill bytes, so that the
+// picture rows first ... end - 1 are one run of bytes of the file.
+#pragma once
+
+#include "bmpheader.hpp"
+#include "pixelio.hpp"
+#include "workbuffer.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+namespace glattzug {
+
+// Picture rows first ... end - 1; empty where first >= end.
+struct RowRange {
+    std::int32_t first = INT32_MAX;
+    std::int32_t end = 0;
+
+    bool empty() const { return first >= end; }
+    bool holds(std::int32_t y) const { return y >= first && y < end; }
+    void take(std::int32_t y) {
+        first = std::min(first, y);
+        end = std::max(end, y + 1);
+    }
+};
+
+// Rows in memory: rowAt[y] is where picture row y starts, for the rows of the
+// runs last placed.
+struct RowsInMemory {
+    WorkBuffer buffer;
+    std::vector<const unsigned char*> rowAt;
+};
+
+// The bytes that rows in memory take, from the first pixel of the run's
+// lowest stored row to the last pixel of its highest.
+std::size_t bytesOfRuns(const BmpLayout& layout, const std::vector<RowRange>& runs);
+
+// Reads each run with one read of the file into rows, replacing what they
+// held; or, where a view of the input is given, points into the view instead.
+// Every row of the runs must lie inside the picture, and the picture inside
+// the input.
+void placeRuns(const PixelInput& input, const BmpLayout& layout, const std::vector<RowRange>& runs,
+               const unsigned char* view, RowsInMemory& rows);
+
+} // namespace glattzug
