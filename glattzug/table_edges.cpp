@@ -36,85 +36,87 @@ void rowFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEdges
         [](std::int32_t) {});
 }
 
-// For each of the columns, the first row from the top (or the last from the
-// bottom) whose pixel is not frame blue; -1 where there is none. The rows are
-// read in waves of blocks, one block to a thread, in file order within each
-// block, until every column has found its row or the picture ends.
-std::vector<std::int32_t> firstNotBlue(const Pass& pass, std::vector<RowsInMemory>& rows,
-                                       const std::vector<std::int32_t>& columns, bool fromTop) {
+// The scan of one end of the columns, over the blocks of rows read from that
+// end: where each column still in a bar there meets its first pixel that is
+// not blue, and, for the columns still in a bar at the other end, the pixel
+// that is not blue nearest that other end, among the rows this end reads.
+struct EndScan {
+    bool fromTop;
+    std::vector<std::int32_t> open;    // columns still in a bar at this end
+    std::vector<std::int32_t> found;   // per column: the row, or -1
+    std::vector<std::int32_t> nearestOther;  // per column: for the other end, or -1
+
+    // Rows first ... end - 1 of a block, held in rows; others: the other end's open columns.
+    void scanBlock(const RowsInMemory& rows, RowRange block, const std::vector<std::int32_t>& others) {
+        std::vector<std::int32_t> pending = open;
+        for (std::int32_t p = 0; p < block.end - block.first; ++p) {
+            const std::int32_t y = fromTop ? block.first + p : block.end - 1 - p;
+            const unsigned char* row = rows.rowAt[static_cast<std::size_t>(y)];
+            std::size_t kept = 0;
+            for (const std::int32_t x : pending) {
+                if (isFrameBlue(pixelAt(row + 3 * static_cast<std::size_t>(x)))) {
+                    pending[kept++] = x;
+                } else {
+                    found[static_cast<std::size_t>(x)] = y;
+                }
+            }
+            pending.resize(kept);
+            for (const std::int32_t x : others) {
+                if (!isFrameBlue(pixelAt(row + 3 * static_cast<std::size_t>(x)))) nearestOther[static_cast<std::size_t>(x)] = y;
+            }
+        }
+    }
+    void closeFound() {
+        std::erase_if(open, [&](std::int32_t x) { return found[static_cast<std::size_t>(x)] >= 0; });
+    }
+};
+
+// The frame edges of the columns: the first and the last pixel that is not
+// frame blue, as the rule's scans from each end find them. Blocks of rows are
+// read from both ends at once, one block to a thread, until every column has
+// met its pixel at the ends it still scans, or until the ends meet: then every
+// row has been seen once, by one end or the other, and each end has also kept,
+// for the columns still open at the other end, the pixel nearest to it.
+void columnFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEdges* edges) {
     const BmpLayout& layout = pass.state.layout;
     const std::int32_t n = layout.height;
-    const auto threads = static_cast<std::int32_t>(rows.size());
-    const std::int32_t blocks = (n + blockRows - 1) / blockRows;
-    std::vector<std::int32_t> found(columns.size(), -1);
-    std::vector<std::size_t> open(columns.size());  // indices of the columns still in a bar
-    for (std::size_t i = 0; i < open.size(); ++i) open[i] = i;
-    std::vector<std::vector<std::int32_t>> hits(static_cast<std::size_t>(threads));  // per block of a wave
-    for (std::int32_t wave = 0; wave < blocks && !open.empty(); wave += threads) {
-        const std::int32_t waveBlocks = std::min(threads, blocks - wave);
+    const auto columns = static_cast<std::size_t>(pass.lines);
+    EndScan top{true, {}, std::vector<std::int32_t>(columns, -1), std::vector<std::int32_t>(columns, -1)};
+    EndScan bottom{false, {}, std::vector<std::int32_t>(columns, -1), std::vector<std::int32_t>(columns, -1)};
+    for (std::int32_t x = 0; x < pass.lines; ++x) top.open.push_back(x);
+    bottom.open = top.open;
+    RowRange unread{0, n};
+    while (!unread.empty() && (!top.open.empty() || !bottom.open.empty())) {
+        RowRange fromTop{unread.first, unread.first}, fromBottom{unread.end, unread.end};
+        if (!top.open.empty()) fromTop.end = std::min(unread.first + blockRows, unread.end);
+        if (!bottom.open.empty()) fromBottom.first = std::max(unread.end - blockRows, fromTop.end);
+        const std::vector<std::int32_t> topOpen = top.open, bottomOpen = bottom.open;
         forEachBand(
-            waveBlocks, threads,
-            [&](std::int32_t k, int worker) {
-                // Positions count from the scan's end of the picture.
-                const std::int32_t near = (wave + k) * blockRows;
-                const std::int32_t far = std::min(near + blockRows, n);
+            2, static_cast<int>(rows.size()),
+            [&](std::int32_t side, int worker) {
+                const RowRange block = side == 0 ? fromTop : fromBottom;
+                if (block.empty()) return;
                 RowsInMemory& held = rows[static_cast<std::size_t>(worker)];
-                placeRuns(pass.input, layout, {fromTop ? RowRange{near, far} : RowRange{n - far, n - near}}, nullptr, held);
-                std::vector<std::int32_t>& hit = hits[static_cast<std::size_t>(k)];
-                hit.assign(open.size(), -1);
-                std::vector<std::size_t> pending(open.size());  // places in open still blue in this block
-                for (std::size_t i = 0; i < pending.size(); ++i) pending[i] = i;
-                for (std::int32_t p = near; p < far && !pending.empty(); ++p) {
-                    const std::int32_t y = fromTop ? p : n - 1 - p;
-                    const unsigned char* row = held.rowAt[static_cast<std::size_t>(y)];
-                    std::size_t kept = 0;
-                    for (const std::size_t i : pending) {
-                        const auto x = static_cast<std::size_t>(columns[open[i]]);
-                        if (isFrameBlue(pixelAt(row + 3 * x))) {
-                            pending[kept++] = i;
-                        } else {
-                            hit[i] = y;
-                        }
-                    }
-                    pending.resize(kept);
+                placeRuns(pass.input, layout, {block}, nullptr, held);
+                if (side == 0) {
+                    top.scanBlock(held, block, bottomOpen);
+                } else {
+                    bottom.scanBlock(held, block, topOpen);
                 }
             },
             [](std::int32_t) {});
-        // The block nearest the scan's end that holds a row wins.
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < open.size(); ++i) {
-            std::int32_t y = -1;
-            for (std::int32_t k = 0; k < waveBlocks && y < 0; ++k) y = hits[static_cast<std::size_t>(k)][i];
-            if (y >= 0) {
-                found[open[i]] = y;
-            } else {
-                open[kept++] = open[i];
-            }
-        }
-        open.resize(kept);
+        top.closeFound();
+        bottom.closeFound();
+        unread = {fromTop.end, fromBottom.first};
     }
-    return found;
-}
-
-// The frame edges of the columns: from each end, the first pixel that is not
-// frame blue, as the rule's scan finds it, read row after row of the file.
-void columnFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEdges* edges) {
-    const std::int32_t n = pass.length;
-    std::vector<std::int32_t> columns;
-    for (std::int32_t x = 0; x < pass.lines; ++x) columns.push_back(x);
-    const std::vector<std::int32_t> starts = firstNotBlue(pass, rows, columns, true);
-    for (std::int32_t x = 0; x < pass.lines; ++x) edges[x].innerStart = starts[static_cast<std::size_t>(x)] < 0 ? n : starts[static_cast<std::size_t>(x)];
-    // From the end, only where the line holds a pixel that is not blue: that
-    // pixel stops the scan before it passes innerStart.
-    columns.clear();
-    for (std::int32_t x = 0; x < pass.lines; ++x) {
-        if (edges[x].innerStart < n) columns.push_back(x);
-    }
-    const std::vector<std::int32_t> ends = firstNotBlue(pass, rows, columns, false);
-    for (std::size_t k = 0; k < columns.size(); ++k) {
-        FrameEdges& line = edges[columns[k]];
-        line.innerEnd = ends[k];
-        line.stretched = line.innerEnd > line.innerStart;
+    for (std::size_t x = 0; x < columns; ++x) {
+        // Not met at an end: the pixel lies in the rows the other end read, or nowhere.
+        const std::int32_t first = top.found[x] >= 0 ? top.found[x] : bottom.nearestOther[x];
+        const std::int32_t last = bottom.found[x] >= 0 ? bottom.found[x] : top.nearestOther[x];
+        FrameEdges& line = edges[x];
+        line.innerStart = first < 0 ? n : first;
+        line.innerEnd = first < 0 ? 0 : last;
+        line.stretched = first >= 0 && line.innerEnd > line.innerStart;
     }
 }
 
