@@ -32,10 +32,12 @@ struct Pass {
 // pixel and write its run of targets, one pixel at a time.
 void stretchLineByLine(Pass& pass, PixelOutput& output);
 
-// The frame edges of every line, by the rule's own scan, from runs of rows
-// read through the file on as many threads as rows are given. The picture
-// must lie wholly inside the input.
-std::vector<FrameEdges> frameEdgesThroughFile(const Pass& pass, std::vector<RowsInMemory>& rows);
+// The frame edges of a row held in memory, by the rule's own scan.
+FrameEdges rowFrameEdges(const unsigned char* row, std::int32_t width);
+
+// The frame edges of every column, from runs of rows read through the file on
+// as many threads as rows are given. The picture must lie wholly inside the input.
+std::vector<FrameEdges> columnFrameEdgesThroughFile(const Pass& pass, std::vector<RowsInMemory>& rows);
 
 // The same result from tables, one stored row at a time; false, with nothing
 // written, where tables cannot give the same bytes.

@@ -18,24 +18,6 @@ inline Pixel pixelAt(const unsigned char* place) {
 // Rows read at a time: enough to make each read cheap, few enough to stay in the caches.
 constexpr std::int32_t blockRows = 64;
 
-// The frame edges of the rows, in blocks of rows on several threads.
-void rowFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEdges* edges) {
-    const BmpLayout& layout = pass.state.layout;
-    forEachBand(
-        (pass.lines + blockRows - 1) / blockRows, static_cast<int>(rows.size()),
-        [&](std::int32_t block, int worker) {
-            const RowRange run{block * blockRows, std::min((block + 1) * blockRows, pass.lines)};
-            RowsInMemory& held = rows[static_cast<std::size_t>(worker)];
-            placeRuns(pass.input, layout, {run}, nullptr, held);
-            for (std::int32_t y = run.first; y < run.end; ++y) {
-                const unsigned char* row = held.rowAt[static_cast<std::size_t>(y)];
-                edges[y] = scanFrameEdges(layout.width,
-                                          [row](std::int32_t q) { return pixelAt(row + 3 * static_cast<std::size_t>(q)); });
-            }
-        },
-        [](std::int32_t) {});
-}
-
 // The scan of one end of the columns, over the blocks of rows read from that
 // end: where each column still in a bar there meets its first pixel that is
 // not blue, and, for the columns still in a bar at the other end, the pixel
@@ -122,13 +104,13 @@ void columnFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEd
 
 } // namespace
 
-std::vector<FrameEdges> frameEdgesThroughFile(const Pass& pass, std::vector<RowsInMemory>& rows) {
+FrameEdges rowFrameEdges(const unsigned char* row, std::int32_t width) {
+    return scanFrameEdges(width, [row](std::int32_t q) { return pixelAt(row + 3 * static_cast<std::size_t>(q)); });
+}
+
+std::vector<FrameEdges> columnFrameEdgesThroughFile(const Pass& pass, std::vector<RowsInMemory>& rows) {
     std::vector<FrameEdges> edges(static_cast<std::size_t>(pass.lines));
-    if (pass.kind == LineKind::Row) {
-        rowFrameEdges(pass, rows, edges.data());
-    } else {
-        columnFrameEdges(pass, rows, edges.data());
-    }
+    columnFrameEdges(pass, rows, edges.data());
     return edges;
 }
 

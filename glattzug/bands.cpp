@@ -1,0 +1,102 @@
+#include "tablework.hpp"
+
+#include "console.hpp"
+#include "parallelbands.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace glattzug {
+
+namespace {
+
+// Stored rows firstStored ... endStored - 1 of the output, bottom-up as in
+// the file: each output pixel takes the source its line's table names, and is
+// zero, as the pre-fill left it, where the rule writes nothing; so are the fill
+// bytes between the rows.
+void buildRows(const std::vector<LineSources>& sources, const BmpLayout& layout, LineKind kind,
+               std::int32_t firstStored, std::int32_t endStored, const RowsInMemory& rows, unsigned char* band) {
+    // Everything the loops need in locals: their byte stores could alias anything else.
+    const std::size_t rowBytes = static_cast<std::size_t>(layout.rowBytes);
+    const auto width = static_cast<std::size_t>(layout.width);
+    const std::int32_t height = layout.height;
+    const LineSources* const lines = sources.data();
+    const unsigned char* const* const rowAt = rows.rowAt.data();
+    for (std::int32_t stored = firstStored; stored < endStored; ++stored) {
+        const std::int32_t y = height - 1 - stored;
+        unsigned char* const out = band + static_cast<std::size_t>(stored - firstStored) * rowBytes;
+        if (stored + 1 < endStored) std::memset(out + 3 * width, 0, rowBytes - 3 * width);
+        if (kind == LineKind::Row) {
+            const LineSources line = lines[y];
+            if (line.table == nullptr) {
+                std::memset(out, 0, 3 * width);
+                continue;
+            }
+            const unsigned char* const inner = rowAt[y] + 3 * static_cast<std::size_t>(line.innerStart);
+            for (std::size_t q = 0; q < width; ++q) {
+                const std::int32_t s = line.table[q];
+                if (s >= 0) {
+                    std::memcpy(out + 3 * q, inner + 3 * static_cast<std::size_t>(s), 3);
+                } else {
+                    std::memset(out + 3 * q, 0, 3);
+                }
+            }
+        } else {
+            for (std::size_t q = 0; q < width; ++q) {
+                const LineSources line = lines[q];
+                const std::int32_t s = line.table == nullptr ? -1 : line.table[y];
+                if (s < 0) {
+                    std::memset(out + 3 * q, 0, 3);
+                    continue;
+                }
+                const std::int32_t r = line.innerStart + s;
+                const unsigned char* from = line.gathered != nullptr ? line.gathered + 3 * static_cast<std::size_t>(r)
+                                                                     : rowAt[r] + 3 * q;
+                std::memcpy(out + 3 * q, from, 3);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<RowsInMemory>& rows,
+                const std::function<void(std::int32_t band, int worker)>& placeSources) {
+    const BmpLayout& layout = pass.state.layout;
+    const std::int32_t bands = (layout.height + bandRows - 1) / bandRows;
+    // Whole rows in file order need no view of the output: they are written through the file.
+    PixelOutput output(pass.state.output, 0);
+    std::vector<WorkBuffer> built(rows.size());
+    ProgressDots dots;
+    std::int32_t linesShown = 0;
+    auto showProgress = [&](std::int32_t linesDone) {
+        for (; linesShown < linesDone; ++linesShown) dots.advance(linesShown, pass.lines - 1);
+    };
+    forEachBand(
+        bands, static_cast<int>(rows.size()),
+        [&](std::int32_t band, int worker) {
+            placeSources(band, worker);
+            const std::int32_t firstStored = band * bandRows;
+            const std::int32_t endStored = std::min(firstStored + bandRows, layout.height);
+            // The fill bytes of the band's last row are left as the pre-fill made
+            // them: a file may end inside the top row's fill, and writing them
+            // would lengthen it. Those between the rows are zero on both sides.
+            const std::size_t bytes = (static_cast<std::size_t>(endStored - firstStored) - 1) *
+                                          static_cast<std::size_t>(layout.rowBytes) +
+                                      3 * static_cast<std::size_t>(layout.width);
+            unsigned char* into = built[static_cast<std::size_t>(worker)].reserved(bytes);
+            buildRows(lines, layout, pass.kind, firstStored, endStored, rows[static_cast<std::size_t>(worker)], into);
+            writeRows(output, rowStart(layout, layout.height - 1 - firstStored), into, bytes);
+        },
+        [&](std::int32_t done) {
+            // The dots count lines; in mode v every stored row advances all columns a little.
+            showProgress(static_cast<std::int32_t>(static_cast<std::int64_t>(pass.lines) * done / bands));
+            pass.input.confirmIntact();
+            output.confirmIntact();
+        });
+    if (bands > 0) showProgress(pass.lines);
+    pass.input.confirmIntact();
+    output.finish();
+}
+
+} // namespace glattzug
