@@ -42,15 +42,14 @@ void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& o
                         turnAbout(g.halfWidth, g.halfHeight, job.angle)};
     const std::int64_t extent = outputExtent(g, pass.out);
     PixelInput input(inputFile);
-    // Either pass reaches source rows far apart.
-    input.view();
-    if (mayPlaceByOutputRows(pass, input, extent)) {
+    if (mayPlaceByOutputRows(pass, input, extent, threads)) {
         PixelOutput output(outputFile, extent, OutputAccess::ThroughFile);
         placeByOutputRows(pass, input, output, threads);
         blackenTopRowAtOnce(pass, output);
         output.finish();
     } else {
         PixelOutput output(outputFile, extent);
+        input.view();  // pixel after pixel, rows far apart
         placeInSourceOrder(pass, input, output);
         blackenTopRow(pass, output);
         input.confirmIntact();

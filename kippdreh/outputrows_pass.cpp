@@ -11,10 +11,12 @@
 #include "console.hpp"
 #include "workbuffer.hpp"
 #include "parallelbands.hpp"
+#include "sourcewindow.hpp"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace kippdreh {
@@ -51,6 +53,68 @@ Span columnsReaching(const TurnPass& pass, std::int32_t y, std::int32_t firstRow
     return {static_cast<std::int32_t>(from), static_cast<std::int32_t>(to)};
 }
 
+// Where the pass finds its source rows: in a view of the input, or, at small
+// turns, in a window of rows read through the file.
+struct SourceRows {
+    const BmpLayout& in;
+    const unsigned char* view;
+    const SourceWindow* window;
+
+    const unsigned char* row(std::int32_t y) const { return view != nullptr ? view + rowStart(in, y) : window->row(y); }
+};
+
+// The source rows that may land in output rows firstRow ... endRow - 1: b =
+// X sin + Y cos at the corners of the band, widened by two rows.
+RowSpan rowsReaching(const TurnPass& pass, std::int32_t firstRow, std::int32_t endRow) {
+    const Turn& turn = pass.turn;
+    const double rowY = turn.hh + pass.geometry.marginY;
+    const double columnX = turn.hw + pass.geometry.marginX;
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    for (const double column : {-columnX - 1.5, pass.geometry.newWidth - columnX + 1.5}) {
+        for (const double row : {rowY - endRow - 0.5, rowY - firstRow + 1.5}) {
+            low = std::min(low, column * turn.sinT + row * turn.cosT);
+            high = std::max(high, column * turn.sinT + row * turn.cosT);
+        }
+    }
+    const double first = std::clamp(turn.hh - high - 2, 0.0, static_cast<double>(pass.in.height));
+    const double end = std::clamp(turn.hh - low + 3, first, static_cast<double>(pass.in.height));
+    return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(end)};
+}
+
+// The ring of source rows may take this much memory; larger turns view the input.
+constexpr std::size_t windowBudget = 24u << 20;
+
+// The source rows of every band, made to move down monotonically, and the
+// ring's rows: a band's, and room for the threads to run ahead. Empty where
+// the ring would not fit the budget.
+struct WindowPlan {
+    std::vector<RowSpan> bandRows;
+    std::int32_t capacity = 0;
+};
+
+std::atomic<bool> windowAllowed{true};
+
+WindowPlan planWindow(const TurnPass& pass, std::int32_t bands, int threads) {
+    WindowPlan plan;
+    if (!windowAllowed) return plan;
+    std::int32_t widest = 0;
+    for (std::int32_t band = 0; band < bands; ++band) {
+        const RowSpan rows = rowsReaching(pass, band * bandRows, std::min((band + 1) * bandRows, pass.geometry.newHeight));
+        plan.bandRows.push_back(rows);
+    }
+    for (std::size_t band = plan.bandRows.size(); band-- > 1;) {
+        plan.bandRows[band - 1].first = std::min(plan.bandRows[band - 1].first, plan.bandRows[band].first);
+    }
+    for (std::size_t band = 1; band < plan.bandRows.size(); ++band) {
+        plan.bandRows[band].end = std::max(plan.bandRows[band].end, plan.bandRows[band - 1].end);
+    }
+    for (const RowSpan& rows : plan.bandRows) widest = std::max(widest, rows.end - rows.first);
+    const std::int64_t capacity = static_cast<std::int64_t>(widest) + 2LL * bandRows * std::max(threads, 1);
+    if (capacity * pass.in.rowBytes > static_cast<std::int64_t>(windowBudget)) return {};
+    plan.capacity = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, pass.in.height));
+    return plan;
+}
+
 struct BandWork {
     WorkBuffer rows;
     std::vector<std::int32_t> columns;
@@ -61,9 +125,8 @@ inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | 
 
 // Builds output rows firstRow ... endRow - 1 and writes them; returns the
 // end of the furthest pixel written in the file, or 0 when none was.
-std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelOutput& output, std::int32_t firstRow,
-                       std::int32_t endRow, BandWork& work) {
-    const BmpLayout& in = pass.in;
+std::int64_t placeBand(const TurnPass& pass, const SourceRows& source, PixelOutput& output, std::int32_t firstRow,
+                       std::int32_t endRow, RowSpan sourceRows, BandWork& work) {
     const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
     const std::size_t bytes = static_cast<std::size_t>(endRow - firstRow) * rowBytes;
     // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
@@ -71,16 +134,16 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
     std::size_t furthest = 0;
     // The spans of the rows from y to y + prefetchAhead, each worked out once.
     Span spans[prefetchAhead + 1];
-    for (std::int32_t y = 0; y < std::min(prefetchAhead, in.height); ++y) {
-        spans[y] = columnsReaching(pass, y, firstRow, endRow);
+    for (std::int32_t y = sourceRows.first; y < std::min(sourceRows.first + prefetchAhead, sourceRows.end); ++y) {
+        spans[y % (prefetchAhead + 1)] = columnsReaching(pass, y, firstRow, endRow);
     }
-    for (std::int32_t y = 0; y < in.height; ++y) {
+    for (std::int32_t y = sourceRows.first; y < sourceRows.end; ++y) {
         // The source rows lie far apart in memory: ask early for a later one's pixels.
         const std::int32_t later = y + prefetchAhead;
-        if (later < in.height) {
+        if (later < sourceRows.end) {
             const Span ahead = columnsReaching(pass, later, firstRow, endRow);
             spans[later % (prefetchAhead + 1)] = ahead;
-            const unsigned char* start = source + rowStart(in, later) + 3 * static_cast<std::size_t>(ahead.first);
+            const unsigned char* start = source.row(later) + 3 * static_cast<std::size_t>(ahead.first);
             const std::size_t length = std::min<std::size_t>(3 * static_cast<std::size_t>(ahead.end - ahead.first), 1024);
             for (std::size_t at = 0; at < length; at += 64) __builtin_prefetch(start + at);
         }
@@ -90,7 +153,7 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
         std::int32_t* const targetRows = work.targetRows.data();
         turnRun(pass.turn, y, span.first, span.end, columns, targetRows);
         // Everything the loop needs in locals: its byte stores could alias anything else.
-        const unsigned char* pixel = source + rowStart(in, y) + 3 * static_cast<std::size_t>(span.first);
+        const unsigned char* pixel = source.row(y) + 3 * static_cast<std::size_t>(span.first);
         const std::int32_t count = span.end - span.first;
         const std::int32_t marginX = pass.geometry.marginX;
         const std::int32_t lastRow = endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
@@ -143,9 +206,11 @@ std::int64_t placeBand(const TurnPass& pass, const unsigned char* source, PixelO
 
 } // namespace
 
-bool mayPlaceByOutputRows(const TurnPass& pass, const PixelInput& input, std::int64_t extent) {
+void allowSourceWindow(bool allow) { windowAllowed = allow; }
+
+bool mayPlaceByOutputRows(const TurnPass& pass, PixelInput& input, std::int64_t extent, int threads) {
     const BmpLayout& in = pass.in;
-    if (input.mapped() == nullptr || !wholePictureInside(in, input.length())) return false;
+    if (!wholePictureInside(in, input.length())) return false;
     if (in.dataOffset < 54 || extent > INT32_MAX || in.width == 0 || in.height == 0) return false;
     // The turn is linear, so its true values are greatest and least at the
     // corners. The direct form is within 2^-34 of them and the exact target's
@@ -168,8 +233,12 @@ bool mayPlaceByOutputRows(const TurnPass& pass, const PixelInput& input, std::in
     const RotationGeometry& g = pass.geometry;
     const double columnX = turn.hw + g.marginX;  // output column = columnX + round(X)
     const double rowY = turn.hh + g.marginY;     // output row = rowY - round(Y)
-    return columnX + std::nearbyint(low[0]) >= 0 && columnX + std::nearbyint(high[0]) < g.newWidth &&
-           rowY - std::nearbyint(high[1]) >= 0 && rowY - std::nearbyint(low[1]) < g.newHeight;
+    if (columnX + std::nearbyint(low[0]) < 0 || columnX + std::nearbyint(high[0]) >= g.newWidth ||
+        rowY - std::nearbyint(high[1]) < 0 || rowY - std::nearbyint(low[1]) >= g.newHeight) {
+        return false;
+    }
+    const std::int32_t bands = (g.newHeight + bandRows - 1) / bandRows;
+    return planWindow(pass, bands, threads).capacity > 0 || input.view() != nullptr;
 }
 
 void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutput& output, int threads) {
@@ -179,6 +248,10 @@ void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutpu
         scratch.columns.resize(static_cast<std::size_t>(pass.in.width));
         scratch.targetRows.resize(static_cast<std::size_t>(pass.in.width));
     }
+    const WindowPlan plan = planWindow(pass, bands, threads);
+    std::optional<SourceWindow> window;
+    if (plan.capacity > 0) window.emplace(input, pass.in, plan.bandRows, plan.capacity);
+    const SourceRows source{pass.in, window ? nullptr : input.mapped(), window ? &*window : nullptr};
     std::atomic<std::int64_t> furthest{0};
     // The dots follow the source rows; here they advance with the share of bands done.
     ProgressDots dots;
@@ -192,8 +265,16 @@ void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutpu
         [&](std::int32_t band, int worker) {
             const std::int32_t firstRow = band * bandRows;
             const std::int32_t endRow = std::min(firstRow + bandRows, pass.geometry.newHeight);
-            const std::int64_t reached =
-                placeBand(pass, input.mapped(), output, firstRow, endRow, work[static_cast<std::size_t>(worker)]);
+            std::int64_t reached = 0;
+            try {
+                if (window && !window->take(band)) return;  // the pass is failing elsewhere
+                const RowSpan rows = window ? plan.bandRows[static_cast<std::size_t>(band)] : rowsReaching(pass, firstRow, endRow);
+                reached = placeBand(pass, source, output, firstRow, endRow, rows, work[static_cast<std::size_t>(worker)]);
+            } catch (...) {
+                if (window) window->abandon();
+                throw;
+            }
+            if (window) window->finish(band);
             for (std::int64_t known = furthest; reached > known && !furthest.compare_exchange_weak(known, reached);) {
             }
         },

@@ -27,9 +27,14 @@ struct TurnPass {
 // that ends inside its picture and for files that cannot be viewed.
 void placeInSourceOrder(const TurnPass& pass, const PixelInput& input, PixelOutput& output);
 
-// Whether the pass by output rows may run: the whole input viewed and inside
-// its file, every target inside the output, no pixel data within the header.
-bool mayPlaceByOutputRows(const TurnPass& pass, const PixelInput& input, std::int64_t extent);
+// Whether the pass by output rows may run: the whole input inside its file
+// and, unless the turn is small enough to read it in a window of rows,
+// viewed; every target inside the output, no pixel data within the header.
+bool mayPlaceByOutputRows(const TurnPass& pass, PixelInput& input, std::int64_t extent, int threads);
+
+// For tests: whether the pass by output rows may read its source rows in a
+// window (the default), or must view the input.
+void allowSourceWindow(bool allow);
 
 // Bands of output rows assembled in memory, each from the source pixels that
 // land in it in the source order, on up to threads threads at once.
