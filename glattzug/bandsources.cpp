@@ -129,7 +129,7 @@ std::vector<unsigned char> gatherColumns(const Pass& pass, const BandSources& so
         [&](std::int32_t block, int worker) {
             const RowRange run{all.first + block * bandRows, std::min(all.first + (block + 1) * bandRows, all.end)};
             RowsInMemory& held = rows[static_cast<std::size_t>(worker)];
-            placeRuns(pass.input, layout, {run}, nullptr, held);
+            placeColumnsOfRun(pass.input, layout, run, sources.gathered, held);
             for (std::int32_t y = run.first; y < run.end; ++y) {
                 const unsigned char* row = held.rowAt[static_cast<std::size_t>(y)];
                 for (std::size_t k = 0; k < sources.gathered.size(); ++k) {

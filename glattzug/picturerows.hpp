@@ -28,21 +28,27 @@ struct RowRange {
 };
 
 // Rows in memory: rowAt[y] is where picture row y starts, for the rows of the
-// runs last placed.
+// run last placed.
 struct RowsInMemory {
     WorkBuffer buffer;
     std::vector<const unsigned char*> rowAt;
 };
 
-// The bytes that rows in memory take, from the first pixel of the run's
-// lowest stored row to the last pixel of its highest.
-std::size_t bytesOfRuns(const BmpLayout& layout, const std::vector<RowRange>& runs);
+// The bytes that a run of rows takes, from the first pixel of its lowest
+// stored row to the last pixel of its highest.
+std::size_t bytesOfRun(const BmpLayout& layout, RowRange run);
 
-// Reads each run with one read of the file into rows, replacing what they
+// Reads the run with one read of the file into rows, replacing what they
 // held; or, where a view of the input is given, points into the view instead.
-// Every row of the runs must lie inside the picture, and the picture inside
+// Every row of the run must lie inside the picture, and the picture inside
 // the input.
-void placeRuns(const PixelInput& input, const BmpLayout& layout, const std::vector<RowRange>& runs,
-               const unsigned char* view, RowsInMemory& rows);
+void placeRun(const PixelInput& input, const BmpLayout& layout, RowRange run, const unsigned char* view,
+              RowsInMemory& rows);
+
+// The same, where only the pixels of some columns (in ascending order) are
+// wanted: where the rows are long and the columns few, it reads the pieces of
+// the rows that hold them, and leaves the rest of the rows undefined.
+void placeColumnsOfRun(const PixelInput& input, const BmpLayout& layout, RowRange run,
+                       const std::vector<std::int32_t>& columns, RowsInMemory& rows);
 
 } // namespace glattzug

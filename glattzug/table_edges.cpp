@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace glattzug {
 
@@ -73,13 +74,16 @@ void columnFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEd
         if (!top.open.empty()) fromTop.end = std::min(unread.first + blockRows, unread.end);
         if (!bottom.open.empty()) fromBottom.first = std::max(unread.end - blockRows, fromTop.end);
         const std::vector<std::int32_t> topOpen = top.open, bottomOpen = bottom.open;
+        // Once the bars are passed, few columns are left open: only their pixels are read.
+        std::vector<std::int32_t> wanted;
+        std::set_union(topOpen.begin(), topOpen.end(), bottomOpen.begin(), bottomOpen.end(), std::back_inserter(wanted));
         forEachBand(
             2, static_cast<int>(rows.size()),
             [&](std::int32_t side, int worker) {
                 const RowRange block = side == 0 ? fromTop : fromBottom;
                 if (block.empty()) return;
                 RowsInMemory& held = rows[static_cast<std::size_t>(worker)];
-                placeRuns(pass.input, layout, {block}, nullptr, held);
+                placeColumnsOfRun(pass.input, layout, block, wanted, held);
                 if (side == 0) {
                     top.scanBlock(held, block, bottomOpen);
                 } else {

@@ -31,7 +31,7 @@ void stretchRows(Pass& pass, std::vector<RowsInMemory>& rows) {
     writeBands(pass, lines, rows, [&](std::int32_t band, int worker) {
         const RowRange run = bandRowsOf(layout, band);
         RowsInMemory& held = rows[static_cast<std::size_t>(worker)];
-        placeRuns(pass.input, layout, {run}, nullptr, held);
+        placeRun(pass.input, layout, run, nullptr, held);
         for (std::int32_t y = run.first; y < run.end; ++y) {
             const auto at = static_cast<std::size_t>(y);
             const FrameEdges edges = rowFrameEdges(held.rowAt[at], layout.width);
@@ -62,7 +62,7 @@ bool stretchColumns(Pass& pass, std::vector<RowsInMemory>& rows) {
     // than a thread may hold, or leave too many columns to gather.
     const unsigned char* view = nullptr;
     const bool gatherTooMuch = 3 * sources.gathered.size() * static_cast<std::size_t>(layout.height) > gatherBudget;
-    auto tooMany = [&](const RowRange& run) { return !run.empty() && bytesOfRuns(layout, {run}) > sourceBudget; };
+    auto tooMany = [&](const RowRange& run) { return !run.empty() && bytesOfRun(layout, run) > sourceBudget; };
     if (gatherTooMuch || std::any_of(sources.runOfBand.begin(), sources.runOfBand.end(), tooMany)) {
         view = pass.input.view();
         if (view == nullptr) return false;
@@ -78,7 +78,7 @@ bool stretchColumns(Pass& pass, std::vector<RowsInMemory>& rows) {
     }
     writeBands(pass, lines, rows, [&](std::int32_t band, int worker) {
         const RowRange run = sources.runOfBand[static_cast<std::size_t>(band)];
-        if (!run.empty()) placeRuns(pass.input, layout, {run}, tooMany(run) ? view : nullptr, rows[static_cast<std::size_t>(worker)]);
+        if (!run.empty()) placeRun(pass.input, layout, run, tooMany(run) ? view : nullptr, rows[static_cast<std::size_t>(worker)]);
     });
     return true;
 }

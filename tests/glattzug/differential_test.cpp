@@ -101,6 +101,10 @@ TEST(RectifyAgainstModel, LargerPictures) {
     expectSameAsModel(picture, {"h"});
     expectSameAsModel(picture, {"v"});
     expectSameAsModel(picture, {"v", "47.5", "55"}, 47.5, 55);
+    // Rows long enough that the columns still in a bar are read in pieces of rows.
+    picture = randomFramedPicture(random, 4001, 200, 4);
+    expectSameAsModel(picture, {"v"});
+    expectSameAsModel(picture, {"v", "40", "60"}, 40, 60);
 }
 
 // Bands of rows, blocks of lines and tables are shared out among threads:
