@@ -10,12 +10,35 @@ namespace glattzug {
 
 namespace {
 
+// Neighbouring columns that take their pixels from the same rows: one table,
+// one inner start, none gathered. Their pixels of a row move as one piece.
+struct ColumnRun {
+    std::size_t first;
+    std::size_t end;
+    LineSources sources;
+};
+
+std::vector<ColumnRun> columnRuns(const std::vector<LineSources>& lines) {
+    std::vector<ColumnRun> runs;
+    for (std::size_t x = 0; x < lines.size(); ++x) {
+        const LineSources& line = lines[x];
+        if (!runs.empty() && line.gathered == nullptr && runs.back().sources.gathered == nullptr &&
+            runs.back().sources.table == line.table && (line.table == nullptr || runs.back().sources.innerStart == line.innerStart)) {
+            runs.back().end = x + 1;
+        } else {
+            runs.push_back({x, x + 1, line});
+        }
+    }
+    return runs;
+}
+
 // Stored rows firstStored ... endStored - 1 of the output, bottom-up as in
 // the file: each output pixel takes the source its line's table names, and is
 // zero, as the pre-fill left it, where the rule writes nothing; so are the fill
 // bytes between the rows.
-void buildRows(const std::vector<LineSources>& sources, const BmpLayout& layout, LineKind kind,
-               std::int32_t firstStored, std::int32_t endStored, const RowsInMemory& rows, unsigned char* band) {
+void buildRows(const std::vector<LineSources>& sources, const std::vector<ColumnRun>& columns, const BmpLayout& layout,
+               LineKind kind, std::int32_t firstStored, std::int32_t endStored, const RowsInMemory& rows,
+               unsigned char* band) {
     // Everything the loops need in locals: their byte stores could alias anything else.
     const std::size_t rowBytes = static_cast<std::size_t>(layout.rowBytes);
     const auto width = static_cast<std::size_t>(layout.width);
@@ -42,17 +65,18 @@ void buildRows(const std::vector<LineSources>& sources, const BmpLayout& layout,
                 }
             }
         } else {
-            for (std::size_t q = 0; q < width; ++q) {
-                const LineSources line = lines[q];
+            for (const ColumnRun& run : columns) {
+                const LineSources& line = run.sources;
+                const std::size_t bytes = 3 * (run.end - run.first);
                 const std::int32_t s = line.table == nullptr ? -1 : line.table[y];
                 if (s < 0) {
-                    std::memset(out + 3 * q, 0, 3);
+                    std::memset(out + 3 * run.first, 0, bytes);
                     continue;
                 }
                 const std::int32_t r = line.innerStart + s;
                 const unsigned char* from = line.gathered != nullptr ? line.gathered + 3 * static_cast<std::size_t>(r)
-                                                                     : rowAt[r] + 3 * q;
-                std::memcpy(out + 3 * q, from, 3);
+                                                                     : rowAt[r] + 3 * run.first;
+                std::memcpy(out + 3 * run.first, from, bytes);
             }
         }
     }
@@ -67,6 +91,7 @@ void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<R
     // Whole rows in file order need no view of the output: they are written through the file.
     PixelOutput output(pass.state.output, 0);
     std::vector<WorkBuffer> built(rows.size());
+    const std::vector<ColumnRun> columns = pass.kind == LineKind::Column ? columnRuns(lines) : std::vector<ColumnRun>{};
     ProgressDots dots;
     std::int32_t linesShown = 0;
     auto showProgress = [&](std::int32_t linesDone) {
@@ -85,7 +110,7 @@ void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<R
                                           static_cast<std::size_t>(layout.rowBytes) +
                                       3 * static_cast<std::size_t>(layout.width);
             unsigned char* into = built[static_cast<std::size_t>(worker)].reserved(bytes);
-            buildRows(lines, layout, pass.kind, firstStored, endStored, rows[static_cast<std::size_t>(worker)], into);
+            buildRows(lines, columns, layout, pass.kind, firstStored, endStored, rows[static_cast<std::size_t>(worker)], into);
             writeRows(output, rowStart(layout, layout.height - 1 - firstStored), into, bytes);
         },
         [&](std::int32_t done) {
