@@ -56,12 +56,14 @@ void buildRows(const std::vector<LineSources>& sources, const std::vector<Column
                 continue;
             }
             const unsigned char* const inner = rowAt[y] + 3 * static_cast<std::size_t>(line.innerStart);
-            for (std::size_t q = 0; q < width; ++q) {
-                const std::int32_t s = line.table[q];
-                if (s >= 0) {
-                    std::memcpy(out + 3 * q, inner + 3 * static_cast<std::size_t>(s), 3);
+            for (std::size_t k = 0; k < line.runCount; ++k) {
+                const TableRun run = line.runs[k];
+                unsigned char* const to = out + 3 * static_cast<std::size_t>(run.first);
+                const std::size_t bytes = 3 * static_cast<std::size_t>(run.length);
+                if (run.source >= 0) {
+                    std::memcpy(to, inner + 3 * static_cast<std::size_t>(run.source), bytes);
                 } else {
-                    std::memset(out + 3 * q, 0, 3);
+                    std::memset(to, 0, bytes);
                 }
             }
         } else {

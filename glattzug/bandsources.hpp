@@ -18,12 +18,24 @@ inline constexpr std::int32_t bandRows = 64;
 // The picture rows of a band of stored rows.
 RowRange bandRowsOf(const BmpLayout& layout, std::int32_t band);
 
+// Target positions first ... first + length - 1 that take the sources
+// source ... source + length - 1 of a table, or nothing where source is -1:
+// the pieces in which a row's pixels move.
+struct TableRun {
+    std::int32_t first;
+    std::int32_t length;
+    std::int32_t source;
+};
+
 // A line's table (null where the line is not stretched), where its inner part
-// starts, and, for a gathered column, its pixels from the top row down.
+// starts, for a gathered column its pixels from the top row down, and in mode
+// h the table's runs.
 struct LineSources {
     const std::int32_t* table = nullptr;
     std::int32_t innerStart = 0;
     const unsigned char* gathered = nullptr;
+    const TableRun* runs = nullptr;
+    std::size_t runCount = 0;
 };
 
 struct BandSources {

@@ -17,8 +17,6 @@ std::int32_t positionOffset(const BmpLayout& layout, const PictureLine& line, st
     return pixelOffset(layout, line.index, q);
 }
 
-bool isFrameBlue(const Pixel& pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
-
 bool touchesFrame(const FrameEdges& edges, std::int32_t n) { return edges.innerStart > 0 || edges.innerEnd < n - 1; }
 
 FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std::int32_t n, const PictureLine& line) {

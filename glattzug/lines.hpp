@@ -33,7 +33,7 @@ struct FrameEdges {
 };
 
 // Blue 255, green 0, red 0, exactly.
-bool isFrameBlue(const Pixel& pixel);
+inline bool isFrameBlue(const Pixel& pixel) { return pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0; }
 
 template <typename ReadAt>
 FrameEdges scanFrameEdges(std::int32_t n, ReadAt&& readAt) {

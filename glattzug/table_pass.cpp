@@ -27,7 +27,7 @@ void stretchRows(Pass& pass, std::vector<RowsInMemory>& rows) {
     std::vector<LineSources> lines(static_cast<std::size_t>(pass.lines));
     std::vector<char> framed(lines.size(), 0);
     TableCache cache;
-    std::vector<std::vector<SourceTable>> own(rows.size(), std::vector<SourceTable>(bandRows));
+    std::vector<std::vector<LinearTable>> own(rows.size(), std::vector<LinearTable>(bandRows));
     writeBands(pass, lines, rows, [&](std::int32_t band, int worker) {
         const RowRange run = bandRowsOf(layout, band);
         RowsInMemory& held = rows[static_cast<std::size_t>(worker)];
@@ -36,9 +36,11 @@ void stretchRows(Pass& pass, std::vector<RowsInMemory>& rows) {
             const auto at = static_cast<std::size_t>(y);
             const FrameEdges edges = rowFrameEdges(held.rowAt[at], layout.width);
             framed[at] = touchesFrame(edges, pass.length);
-            SourceTable& ownTable = own[static_cast<std::size_t>(worker)][static_cast<std::size_t>(y - run.first)];
-            lines[at] = {edges.stretched ? linearTable(pass, cache, edges.innerEnd - edges.innerStart, ownTable) : nullptr,
-                         edges.innerStart, nullptr};
+            lines[at] = {nullptr, edges.innerStart, nullptr, nullptr, 0};
+            if (!edges.stretched) continue;
+            LinearTable& ownTable = own[static_cast<std::size_t>(worker)][static_cast<std::size_t>(y - run.first)];
+            const LinearTable* table = linearTable(pass, cache, edges.innerEnd - edges.innerStart, ownTable);
+            lines[at] = {table->table.data(), edges.innerStart, nullptr, table->runs.data(), table->runs.size()};
         }
     });
     pass.frameSeen = pass.frameSeen || std::find(framed.begin(), framed.end(), 1) != framed.end();

@@ -64,23 +64,45 @@ bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
     return withinBudget == lengths.size();
 }
 
-const std::int32_t* linearTable(const Pass& pass, TableCache& cache, std::int32_t innerLength, SourceTable& own) {
+namespace {
+
+std::vector<TableRun> runsOf(const SourceTable& table) {
+    std::vector<TableRun> runs;
+    for (std::size_t q = 0; q < table.size(); ++q) {
+        const std::int32_t source = table[q];
+        if (!runs.empty()) {
+            TableRun& run = runs.back();
+            const bool follows = run.source < 0 ? source < 0 : source == run.source + run.length;
+            if (follows) {
+                ++run.length;
+                continue;
+            }
+        }
+        runs.push_back({static_cast<std::int32_t>(q), 1, source < 0 ? -1 : source});
+    }
+    return runs;
+}
+
+} // namespace
+
+const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t innerLength, LinearTable& own) {
     {
         const std::lock_guard<std::mutex> lock(cache.mutex);
         const auto found = cache.tables.find(innerLength);
-        if (found != cache.tables.end()) return found->second.data();
+        if (found != cache.tables.end()) return &found->second;
     }
-    SourceTable table = sourceTableFor(pass, innerLength);
+    LinearTable made{sourceTableFor(pass, innerLength), {}};
     // v = (n - 1) / m x (s - s0) lies in 0 ... n - 1 for s0 <= s <= s1.
-    if (table.empty()) raiseFailure(FailureKind::RangeError);
+    if (made.table.empty()) raiseFailure(FailureKind::RangeError);
+    made.runs = runsOf(made.table);
     const std::lock_guard<std::mutex> lock(cache.mutex);
-    if (cache.entries + table.size() > tableBudget) {
-        own = std::move(table);
-        return own.data();
+    if (cache.entries + made.table.size() > tableBudget) {
+        own = std::move(made);
+        return &own;
     }
-    const auto [at, inserted] = cache.tables.emplace(innerLength, std::move(table));
-    if (inserted) cache.entries += at->second.size();
-    return at->second.data();
+    const auto [at, inserted] = cache.tables.emplace(innerLength, std::move(made));
+    if (inserted) cache.entries += at->second.table.size();
+    return &at->second;
 }
 
 } // namespace glattzug

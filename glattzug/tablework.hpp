@@ -29,17 +29,23 @@ SourceTable sourceTableFor(const Pass& pass, std::int32_t innerLength);
 // use, which stops at the first table that cannot be had, or at the first failure.
 bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges, std::map<std::int32_t, SourceTable>& tables);
 
+// A table and its runs.
+struct LinearTable {
+    SourceTable table;
+    std::vector<TableRun> runs;
+};
+
 // Tables built as the bands come to need them, by whichever thread first
 // does, and kept within the memory budget; beyond it, a thread keeps its own.
 struct TableCache {
     std::mutex mutex;
-    std::map<std::int32_t, SourceTable> tables;
+    std::map<std::int32_t, LinearTable> tables;
     std::size_t entries = 0;
 };
 
 // The table of a linear stretch, whose writes never leave the line; own
 // holds it where the cache is full.
-const std::int32_t* linearTable(const Pass& pass, TableCache& cache, std::int32_t innerLength, SourceTable& own);
+const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t innerLength, LinearTable& own);
 
 // Builds every band of stored rows on several threads, each in memory from
 // the lines' sources, and writes it whole through the file, with the rule's
