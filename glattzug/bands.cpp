@@ -22,8 +22,9 @@ std::vector<ColumnRun> columnRuns(const std::vector<LineSources>& lines) {
     std::vector<ColumnRun> runs;
     for (std::size_t x = 0; x < lines.size(); ++x) {
         const LineSources& line = lines[x];
-        if (!runs.empty() && line.gathered == nullptr && runs.back().sources.gathered == nullptr &&
-            runs.back().sources.table == line.table && (line.table == nullptr || runs.back().sources.innerStart == line.innerStart)) {
+        const LineSources* last = runs.empty() ? nullptr : &runs.back().sources;
+        if (last != nullptr && line.gathered == nullptr && last->gathered == nullptr && last->table == line.table &&
+            (line.table == nullptr || last->innerStart == line.innerStart)) {
             runs.back().end = x + 1;
         } else {
             runs.push_back({x, x + 1, line});
@@ -112,7 +113,8 @@ void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<R
                                           static_cast<std::size_t>(layout.rowBytes) +
                                       3 * static_cast<std::size_t>(layout.width);
             unsigned char* into = built[static_cast<std::size_t>(worker)].reserved(bytes);
-            buildRows(lines, columns, layout, pass.kind, firstStored, endStored, rows[static_cast<std::size_t>(worker)], into);
+            const RowsInMemory& sourceRows = rows[static_cast<std::size_t>(worker)];
+            buildRows(lines, columns, layout, pass.kind, firstStored, endStored, sourceRows, into);
             writeRows(output, rowStart(layout, layout.height - 1 - firstStored), into, bytes);
         },
         [&](std::int32_t done) {

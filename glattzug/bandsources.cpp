@@ -34,7 +34,8 @@ std::vector<ColumnGroup> columnGroups(const std::vector<LineSources>& lines, con
     std::map<const std::int32_t*, std::vector<RowRange>> indicesOf;  // per table and band
     for (const LineSources& line : lines) {
         if (line.table == nullptr) continue;
-        groups.try_emplace({line.table, line.innerStart}, ColumnGroup{line.table, line.innerStart, 0, false, {}}).first->second.columns++;
+        const ColumnGroup fresh{line.table, line.innerStart, 0, false, {}};
+        groups.try_emplace({line.table, line.innerStart}, fresh).first->second.columns++;
         if (!indicesOf.emplace(line.table, std::vector<RowRange>{}).second) continue;
         for (std::int32_t band = 0; band < bands; ++band) {
             const RowRange rows = bandRowsOf(layout, band);
@@ -48,8 +49,8 @@ std::vector<ColumnGroup> columnGroups(const std::vector<LineSources>& lines, con
     std::vector<ColumnGroup> all;
     for (auto& [key, group] : groups) {
         for (const RowRange& indices : indicesOf.at(group.table)) {
-            group.rowsOfBand.push_back(indices.empty() ? indices
-                                                       : RowRange{indices.first + group.innerStart, indices.end + group.innerStart});
+            const RowRange rows{indices.first + group.innerStart, indices.end + group.innerStart};
+            group.rowsOfBand.push_back(indices.empty() ? indices : rows);
         }
         all.push_back(std::move(group));
     }
@@ -113,12 +114,15 @@ BandSources planBandSources(const Pass& pass, const std::vector<LineSources>& li
         if (group.gathered) gathered.emplace(group.table, group.innerStart);
     }
     for (std::size_t x = 0; x < lines.size(); ++x) {
-        if (gathered.count({lines[x].table, lines[x].innerStart}) != 0) plan.gathered.push_back(static_cast<std::int32_t>(x));
+        if (gathered.count({lines[x].table, lines[x].innerStart}) != 0) {
+            plan.gathered.push_back(static_cast<std::int32_t>(x));
+        }
     }
     return plan;
 }
 
-std::vector<unsigned char> gatherColumns(const Pass& pass, const BandSources& sources, std::vector<RowsInMemory>& rows) {
+std::vector<unsigned char> gatherColumns(const Pass& pass, const BandSources& sources,
+                                         std::vector<RowsInMemory>& rows) {
     const BmpLayout& layout = pass.state.layout;
     const auto height = static_cast<std::size_t>(layout.height);
     std::vector<unsigned char> columns(3 * sources.gathered.size() * height);

@@ -53,6 +53,7 @@ BandSources planBandSources(const Pass& pass, const std::vector<LineSources>& li
 // Copies of the gathered columns, read through the file in blocks of rows on
 // several threads, one after another: the pixel of picture row y of the k-th
 // at 3 * (k * height + y).
-std::vector<unsigned char> gatherColumns(const Pass& pass, const BandSources& sources, std::vector<RowsInMemory>& rows);
+std::vector<unsigned char> gatherColumns(const Pass& pass, const BandSources& sources,
+                                         std::vector<RowsInMemory>& rows);
 
 } // namespace glattzug

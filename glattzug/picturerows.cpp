@@ -12,7 +12,9 @@ unsigned char* reserveRun(const BmpLayout& layout, RowRange run, RowsInMemory& r
     rows.rowAt.resize(static_cast<std::size_t>(layout.height));
     unsigned char* bytes = rows.buffer.reserved(bytesOfRun(layout, run));
     const std::int32_t start = rowStart(layout, run.end - 1);
-    for (std::int32_t y = run.first; y < run.end; ++y) rows.rowAt[static_cast<std::size_t>(y)] = bytes + (rowStart(layout, y) - start);
+    for (std::int32_t y = run.first; y < run.end; ++y) {
+        rows.rowAt[static_cast<std::size_t>(y)] = bytes + (rowStart(layout, y) - start);
+    }
     return bytes;
 }
 
@@ -34,7 +36,9 @@ void placeRun(const PixelInput& input, const BmpLayout& layout, RowRange run, co
     const std::int32_t start = rowStart(layout, run.end - 1);
     if (view != nullptr) {
         rows.rowAt.resize(static_cast<std::size_t>(layout.height));
-        for (std::int32_t y = run.first; y < run.end; ++y) rows.rowAt[static_cast<std::size_t>(y)] = view + rowStart(layout, y);
+        for (std::int32_t y = run.first; y < run.end; ++y) {
+            rows.rowAt[static_cast<std::size_t>(y)] = view + rowStart(layout, y);
+        }
         return;
     }
     readRows(input, start, reserveRun(layout, run, rows), bytesOfRun(layout, run));

@@ -45,7 +45,8 @@ struct EndScan {
             }
             pending.resize(kept);
             for (const std::int32_t x : others) {
-                if (!isFrameBlue(pixelAt(row + 3 * static_cast<std::size_t>(x)))) nearestOther[static_cast<std::size_t>(x)] = y;
+                const auto at = static_cast<std::size_t>(x);
+                if (!isFrameBlue(pixelAt(row + 3 * at))) nearestOther[at] = y;
             }
         }
     }
@@ -76,7 +77,8 @@ void columnFrameEdges(const Pass& pass, std::vector<RowsInMemory>& rows, FrameEd
         const std::vector<std::int32_t> topOpen = top.open, bottomOpen = bottom.open;
         // Once the bars are passed, few columns are left open: only their pixels are read.
         std::vector<std::int32_t> wanted;
-        std::set_union(topOpen.begin(), topOpen.end(), bottomOpen.begin(), bottomOpen.end(), std::back_inserter(wanted));
+        std::set_union(topOpen.begin(), topOpen.end(), bottomOpen.begin(), bottomOpen.end(),
+                       std::back_inserter(wanted));
         forEachBand(
             2, static_cast<int>(rows.size()),
             [&](std::int32_t side, int worker) {

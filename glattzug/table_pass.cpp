@@ -56,7 +56,8 @@ bool stretchColumns(Pass& pass, std::vector<RowsInMemory>& rows) {
     if (!buildTables(pass, edges, tables)) return false;
     std::vector<LineSources> lines;
     for (const FrameEdges& line : edges) {
-        lines.push_back({line.stretched ? tables.at(line.innerEnd - line.innerStart).data() : nullptr, line.innerStart, nullptr});
+        const std::int32_t* table = line.stretched ? tables.at(line.innerEnd - line.innerStart).data() : nullptr;
+        lines.push_back({table, line.innerStart, nullptr, nullptr, 0});
     }
     const std::int32_t bands = (layout.height + bandRows - 1) / bandRows;
     BandSources sources = planBandSources(pass, lines, bands);
@@ -76,11 +77,13 @@ bool stretchColumns(Pass& pass, std::vector<RowsInMemory>& rows) {
     }
     const std::vector<unsigned char> gathered = gatherColumns(pass, sources, rows);
     for (std::size_t k = 0; k < sources.gathered.size(); ++k) {
-        lines[static_cast<std::size_t>(sources.gathered[k])].gathered = &gathered[3 * k * static_cast<std::size_t>(layout.height)];
+        const std::size_t column = static_cast<std::size_t>(sources.gathered[k]);
+        lines[column].gathered = &gathered[3 * k * static_cast<std::size_t>(layout.height)];
     }
     writeBands(pass, lines, rows, [&](std::int32_t band, int worker) {
         const RowRange run = sources.runOfBand[static_cast<std::size_t>(band)];
-        if (!run.empty()) placeRun(pass.input, layout, run, tooMany(run) ? view : nullptr, rows[static_cast<std::size_t>(worker)]);
+        if (run.empty()) return;
+        placeRun(pass.input, layout, run, tooMany(run) ? view : nullptr, rows[static_cast<std::size_t>(worker)]);
     });
     return true;
 }

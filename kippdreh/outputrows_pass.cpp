@@ -99,7 +99,8 @@ WindowPlan planWindow(const TurnPass& pass, std::int32_t bands, int threads) {
     if (!windowAllowed) return plan;
     std::int32_t widest = 0;
     for (std::int32_t band = 0; band < bands; ++band) {
-        const RowSpan rows = rowsReaching(pass, band * bandRows, std::min((band + 1) * bandRows, pass.geometry.newHeight));
+        const std::int32_t firstRow = band * bandRows;
+        const RowSpan rows = rowsReaching(pass, firstRow, std::min(firstRow + bandRows, pass.geometry.newHeight));
         plan.bandRows.push_back(rows);
     }
     for (std::size_t band = plan.bandRows.size(); band-- > 1;) {
@@ -268,8 +269,10 @@ void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutpu
             std::int64_t reached = 0;
             try {
                 if (window && !window->take(band)) return;  // the pass is failing elsewhere
-                const RowSpan rows = window ? plan.bandRows[static_cast<std::size_t>(band)] : rowsReaching(pass, firstRow, endRow);
-                reached = placeBand(pass, source, output, firstRow, endRow, rows, work[static_cast<std::size_t>(worker)]);
+                const RowSpan rows =
+                    window ? plan.bandRows[static_cast<std::size_t>(band)] : rowsReaching(pass, firstRow, endRow);
+                BandWork& scratch = work[static_cast<std::size_t>(worker)];
+                reached = placeBand(pass, source, output, firstRow, endRow, rows, scratch);
             } catch (...) {
                 if (window) window->abandon();
                 throw;
