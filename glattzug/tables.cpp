@@ -4,6 +4,7 @@
 #include "parallelbands.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 
 namespace glattzug {
@@ -15,6 +16,8 @@ struct LeavesTheLine {};
 
 // Tables for all inner lengths in use, within a memory budget.
 constexpr std::size_t tableBudget = 8u << 20;  // entries: 32 MiB
+
+std::atomic<std::size_t> cacheBudget{tableBudget};
 
 } // namespace
 
@@ -96,7 +99,7 @@ const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t
     if (made.table.empty()) raiseFailure(FailureKind::RangeError);
     made.runs = runsOf(made.table);
     const std::lock_guard<std::mutex> lock(cache.mutex);
-    if (cache.entries + made.table.size() > tableBudget) {
+    if (cache.entries + made.table.size() > cacheBudget) {
         own = std::move(made);
         return &own;
     }
@@ -104,5 +107,7 @@ const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t
     if (inserted) cache.entries += at->second.table.size();
     return &at->second;
 }
+
+void limitTableCache(std::size_t entries) { cacheBudget = entries; }
 
 } // namespace glattzug

@@ -43,6 +43,9 @@ struct TableCache {
     std::size_t entries = 0;
 };
 
+// For tests: how many entries the cache may keep (8 M unless told).
+void limitTableCache(std::size_t entries);
+
 // The table of a linear stretch, whose writes never leave the line; own
 // holds it where the cache is full.
 const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t innerLength, LinearTable& own);
