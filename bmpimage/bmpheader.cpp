@@ -28,6 +28,11 @@ BmpLayout layoutFor(std::int32_t dataOffset, std::int32_t width, std::int32_t he
 
 std::int32_t rowStart(const BmpLayout& layout, std::int32_t y) { return pixelOffset(layout, 0, y); }
 
+std::size_t rowRunBytes(const BmpLayout& layout, std::int32_t count) {
+    return static_cast<std::size_t>(count - 1) * static_cast<std::size_t>(layout.rowBytes) +
+           3 * static_cast<std::size_t>(layout.width);
+}
+
 bool wholePictureInside(const BmpLayout& layout, std::int64_t fileLength) {
     if (layout.width <= 0 || layout.height <= 0) return false;
     const std::int64_t end = layout.dataOffset + 3LL * (layout.width - 1) +

@@ -11,6 +11,7 @@
 #include "checked.hpp"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -36,6 +37,11 @@ inline std::int32_t pixelOffset(const BmpLayout& layout, std::int32_t x, std::in
 }
 // Offset of the first pixel of row y.
 std::int32_t rowStart(const BmpLayout& layout, std::int32_t y);
+
+// The bytes of count rows stored one after another, from the first one's
+// start to the last one's last pixel. The fill after that pixel is left out:
+// a file may end inside the top row's fill. For rows inside the picture.
+std::size_t rowRunBytes(const BmpLayout& layout, std::int32_t count);
 
 // Whether every pixel of the picture lies wholly inside a file of fileLength
 // bytes, at offsets below 2^31: then no pixel read can fail and no pixel

@@ -107,11 +107,9 @@ void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<R
             const std::int32_t firstStored = band * bandRows;
             const std::int32_t endStored = std::min(firstStored + bandRows, layout.height);
             // The fill bytes of the band's last row are left as the pre-fill made
-            // them: a file may end inside the top row's fill, and writing them
-            // would lengthen it. Those between the rows are zero on both sides.
-            const std::size_t bytes = (static_cast<std::size_t>(endStored - firstStored) - 1) *
-                                          static_cast<std::size_t>(layout.rowBytes) +
-                                      3 * static_cast<std::size_t>(layout.width);
+            // them: writing them could lengthen the file. Those between the rows
+            // are zero on both sides.
+            const std::size_t bytes = rowRunBytes(layout, endStored - firstStored);
             unsigned char* into = built[static_cast<std::size_t>(worker)].reserved(bytes);
             const RowsInMemory& sourceRows = rows[static_cast<std::size_t>(worker)];
             buildRows(lines, columns, layout, pass.kind, firstStored, endStored, sourceRows, into);

@@ -26,10 +26,7 @@ struct Piece {
 
 } // namespace
 
-std::size_t bytesOfRun(const BmpLayout& layout, RowRange run) {
-    return static_cast<std::size_t>(run.end - 1 - run.first) * static_cast<std::size_t>(layout.rowBytes) +
-           3 * static_cast<std::size_t>(layout.width);
-}
+std::size_t bytesOfRun(const BmpLayout& layout, RowRange run) { return rowRunBytes(layout, run.end - run.first); }
 
 void placeRun(const PixelInput& input, const BmpLayout& layout, RowRange run, const unsigned char* view,
               RowsInMemory& rows) {

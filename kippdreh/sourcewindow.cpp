@@ -18,11 +18,7 @@ void SourceWindow::read(std::int32_t first, std::int32_t end) {
     while (first < end) {
         const std::int32_t slotsLeft = capacity_ - first % capacity_;  // rows before the ring wraps
         const std::int32_t last = std::min(end, first + slotsLeft) - 1;
-        // From the start of the lowest stored row to the last pixel of the highest:
-        // the fill after the picture's top row may lie beyond the file's end.
-        const std::size_t bytes =
-            static_cast<std::size_t>(last - first) * rowBytes_ + 3 * static_cast<std::size_t>(in_.width);
-        readRows(input_, rowStart(in_, last), slot(last), bytes);
+        readRows(input_, rowStart(in_, last), slot(last), rowRunBytes(in_, last - first + 1));
         first = last + 1;
     }
 }
