@@ -12,6 +12,7 @@
 #include "workbuffer.hpp"
 #include "parallelbands.hpp"
 #include "sourcewindow.hpp"
+#include "bandoffsets.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -23,7 +24,9 @@ namespace kippdreh {
 
 namespace {
 
-constexpr std::int32_t bandRows = 64;
+// Output rows per band. At larger angles each band takes a piece of every
+// source row that reaches it: taller bands take longer pieces, fewer times.
+std::int32_t rowsPerBand(const TurnPass& pass) { return pass.inRuns ? 64 : 128; }
 constexpr std::int32_t prefetchAhead = 6;
 
 struct Span {
@@ -31,26 +34,50 @@ struct Span {
     std::int32_t end;
 };
 
-// The columns of source row y that may land in output rows firstRow ...
-// endRow - 1: those whose Y, in the direct form, lies within the band
-// widened by a row on each side, and two columns more on each side for the
-// rounding of this bound. The exact target decides for each of them.
-Span columnsReaching(const TurnPass& pass, std::int32_t y, std::int32_t firstRow, std::int32_t endRow) {
-    const Turn& turn = pass.turn;
-    const std::int32_t centre = turn.hh + pass.geometry.marginY;  // round(Y) = centre - output row
-    const double low = centre - endRow - 0.5;
-    const double high = centre - firstRow + 1.5;
-    const double bCos = (turn.hh - y) * turn.cosT;
+// A part of a band of output rows: its rows, and the columns firstColumn ...
+// endColumn - 1 that it builds. Pixels that land in column endColumn are
+// placed as well, so that their fills of the column before come in the
+// source order; the next part clears that column again before it starts, and
+// its own pixels in its first column leave the column before them alone.
+struct BandPart {
+    std::int32_t firstRow;
+    std::int32_t endRow;
+    std::int32_t firstColumn;
+    std::int32_t endColumn;
+};
+
+// The columns x of a source row whose turned coordinate slope * (x - hw) +
+// base may lie within [low, high], and two columns more on each side for the
+// rounding of this bound.
+Span columnsWhere(const TurnPass& pass, double slope, double base, double low, double high) {
     const std::int32_t width = pass.in.width;
-    // Y changes by less than 2^-24 along a row at this angle.
-    if (std::fabs(turn.sinT) < 0x1p-40) return bCos >= low - 1 && bCos <= high + 1 ? Span{0, width} : Span{0, 0};
-    double from = (bCos - high) / turn.sinT;
-    double to = (bCos - low) / turn.sinT;
+    // The coordinate changes by less than 2^-24 along a row.
+    if (std::fabs(slope) < 0x1p-40) return base >= low - 1 && base <= high + 1 ? Span{0, width} : Span{0, 0};
+    double from = (low - base) / slope;
+    double to = (high - base) / slope;
     if (from > to) std::swap(from, to);
-    from = std::max(from - 2 + turn.hw, 0.0);
-    to = std::min(to + 3 + turn.hw, static_cast<double>(width));
+    from = std::max(from - 2 + pass.turn.hw, 0.0);
+    to = std::min(to + 3 + pass.turn.hw, static_cast<double>(width));
     if (from >= to) return {0, 0};
     return {static_cast<std::int32_t>(from), static_cast<std::int32_t>(to)};
+}
+
+// The columns of source row y that may land in the part: those whose X and
+// Y, in the direct form, lie within the part widened by one on each side.
+// The exact target decides for each of them.
+Span columnsReaching(const TurnPass& pass, std::int32_t y, const BandPart& part) {
+    const Turn& turn = pass.turn;
+    const double b = turn.hh - y;
+    const std::int32_t centreRow = turn.hh + pass.geometry.marginY;  // round(Y) = centreRow - output row
+    Span span = columnsWhere(pass, -turn.sinT, b * turn.cosT, centreRow - part.endRow - 0.5,
+                             centreRow - part.firstRow + 1.5);
+    if (part.firstColumn == 0 && part.endColumn == pass.geometry.newWidth) return span;
+    const std::int32_t centreColumn = turn.hw + pass.geometry.marginX;  // output column = centreColumn + round(X)
+    const Span across = columnsWhere(pass, turn.cosT, b * turn.sinT, part.firstColumn - centreColumn - 1.5,
+                                     part.endColumn - centreColumn + 1.5);
+    span.first = std::max(span.first, across.first);
+    span.end = std::min(span.end, across.end);
+    return span.first < span.end ? span : Span{0, 0};
 }
 
 // Where the pass finds its source rows: in a view of the input, or, at small
@@ -63,15 +90,15 @@ struct SourceRows {
     const unsigned char* row(std::int32_t y) const { return view != nullptr ? view + rowStart(in, y) : window->row(y); }
 };
 
-// The source rows that may land in output rows firstRow ... endRow - 1: b =
-// X sin + Y cos at the corners of the band, widened by two rows.
-RowSpan rowsReaching(const TurnPass& pass, std::int32_t firstRow, std::int32_t endRow) {
+// The source rows that may land in the part: b = X sin + Y cos at its
+// corners, widened by two rows.
+RowSpan rowsReaching(const TurnPass& pass, const BandPart& part) {
     const Turn& turn = pass.turn;
     const double rowY = turn.hh + pass.geometry.marginY;
     const double columnX = turn.hw + pass.geometry.marginX;
     double low = HUGE_VAL, high = -HUGE_VAL;
-    for (const double column : {-columnX - 1.5, pass.geometry.newWidth - columnX + 1.5}) {
-        for (const double row : {rowY - endRow - 0.5, rowY - firstRow + 1.5}) {
+    for (const double column : {part.firstColumn - columnX - 1.5, part.endColumn - columnX + 1.5}) {
+        for (const double row : {rowY - part.endRow - 0.5, rowY - part.firstRow + 1.5}) {
             low = std::min(low, column * turn.sinT + row * turn.cosT);
             high = std::max(high, column * turn.sinT + row * turn.cosT);
         }
@@ -99,8 +126,10 @@ WindowPlan planWindow(const TurnPass& pass, std::int32_t bands, int threads) {
     if (!windowAllowed) return plan;
     std::int32_t widest = 0;
     for (std::int32_t band = 0; band < bands; ++band) {
-        const std::int32_t firstRow = band * bandRows;
-        const RowSpan rows = rowsReaching(pass, firstRow, std::min(firstRow + bandRows, pass.geometry.newHeight));
+        const std::int32_t firstRow = band * rowsPerBand(pass);
+        const BandPart whole{firstRow, std::min(firstRow + rowsPerBand(pass), pass.geometry.newHeight), 0,
+                             pass.geometry.newWidth};
+        const RowSpan rows = rowsReaching(pass, whole);
         plan.bandRows.push_back(rows);
     }
     for (std::size_t band = plan.bandRows.size(); band-- > 1;) {
@@ -110,7 +139,7 @@ WindowPlan planWindow(const TurnPass& pass, std::int32_t bands, int threads) {
         plan.bandRows[band].end = std::max(plan.bandRows[band].end, plan.bandRows[band - 1].end);
     }
     for (const RowSpan& rows : plan.bandRows) widest = std::max(widest, rows.end - rows.first);
-    const std::int64_t capacity = static_cast<std::int64_t>(widest) + 2LL * bandRows * std::max(threads, 1);
+    const std::int64_t capacity = static_cast<std::int64_t>(widest) + 2LL * rowsPerBand(pass) * std::max(threads, 1);
     if (capacity * pass.in.rowBytes > static_cast<std::int64_t>(windowBudget)) return {};
     plan.capacity = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, pass.in.height));
     return plan;
@@ -124,25 +153,84 @@ struct BandWork {
 
 inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | pixel[2]) == 0; }
 
-// Builds output rows firstRow ... endRow - 1 and writes them; returns the
-// end of the furthest pixel written in the file, or 0 when none was.
-std::int64_t placeBand(const TurnPass& pass, const SourceRows& source, PixelOutput& output, std::int32_t firstRow,
-                       std::int32_t endRow, RowSpan sourceRows, BandWork& work) {
+// Places the pixels of one source row's columns span that land in the part,
+// pixel by pixel; returns the end of the furthest.
+std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
+                      std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
+    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;
+    const BandFrame frame{pass.geometry.marginX, lastRow,          part.endRow - part.firstRow,
+                          pass.out.rowBytes,     part.firstColumn, part.endColumn};
+    std::int32_t* const offsets = columns;  // each column is read before its offset replaces it
+    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t at = offsets[i];
+        const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
+        if (at >= 0) {
+            unsigned char* target = band + at;
+            std::memcpy(target, from, 3);
+            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+            if (isBlack(target - 3)) std::memcpy(target - 3, from, 3);
+        } else if (at != outsideBand) {
+            std::memcpy(band + (firstColumnAt - at), from, 3);
+        }
+    }
+    return static_cast<std::size_t>(reached);
+}
+
+// The same for a small turn, which puts most source pixels just right of the
+// one before: a run of pixels that land side by side in one output row moves
+// as one piece. In the source order each of them would find its left
+// neighbour holding the run's pixel before it, and replace it where that one
+// is black; the first one's left neighbour lies outside the run and is
+// tested in the band's bytes.
+std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
+                        const std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
     const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
-    const std::size_t bytes = static_cast<std::size_t>(endRow - firstRow) * rowBytes;
-    // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
-    unsigned char* const band = work.rows.zeroed(bytes);
+    const std::int32_t marginX = pass.geometry.marginX;
+    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
+    const auto rows = static_cast<std::uint32_t>(part.endRow - part.firstRow);
+    std::size_t furthest = 0;
+    for (std::int32_t i = 0; i < count;) {
+        const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
+        if (bandRow >= rows) {
+            ++i;
+            continue;
+        }
+        std::int32_t end = i + 1;
+        while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
+        const auto length = static_cast<std::size_t>(end - i);
+        const auto column = static_cast<std::size_t>(columns[i] + marginX);
+        unsigned char* target = band + bandRow * rowBytes + 3 * column;
+        const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
+        std::memcpy(target, run, 3 * length);
+        if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
+        for (std::size_t k = 0; k + 1 < length; ++k) {
+            if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
+        }
+        furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
+        i = end;
+    }
+    return furthest;
+}
+
+// Places the source pixels that land in the part, from the source rows
+// within sourceRows, in the source order; returns the end of the furthest.
+std::size_t placePart(const TurnPass& pass, const SourceRows& source, const BandPart& part, RowSpan sourceRows,
+                      unsigned char* band, BandWork& work) {
+    const RowSpan reaching = rowsReaching(pass, part);
+    const std::int32_t firstY = std::max(sourceRows.first, reaching.first);
+    const std::int32_t endY = std::min(sourceRows.end, reaching.end);
     std::size_t furthest = 0;
     // The spans of the rows from y to y + prefetchAhead, each worked out once.
     Span spans[prefetchAhead + 1];
-    for (std::int32_t y = sourceRows.first; y < std::min(sourceRows.first + prefetchAhead, sourceRows.end); ++y) {
-        spans[y % (prefetchAhead + 1)] = columnsReaching(pass, y, firstRow, endRow);
+    for (std::int32_t y = firstY; y < std::min(firstY + prefetchAhead, endY); ++y) {
+        spans[y % (prefetchAhead + 1)] = columnsReaching(pass, y, part);
     }
-    for (std::int32_t y = sourceRows.first; y < sourceRows.end; ++y) {
+    for (std::int32_t y = firstY; y < endY; ++y) {
         // The source rows lie far apart in memory: ask early for a later one's pixels.
         const std::int32_t later = y + prefetchAhead;
-        if (later < sourceRows.end) {
-            const Span ahead = columnsReaching(pass, later, firstRow, endRow);
+        if (later < endY) {
+            const Span ahead = columnsReaching(pass, later, part);
             spans[later % (prefetchAhead + 1)] = ahead;
             const unsigned char* start = source.row(later) + 3 * static_cast<std::size_t>(ahead.first);
             const std::size_t length = std::min<std::size_t>(3 * static_cast<std::size_t>(ahead.end - ahead.first), 1024);
@@ -153,50 +241,42 @@ std::int64_t placeBand(const TurnPass& pass, const SourceRows& source, PixelOutp
         std::int32_t* const columns = work.columns.data();
         std::int32_t* const targetRows = work.targetRows.data();
         turnRun(pass.turn, y, span.first, span.end, columns, targetRows);
-        // Everything the loop needs in locals: its byte stores could alias anything else.
         const unsigned char* pixel = source.row(y) + 3 * static_cast<std::size_t>(span.first);
         const std::int32_t count = span.end - span.first;
-        const std::int32_t marginX = pass.geometry.marginX;
-        const std::int32_t lastRow = endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
-        const auto rows = static_cast<std::uint32_t>(endRow - firstRow);
-        if (!pass.inRuns) {
-            for (std::int32_t i = 0; i < count; ++i) {
-                const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
-                if (bandRow >= rows) continue;
-                const auto column = static_cast<std::size_t>(columns[i] + marginX);
-                unsigned char* target = band + bandRow * rowBytes + 3 * column;
-                const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
-                std::memcpy(target, from, 3);
-                // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
-                if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, from, 3);
-                furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3);
+        furthest = std::max(furthest, pass.inRuns ? placeInRuns(pass, part, pixel, count, columns, targetRows, band)
+                                                  : placeEach(pass, part, pixel, count, columns, targetRows, band));
+    }
+    return furthest;
+}
+
+// At larger angles a band is built in parts this many columns wide, so that
+// the part being built stays in the processor's cache.
+constexpr std::int32_t partColumns = 128;
+
+// Builds output rows firstRow ... endRow - 1 and writes them; returns the
+// end of the furthest pixel written in the file, or 0 when none was.
+std::int64_t placeBand(const TurnPass& pass, const SourceRows& source, PixelOutput& output, std::int32_t firstRow,
+                       std::int32_t endRow, RowSpan sourceRows, BandWork& work) {
+    const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
+    const std::size_t bytes = static_cast<std::size_t>(endRow - firstRow) * rowBytes;
+    const std::int32_t width = pass.geometry.newWidth;
+    std::size_t furthest = 0;
+    unsigned char* band = nullptr;
+    if (pass.inRuns) {
+        // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
+        band = work.rows.zeroed(bytes);
+        furthest = placePart(pass, source, {firstRow, endRow, 0, width}, sourceRows, band, work);
+    } else {
+        band = work.rows.reserved(bytes);
+        for (std::int32_t column = 0; column < width; column += partColumns) {
+            const BandPart part{firstRow, endRow, column, std::min(column + partColumns, width)};
+            // Each part clears its columns, the one after them included, just before it fills them.
+            const std::size_t from = 3 * static_cast<std::size_t>(part.firstColumn);
+            const std::size_t to = std::min(3 * static_cast<std::size_t>(part.endColumn) + 3, rowBytes);
+            for (std::size_t row = 0; row < static_cast<std::size_t>(endRow - firstRow); ++row) {
+                std::memset(band + row * rowBytes + from, 0, to - from);
             }
-            continue;
-        }
-        for (std::int32_t i = 0; i < count;) {
-            const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
-            if (bandRow >= rows) {
-                ++i;
-                continue;
-            }
-            // A run of pixels that land side by side in one output row moves
-            // as one piece. In the source order each of them would find its
-            // left neighbour holding the run's pixel before it, and replace
-            // it where that one is black; the first one's left neighbour lies
-            // outside the run and is tested in the band's bytes.
-            std::int32_t end = i + 1;
-            while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
-            const auto length = static_cast<std::size_t>(end - i);
-            const auto column = static_cast<std::size_t>(columns[i] + marginX);
-            unsigned char* target = band + bandRow * rowBytes + 3 * column;
-            const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
-            std::memcpy(target, run, 3 * length);
-            if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
-            for (std::size_t k = 0; k + 1 < length; ++k) {
-                if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
-            }
-            furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
-            i = end;
+            furthest = std::max(furthest, placePart(pass, source, part, sourceRows, band, work));
         }
     }
     if (furthest == 0) return 0;  // the reserved space is black already
@@ -238,12 +318,12 @@ bool mayPlaceByOutputRows(const TurnPass& pass, PixelInput& input, std::int64_t 
         rowY - std::nearbyint(high[1]) < 0 || rowY - std::nearbyint(low[1]) >= g.newHeight) {
         return false;
     }
-    const std::int32_t bands = (g.newHeight + bandRows - 1) / bandRows;
+    const std::int32_t bands = (g.newHeight + rowsPerBand(pass) - 1) / rowsPerBand(pass);
     return planWindow(pass, bands, threads).capacity > 0 || input.view() != nullptr;
 }
 
 void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutput& output, int threads) {
-    const std::int32_t bands = (pass.geometry.newHeight + bandRows - 1) / bandRows;
+    const std::int32_t bands = (pass.geometry.newHeight + rowsPerBand(pass) - 1) / rowsPerBand(pass);
     std::vector<BandWork> work(static_cast<std::size_t>(std::max(threads, 1)));
     for (BandWork& scratch : work) {
         scratch.columns.resize(static_cast<std::size_t>(pass.in.width));
@@ -264,13 +344,13 @@ void placeByOutputRows(const TurnPass& pass, const PixelInput& input, PixelOutpu
     forEachBand(
         bands, threads,
         [&](std::int32_t band, int worker) {
-            const std::int32_t firstRow = band * bandRows;
-            const std::int32_t endRow = std::min(firstRow + bandRows, pass.geometry.newHeight);
+            const std::int32_t firstRow = band * rowsPerBand(pass);
+            const std::int32_t endRow = std::min(firstRow + rowsPerBand(pass), pass.geometry.newHeight);
             std::int64_t reached = 0;
             try {
                 if (window && !window->take(band)) return;  // the pass is failing elsewhere
                 const RowSpan rows =
-                    window ? plan.bandRows[static_cast<std::size_t>(band)] : rowsReaching(pass, firstRow, endRow);
+                    window ? plan.bandRows[static_cast<std::size_t>(band)] : RowSpan{0, pass.in.height};
                 BandWork& scratch = work[static_cast<std::size_t>(worker)];
                 reached = placeBand(pass, source, output, firstRow, endRow, rows, scratch);
             } catch (...) {

@@ -140,12 +140,16 @@ std::atomic<bool> fourAllowed{true};
 
 void allowFourAtATime(bool allow) { fourAllowed = allow; }
 
+bool severalAtATime() {
+    static const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
+    return processorHasAvx2 && fourAllowed;
+}
+
 void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
              std::int32_t* rows) {
     const double b = turn.hh - y;
     const DirectForm form{turn.cosT, turn.sinT, b * turn.sinT, b * turn.cosT, turn.hw, turn.hh};
-    static const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
-    const bool fourAtATime = processorHasAvx2 && fourAllowed;
+    const bool fourAtATime = severalAtATime();
     const std::int32_t step = fourAtATime ? 4 : 2;
     // The direct form, several pixels at a time; then, in the rare chunk that
     // has a pixel near a rounding boundary, the polar form for those pixels.

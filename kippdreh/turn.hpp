@@ -26,4 +26,8 @@ void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t 
 // the processor can (the default), or only two.
 void allowFourAtATime(bool allow);
 
+// Whether the processor has AVX2 and the tests allow it: the passes' own
+// vector forms follow the same switch.
+bool severalAtATime();
+
 } // namespace kippdreh
