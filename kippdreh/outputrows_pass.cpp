@@ -12,7 +12,7 @@
 #include "workbuffer.hpp"
 #include "parallelbands.hpp"
 #include "sourcewindow.hpp"
-#include "bandoffsets.hpp"
+#include "placerow.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -32,18 +32,6 @@ constexpr std::int32_t prefetchAhead = 6;
 struct Span {
     std::int32_t first;
     std::int32_t end;
-};
-
-// A part of a band of output rows: its rows, and the columns firstColumn ...
-// endColumn - 1 that it builds. Pixels that land in column endColumn are
-// placed as well, so that their fills of the column before come in the
-// source order; the next part clears that column again before it starts, and
-// its own pixels in its first column leave the column before them alone.
-struct BandPart {
-    std::int32_t firstRow;
-    std::int32_t endRow;
-    std::int32_t firstColumn;
-    std::int32_t endColumn;
 };
 
 // The columns x of a source row whose turned coordinate slope * (x - hw) +
@@ -151,68 +139,6 @@ struct BandWork {
     std::vector<std::int32_t> targetRows;
 };
 
-inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | pixel[2]) == 0; }
-
-// Places the pixels of one source row's columns span that land in the part,
-// pixel by pixel; returns the end of the furthest.
-std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
-                      std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
-    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;
-    const BandFrame frame{pass.geometry.marginX, lastRow,          part.endRow - part.firstRow,
-                          pass.out.rowBytes,     part.firstColumn, part.endColumn};
-    std::int32_t* const offsets = columns;  // each column is read before its offset replaces it
-    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets);
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t at = offsets[i];
-        const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
-        if (at >= 0) {
-            unsigned char* target = band + at;
-            std::memcpy(target, from, 3);
-            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
-            if (isBlack(target - 3)) std::memcpy(target - 3, from, 3);
-        } else if (at != outsideBand) {
-            std::memcpy(band + (firstColumnAt - at), from, 3);
-        }
-    }
-    return static_cast<std::size_t>(reached);
-}
-
-// The same for a small turn, which puts most source pixels just right of the
-// one before: a run of pixels that land side by side in one output row moves
-// as one piece. In the source order each of them would find its left
-// neighbour holding the run's pixel before it, and replace it where that one
-// is black; the first one's left neighbour lies outside the run and is
-// tested in the band's bytes.
-std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
-                        const std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
-    const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
-    const std::int32_t marginX = pass.geometry.marginX;
-    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
-    const auto rows = static_cast<std::uint32_t>(part.endRow - part.firstRow);
-    std::size_t furthest = 0;
-    for (std::int32_t i = 0; i < count;) {
-        const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
-        if (bandRow >= rows) {
-            ++i;
-            continue;
-        }
-        std::int32_t end = i + 1;
-        while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
-        const auto length = static_cast<std::size_t>(end - i);
-        const auto column = static_cast<std::size_t>(columns[i] + marginX);
-        unsigned char* target = band + bandRow * rowBytes + 3 * column;
-        const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
-        std::memcpy(target, run, 3 * length);
-        if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
-        for (std::size_t k = 0; k + 1 < length; ++k) {
-            if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
-        }
-        furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
-        i = end;
-    }
-    return furthest;
-}
-
 // Places the source pixels that land in the part, from the source rows
 // within sourceRows, in the source order; returns the end of the furthest.
 std::size_t placePart(const TurnPass& pass, const SourceRows& source, const BandPart& part, RowSpan sourceRows,
@@ -221,6 +147,7 @@ std::size_t placePart(const TurnPass& pass, const SourceRows& source, const Band
     const std::int32_t firstY = std::max(sourceRows.first, reaching.first);
     const std::int32_t endY = std::min(sourceRows.end, reaching.end);
     std::size_t furthest = 0;
+    const bool quarter = turnsByQuarter(pass.turn);
     // The spans of the rows from y to y + prefetchAhead, each worked out once.
     Span spans[prefetchAhead + 1];
     for (std::int32_t y = firstY; y < std::min(firstY + prefetchAhead, endY); ++y) {
@@ -238,11 +165,15 @@ std::size_t placePart(const TurnPass& pass, const SourceRows& source, const Band
         }
         const Span span = spans[y % (prefetchAhead + 1)];
         if (span.first >= span.end) continue;
+        const unsigned char* pixel = source.row(y) + 3 * static_cast<std::size_t>(span.first);
+        const std::int32_t count = span.end - span.first;
+        if (quarter) {
+            furthest = std::max(furthest, placeQuarterTurned(pass, part, y, span.first, count, pixel, band));
+            continue;
+        }
         std::int32_t* const columns = work.columns.data();
         std::int32_t* const targetRows = work.targetRows.data();
         turnRun(pass.turn, y, span.first, span.end, columns, targetRows);
-        const unsigned char* pixel = source.row(y) + 3 * static_cast<std::size_t>(span.first);
-        const std::int32_t count = span.end - span.first;
         furthest = std::max(furthest, pass.inRuns ? placeInRuns(pass, part, pixel, count, columns, targetRows, band)
                                                   : placeEach(pass, part, pixel, count, columns, targetRows, band));
     }

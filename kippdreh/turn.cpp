@@ -140,6 +140,8 @@ std::atomic<bool> fourAllowed{true};
 
 void allowFourAtATime(bool allow) { fourAllowed = allow; }
 
+bool turnsByQuarter(const Turn& turn) { return std::fabs(turn.sinT) == 1.0 && std::fabs(turn.cosT) < 0x1p-40; }
+
 bool severalAtATime() {
     static const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
     return processorHasAvx2 && fourAllowed;

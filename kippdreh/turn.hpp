@@ -22,6 +22,12 @@ Turn turnAbout(std::int32_t hw, std::int32_t hh, double angle);
 void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
              std::int32_t* rows);
 
+// Whether the turn is by a quarter, as far as the targets go: sin is 1 or -1
+// and cos below 2^-40, so the direct form lies within 2^-23 of whole numbers,
+// far from any half, and the target of (x, y) is (hw + (hh - y) sin, hh + (x
+// - hw) sin), with sin taken as a whole number.
+bool turnsByQuarter(const Turn& turn);
+
 // For tests: whether the direct form may take four pixels at a time where
 // the processor can (the default), or only two.
 void allowFourAtATime(bool allow);

@@ -58,17 +58,18 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     int outputPipe[2];
     int inputPipe[2];
     if (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(inputPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    int reading = outputPipe[0];
+    if (setting.output == StandardOutput::BrokenPipe) {
+        // Closed before the child starts: a busy machine could otherwise let it run to its end first.
+        close(reading);
+        reading = -1;
+    }
     pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) startChild(program, arguments, workingDirectory, setting, outputPipe[1], inputPipe[0]);
     close(outputPipe[1]);
     close(inputPipe[0]);
     close(inputPipe[1]);  // the child's standard input is at its end
-    int reading = outputPipe[0];
-    if (setting.output == StandardOutput::BrokenPipe) {
-        close(reading);
-        reading = -1;
-    }
 
     RunResult result;
     bool faultMade = !setting.when;

@@ -1,0 +1,101 @@
+#include "placerow.hpp"
+
+#include "bandoffsets.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kippdreh {
+
+namespace {
+
+inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | pixel[2]) == 0; }
+
+} // namespace
+
+std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
+                      std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
+    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;
+    const BandFrame frame{pass.geometry.marginX, lastRow,          part.endRow - part.firstRow,
+                          pass.out.rowBytes,     part.firstColumn, part.endColumn};
+    std::int32_t* const offsets = columns;  // each column is read before its offset replaces it
+    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t at = offsets[i];
+        const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
+        if (at >= 0) {
+            unsigned char* target = band + at;
+            std::memcpy(target, from, 3);
+            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+            if (isBlack(target - 3)) std::memcpy(target - 3, from, 3);
+        } else if (at != outsideBand) {
+            std::memcpy(band + (firstColumnAt - at), from, 3);
+        }
+    }
+    return static_cast<std::size_t>(reached);
+}
+
+// A small turn puts most source pixels just right of the one before: a run of pixels that land side by side in one output row moves
+// as one piece. In the source order each of them would find its left
+// neighbour holding the run's pixel before it, and replace it where that one
+// is black; the first one's left neighbour lies outside the run and is
+// tested in the band's bytes.
+std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
+                        const std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
+    const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
+    const std::int32_t marginX = pass.geometry.marginX;
+    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
+    const auto rows = static_cast<std::uint32_t>(part.endRow - part.firstRow);
+    std::size_t furthest = 0;
+    for (std::int32_t i = 0; i < count;) {
+        const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
+        if (bandRow >= rows) {
+            ++i;
+            continue;
+        }
+        std::int32_t end = i + 1;
+        while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
+        const auto length = static_cast<std::size_t>(end - i);
+        const auto column = static_cast<std::size_t>(columns[i] + marginX);
+        unsigned char* target = band + bandRow * rowBytes + 3 * column;
+        const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
+        std::memcpy(target, run, 3 * length);
+        if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
+        for (std::size_t k = 0; k + 1 < length; ++k) {
+            if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
+        }
+        furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
+        i = end;
+    }
+    return furthest;
+}
+
+std::size_t placeQuarterTurned(const TurnPass& pass, const BandPart& part, std::int32_t y, std::int32_t first,
+                               std::int32_t count, const unsigned char* pixel, unsigned char* band) {
+    // The row lands in one output column, pixel first + i in band row bandRow - i sin.
+    const Turn& turn = pass.turn;
+    const auto sine = static_cast<std::int32_t>(turn.sinT);
+    const std::int64_t column = turn.hw + (static_cast<std::int64_t>(turn.hh) - y) * sine + pass.geometry.marginX;
+    if (column < part.firstColumn || column > part.endColumn) return 0;
+    const std::int64_t bandRow =
+        part.endRow - 1 - pass.geometry.marginY - (turn.hh + (static_cast<std::int64_t>(first) - turn.hw) * sine);
+    const std::int64_t lastBandRow = part.endRow - part.firstRow - 1;
+    // The i with 0 <= bandRow - i sin <= lastBandRow.
+    const std::int64_t from = std::max<std::int64_t>(0, sine > 0 ? bandRow - lastBandRow : -bandRow);
+    const std::int64_t end = std::min<std::int64_t>(count, sine > 0 ? bandRow + 1 : lastBandRow - bandRow + 1);
+    if (from >= end) return 0;
+    const std::int64_t rowBytes = pass.out.rowBytes;
+    const std::int64_t step = -sine * rowBytes;
+    const std::int64_t firstAt = (bandRow - from * sine) * rowBytes + 3 * column;
+    // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+    const bool fills = column > part.firstColumn;
+    unsigned char* target = band + firstAt;
+    for (std::int64_t i = from; i < end; ++i, target += step) {
+        const unsigned char* source = pixel + 3 * i;
+        std::memcpy(target, source, 3);
+        if (fills && isBlack(target - 3)) std::memcpy(target - 3, source, 3);
+    }
+    return static_cast<std::size_t>(std::max(firstAt, firstAt + (end - 1 - from) * step) + 3);
+}
+
+} // namespace kippdreh
