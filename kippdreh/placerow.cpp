@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <immintrin.h>
 
 namespace kippdreh {
 
@@ -35,17 +36,76 @@ std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned
     return static_cast<std::size_t>(reached);
 }
 
-// A small turn puts most source pixels just right of the one before: a run of pixels that land side by side in one output row moves
-// as one piece. In the source order each of them would find its left
-// neighbour holding the run's pixel before it, and replace it where that one
-// is black; the first one's left neighbour lies outside the run and is
-// tested in the band's bytes.
+namespace {
+
+// The end of the run of pixels from i on that land side by side in one row:
+// pixel j belongs to it while it lands in pixel i's row, j - i columns right.
+std::int32_t runEndOneByOne(const std::int32_t* columns, const std::int32_t* targetRows, std::int32_t i,
+                            std::int32_t count) {
+    std::int32_t end = i + 1;
+    while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
+    return end;
+}
+
+// The same, eight pixels at a time where the processor has AVX2.
+__attribute__((target("avx2"))) std::int32_t runEndAvx2(const std::int32_t* columns, const std::int32_t* targetRows,
+                                                        std::int32_t i, std::int32_t count) {
+    const __m256i row = _mm256_set1_epi32(targetRows[i]);
+    const __m256i start = _mm256_set1_epi32(columns[i] - i);  // column - index, the same along the run
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    std::int32_t end = i + 1;
+    for (; end + 8 <= count; end += 8) {
+        const __m256i index = _mm256_add_epi32(_mm256_set1_epi32(end), lanes);
+        const __m256i rows = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(targetRows + end));
+        const __m256i cols = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns + end));
+        const __m256i shifted = _mm256_sub_epi32(cols, index);
+        const __m256i both = _mm256_and_si256(_mm256_cmpeq_epi32(rows, row), _mm256_cmpeq_epi32(shifted, start));
+        const auto inRun = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(both)));
+        if (inRun != 0xFF) return end + __builtin_ctz(~inRun);
+    }
+    return end < count ? runEndOneByOne(columns, targetRows, end - 1, count) : end;
+}
+
+// Whether any of the eight bytes is zero.
+inline bool holdsZero(std::uint64_t word) {
+    return ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) != 0;
+}
+
+// Each black pixel of the run but its last takes the pixel after it. A black
+// pixel holds zero bytes: eight bytes without one are passed at once.
+void fillBlackPixels(const unsigned char* run, std::size_t length, unsigned char* target) {
+    const std::size_t bytes = 3 * (length - 1);  // the pixels that may take the one after them
+    std::size_t k = 0;  // the pixels before k are done
+    for (std::size_t at = 0; at + 8 <= bytes; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, run + at, 8);
+        if (!holdsZero(word)) {
+            k = std::max(k, (at + 8) / 3);  // no pixel that ends within these bytes is black
+            continue;
+        }
+        for (; 3 * k < at + 8; ++k) {
+            if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
+        }
+    }
+    for (; k + 1 < length; ++k) {
+        if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
+    }
+}
+
+} // namespace
+
+// A small turn puts most source pixels just right of the one before: a run
+// of pixels that land side by side in one output row moves as one piece. In
+// the source order each of them would find its left neighbour holding the
+// run's pixel before it, and replace it where that one is black; the first
+// one's left neighbour lies outside the run and is tested in the band's bytes.
 std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
                         const std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
     const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
     const std::int32_t marginX = pass.geometry.marginX;
     const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
     const auto rows = static_cast<std::uint32_t>(part.endRow - part.firstRow);
+    const bool several = severalAtATime();
     std::size_t furthest = 0;
     for (std::int32_t i = 0; i < count;) {
         const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
@@ -53,17 +113,15 @@ std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsign
             ++i;
             continue;
         }
-        std::int32_t end = i + 1;
-        while (end < count && targetRows[end] == targetRows[i] && columns[end] == columns[end - 1] + 1) ++end;
+        const std::int32_t end = several ? runEndAvx2(columns, targetRows, i, count)
+                                         : runEndOneByOne(columns, targetRows, i, count);
         const auto length = static_cast<std::size_t>(end - i);
         const auto column = static_cast<std::size_t>(columns[i] + marginX);
         unsigned char* target = band + bandRow * rowBytes + 3 * column;
         const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
         std::memcpy(target, run, 3 * length);
         if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
-        for (std::size_t k = 0; k + 1 < length; ++k) {
-            if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
-        }
+        fillBlackPixels(run, length, target);
         furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
         i = end;
     }
