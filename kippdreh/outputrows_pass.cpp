@@ -182,7 +182,7 @@ std::size_t placePart(const TurnPass& pass, const SourceRows& source, const Band
 
 // At larger angles a band is built in parts this many columns wide, so that
 // the part being built stays in the processor's cache.
-constexpr std::int32_t partColumns = 128;
+constexpr std::int32_t partColumns = 512;
 
 // Builds output rows firstRow ... endRow - 1 and writes them; returns the
 // end of the furthest pixel written in the file, or 0 when none was.

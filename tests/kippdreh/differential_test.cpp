@@ -90,6 +90,9 @@ TEST(RotationAgainstModel, LargerPictureAtThirtyDegrees) {
     std::mt19937 random(30);
     expectSameAsModel(randomPicture(random, 301, 199), "g=30", radiansOf(30));
     expectSameAsModel(randomPicture(random, 200, 300), "g=-60", radiansOf(-60));
+    // Output rows wider than the parts in which a band is built.
+    expectSameAsModel(randomPicture(random, 1100, 61), "g=30", radiansOf(30));
+    expectSameAsModel(randomPicture(random, 59, 1100), "g=90", radiansOf(90));
 }
 
 TEST(RotationAgainstModel, QuarterTurnsOverManyBands) {
