@@ -147,7 +147,6 @@ std::size_t placePart(const TurnPass& pass, const SourceRows& source, const Band
     const std::int32_t firstY = std::max(sourceRows.first, reaching.first);
     const std::int32_t endY = std::min(sourceRows.end, reaching.end);
     std::size_t furthest = 0;
-    const bool quarter = turnsByQuarter(pass.turn);
     // The spans of the rows from y to y + prefetchAhead, each worked out once.
     Span spans[prefetchAhead + 1];
     for (std::int32_t y = firstY; y < std::min(firstY + prefetchAhead, endY); ++y) {
@@ -167,7 +166,7 @@ std::size_t placePart(const TurnPass& pass, const SourceRows& source, const Band
         if (span.first >= span.end) continue;
         const unsigned char* pixel = source.row(y) + 3 * static_cast<std::size_t>(span.first);
         const std::int32_t count = span.end - span.first;
-        if (quarter) {
+        if (pass.byQuarter) {
             furthest = std::max(furthest, placeQuarterTurned(pass, part, y, span.first, count, pixel, band));
             continue;
         }
@@ -181,7 +180,8 @@ std::size_t placePart(const TurnPass& pass, const SourceRows& source, const Band
 }
 
 // At larger angles a band is built in parts this many columns wide, so that
-// the part being built stays in the processor's cache.
+// the part being built stays in the processor's cache; a small turn, whose
+// source rows each reach few bands, builds its band in one part.
 constexpr std::int32_t partColumns = 512;
 
 // Builds output rows firstRow ... endRow - 1 and writes them; returns the
@@ -191,24 +191,20 @@ std::int64_t placeBand(const TurnPass& pass, const SourceRows& source, PixelOutp
     const std::size_t rowBytes = static_cast<std::size_t>(pass.out.rowBytes);
     const std::size_t bytes = static_cast<std::size_t>(endRow - firstRow) * rowBytes;
     const std::int32_t width = pass.geometry.newWidth;
+    const std::int32_t columnsPerPart = pass.inRuns ? width : partColumns;
+    // Rows stored bottom-up as in the file.
+    unsigned char* const band = work.rows.reserved(bytes);
     std::size_t furthest = 0;
-    unsigned char* band = nullptr;
-    if (pass.inRuns) {
-        // Black, as the pre-fill leaves the output; rows stored bottom-up as in the file.
-        band = work.rows.zeroed(bytes);
-        furthest = placePart(pass, source, {firstRow, endRow, 0, width}, sourceRows, band, work);
-    } else {
-        band = work.rows.reserved(bytes);
-        for (std::int32_t column = 0; column < width; column += partColumns) {
-            const BandPart part{firstRow, endRow, column, std::min(column + partColumns, width)};
-            // Each part clears its columns, the one after them included, just before it fills them.
-            const std::size_t from = 3 * static_cast<std::size_t>(part.firstColumn);
-            const std::size_t to = std::min(3 * static_cast<std::size_t>(part.endColumn) + 3, rowBytes);
-            for (std::size_t row = 0; row < static_cast<std::size_t>(endRow - firstRow); ++row) {
-                std::memset(band + row * rowBytes + from, 0, to - from);
-            }
-            furthest = std::max(furthest, placePart(pass, source, part, sourceRows, band, work));
+    for (std::int32_t column = 0; column < width; column += columnsPerPart) {
+        const BandPart part{firstRow, endRow, column, std::min(column + columnsPerPart, width)};
+        // Black, as the pre-fill leaves the output: each part clears its
+        // columns, the one after them included, just before it fills them.
+        const std::size_t from = 3 * static_cast<std::size_t>(part.firstColumn);
+        const std::size_t to = std::min(3 * static_cast<std::size_t>(part.endColumn) + 3, rowBytes);
+        for (std::size_t row = 0; row < static_cast<std::size_t>(endRow - firstRow); ++row) {
+            std::memset(band + row * rowBytes + from, 0, to - from);
         }
+        furthest = std::max(furthest, placePart(pass, source, part, sourceRows, band, work));
     }
     if (furthest == 0) return 0;  // the reserved space is black already
     const std::int32_t start = rowStart(pass.out, endRow - 1);

@@ -21,6 +21,8 @@ struct TurnPass {
     // A small turn puts most source pixels just right of the one before:
     // they are placed in runs (at larger angles runs are too short to pay).
     bool inRuns = std::fabs(turn.sinT) < 0.25;
+    // A turn by a quarter puts each source row into one output column.
+    bool byQuarter = turnsByQuarter(turn);
 };
 
 // Pixel by pixel in the source order, every access checked: for an input

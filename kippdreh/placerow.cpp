@@ -12,32 +12,6 @@ namespace {
 
 inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | pixel[2]) == 0; }
 
-} // namespace
-
-std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
-                      std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
-    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;
-    const BandFrame frame{pass.geometry.marginX, lastRow,          part.endRow - part.firstRow,
-                          pass.out.rowBytes,     part.firstColumn, part.endColumn};
-    std::int32_t* const offsets = columns;  // each column is read before its offset replaces it
-    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets);
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t at = offsets[i];
-        const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
-        if (at >= 0) {
-            unsigned char* target = band + at;
-            std::memcpy(target, from, 3);
-            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
-            if (isBlack(target - 3)) std::memcpy(target - 3, from, 3);
-        } else if (at != outsideBand) {
-            std::memcpy(band + (firstColumnAt - at), from, 3);
-        }
-    }
-    return static_cast<std::size_t>(reached);
-}
-
-namespace {
-
 // The end of the run of pixels from i on that land side by side in one row:
 // pixel j belongs to it while it lands in pixel i's row, j - i columns right.
 std::int32_t runEndOneByOne(const std::int32_t* columns, const std::int32_t* targetRows, std::int32_t i,
@@ -94,6 +68,28 @@ void fillBlackPixels(const unsigned char* run, std::size_t length, unsigned char
 
 } // namespace
 
+std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
+                      std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
+    const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;
+    const BandFrame frame{pass.geometry.marginX, lastRow,          part.endRow - part.firstRow,
+                          pass.out.rowBytes,     part.firstColumn, part.endColumn};
+    std::int32_t* const offsets = columns;  // each column is read before its offset replaces it
+    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t at = offsets[i];
+        const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
+        if (at >= 0) {
+            unsigned char* target = band + at;
+            std::memcpy(target, from, 3);
+            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+            if (isBlack(target - 3)) std::memcpy(target - 3, from, 3);
+        } else if (at != outsideBand) {
+            std::memcpy(band + (firstColumnAt - at), from, 3);
+        }
+    }
+    return static_cast<std::size_t>(reached);
+}
+
 // A small turn puts most source pixels just right of the one before: a run
 // of pixels that land side by side in one output row moves as one piece. In
 // the source order each of them would find its left neighbour holding the
@@ -120,7 +116,9 @@ std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsign
         unsigned char* target = band + bandRow * rowBytes + 3 * column;
         const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
         std::memcpy(target, run, 3 * length);
-        if (column > 0 && isBlack(target - 3)) std::memcpy(target - 3, run, 3);
+        if (column > static_cast<std::size_t>(part.firstColumn) && isBlack(target - 3)) {
+            std::memcpy(target - 3, run, 3);
+        }
         fillBlackPixels(run, length, target);
         furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
         i = end;

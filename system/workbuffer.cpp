@@ -2,7 +2,6 @@
 
 #include "platform.hpp"
 
-#include <cstring>
 #include <new>
 
 WorkBuffer::~WorkBuffer() { platform::releaseLargeBuffer(bytes_, capacity_); }
@@ -19,10 +18,4 @@ unsigned char* WorkBuffer::reserved(std::size_t size) {
         capacity_ = capacity;
     }
     return bytes_;
-}
-
-unsigned char* WorkBuffer::zeroed(std::size_t size) {
-    unsigned char* bytes = reserved(size);
-    std::memset(bytes, 0, size);
-    return bytes;
 }

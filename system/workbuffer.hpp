@@ -12,8 +12,6 @@ public:
     WorkBuffer(const WorkBuffer&) = delete;
     WorkBuffer& operator=(const WorkBuffer&) = delete;
 
-    // The first size bytes, all zero; earlier contents are gone.
-    unsigned char* zeroed(std::size_t size);
     // The first size bytes, as they are: for a caller that fills them all.
     unsigned char* reserved(std::size_t size);
 
