@@ -1,0 +1,91 @@
+// The page's one state record and what every part of the page shares: the
+// view of the picture, the status line, the tabs and how a change is shown.
+// Each tab registers its handlers with addTab; the mouse and the keyboard
+// (input.js) reach the tab in front through them.
+//
+// A tab's handlers, each optional:
+//   click(point)             a click on picture pixel point
+//   handles()                the points the mouse can grab: [{x, y, ...}]
+//   grab(handle)             a handle pressed: select it
+//   drag(handle, point)      a grabbed handle moved to point
+//   deleteSelected()         Entf
+//   draw(context, view)      drawn over the picture while the tab is in front
+//   drawAlways(context, view) drawn whichever tab is in front
+//   bars()                   the blue bars to paint while the tab is in front
+//   pictureOpened(picture, name)
+//   save(), restore(saved)   the tab's work, for undo
+//   shown()                  the tab came to the front
+var Desk = (function () {
+  'use strict';
+
+  var $ = function (id) { return document.getElementById(id); };
+  var state = {
+    picture: null, fileName: '', tab: 'ansehen', cursor: null, showGrid: true,
+    tiltClicks: [],                                                 // tab-tilt.js
+    lines: Bars.emptyLines(), run: 'h', activeLine: 'left',         // tab-bars.js
+    selectedBar: null, savedBars: null,
+    inf: null                                                       // tab-inf.js
+  };
+  var view = View.create($('leinwand'));
+  var tabs = {}, order = [], listeners = {};
+
+  function addTab(name, handlers) {
+    tabs[name] = handlers;
+    order.push(name);
+  }
+
+  function tab(name) { return tabs[name] || {}; }
+  function tabNames() { return order.slice(); }
+  function front() { return tab(state.tab); }
+
+  // Every tab's handler of that name, in the order the tabs were added.
+  function each(handler, args) {
+    order.forEach(function (name) { if (tabs[name][handler]) tabs[name][handler].apply(null, args || []); });
+  }
+
+  function on(event, listener) { (listeners[event] = listeners[event] || []).push(listener); }
+  function emit(event, args) { (listeners[event] || []).forEach(function (l) { l.apply(null, args || []); }); }
+
+  function say(text, isError) {
+    var line = $('status-meldung');
+    line.textContent = text;
+    line.className = isError ? 'fehler' : '';
+  }
+
+  function showZoom() {
+    $('status-zoom').textContent = state.picture ? 'Zoom ' + Math.round(view.scale * 1000) / 10 + ' %' : '';
+  }
+
+  function redraw() {
+    var bars = front().bars;
+    view.bars = state.picture && bars ? bars() : null;
+    showZoom();
+    View.requestDraw(view);
+  }
+
+  function selectTab(name) {
+    state.tab = name;
+    document.querySelectorAll('#reiter button').forEach(function (b) {
+      b.setAttribute('aria-selected', String(b.dataset.reiter === name));
+    });
+    document.querySelectorAll('[data-tafel]').forEach(function (s) { s.hidden = s.dataset.tafel !== name; });
+    if (front().shown) front().shown();
+    redraw();
+  }
+
+  function download(name, bytes, type) {
+    var url = URL.createObjectURL(new Blob([bytes], { type: type }));
+    var link = document.createElement('a');
+    link.href = url;
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function () { URL.revokeObjectURL(url); }, 60000);
+  }
+
+  view.drawOverlays = function (context) { Overlays.draw(context, view, state); };
+
+  return { $: $, state: state, view: view, addTab: addTab, tab: tab, tabNames: tabNames, front: front, each: each, on: on, emit: emit,
+           say: say, redraw: redraw, selectTab: selectTab, download: download };
+})();

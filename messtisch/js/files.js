@@ -1,0 +1,61 @@
+// Files into the page: a picture, a measurement file or an .INF file, chosen
+// with the toolbar's buttons or dropped on the page. The picture is the
+// desk's; the other two go to their tabs.
+var Files = (function () {
+  'use strict';
+
+  var $ = Desk.$, state = Desk.state, view = Desk.view;
+
+  function openFile(file) {
+    var name = file.name, lower = name.toLowerCase();
+    if (/\.inf$/.test(lower)) return file.text().then(function (text) { Desk.tab('inf').openText(name, text); });
+    if (/\.txt$/.test(lower)) return file.text().then(function (text) { Desk.tab('punkte').openText(name, text); });
+    return openPicture(file);
+  }
+
+  function openPicture(file) {
+    var started = performance.now();
+    Desk.say(file.name + ' wird geladen …');
+    return file.arrayBuffer().then(function (buffer) {
+      var picture = Bmp.open(buffer);
+      if (!picture.ok) { Desk.say(file.name + ': ' + picture.message, true); return; }
+      state.picture = picture;
+      state.fileName = file.name;
+      state.cursor = null;
+      Undo.clear();
+      View.setPicture(view, picture);
+      $('ablage-hinweis').hidden = true;
+      $('buehne').focus();
+      Desk.each('pictureOpened', [picture, file.name]);
+      view.bars = null;
+      View.draw(view);
+      var took = Math.round(performance.now() - started);
+      document.body.dataset.bild = picture.width + 'x' + picture.height;
+      document.body.dataset.ladezeit = String(took);
+      Desk.say(file.name + ' geöffnet: ' + picture.width + ' x ' + picture.height + ' Pixel (' + took + ' ms).');
+      Desk.redraw();
+    }, function () { Desk.say(file.name + ' konnte nicht gelesen werden.', true); });
+  }
+
+  function chosen(open) {
+    return function (event) { if (event.target.files[0]) open(event.target.files[0]); event.target.value = ''; };
+  }
+  $('bild-datei').addEventListener('change', chosen(openPicture));
+  $('mess-datei').addEventListener('change', chosen(openFile));
+  $('inf-datei').addEventListener('change', chosen(openFile));
+
+  var stage = $('buehne');
+  ['dragenter', 'dragover'].forEach(function (type) {
+    document.addEventListener(type, function (event) { event.preventDefault(); stage.classList.add('ablage'); });
+  });
+  document.addEventListener('dragleave', function (event) {
+    if (event.target === document.documentElement || event.target === stage) stage.classList.remove('ablage');
+  });
+  document.addEventListener('drop', function (event) {
+    event.preventDefault();
+    stage.classList.remove('ablage');
+    Array.prototype.forEach.call(event.dataTransfer.files, openFile);
+  });
+
+  return { openFile: openFile, openPicture: openPicture };
+})();

@@ -1,0 +1,158 @@
+// The mouse and the keyboard: clicks, drags and keys go to the tab in front
+// through its handlers (desk.js); the status line shows the pixel under the
+// mouse; the toolbar's buttons.
+(function () {
+  'use strict';
+
+  var $ = Desk.$, state = Desk.state, view = Desk.view;
+  var canvas = view.canvas, stage = $('buehne');
+
+  function showPixel(point) {
+    if (!point || !View.inside(view, point)) { $('status-pixel').textContent = '–'; return; }
+    var c = Bmp.colourAt(state.picture, point.x, point.y);
+    $('status-pixel').textContent = 'x=' + point.x + ' y=' + point.y + '  Farbe ' + c.join(',') +
+      (c[0] === 0 && c[1] === 0 && c[2] === 255 ? ' (Balkenblau)' : '');
+  }
+
+  function clickAt(point) {
+    if (!View.inside(view, point)) return;
+    state.cursor = point;
+    if (Desk.front().click) Desk.front().click(point);
+    Desk.redraw();
+  }
+
+  // The handle of the tab in front within a few screen pixels of (sx, sy).
+  function grabAt(sx, sy) {
+    var nearest = null, best = 8, handles = Desk.front().handles;
+    (handles ? handles() : []).forEach(function (h) {
+      var s = View.toScreen(view, h.x + 0.5, h.y + 0.5), d = Math.max(Math.abs(s.x - sx), Math.abs(s.y - sy));
+      if (d <= best) { best = d; nearest = h; }
+    });
+    return nearest;
+  }
+
+  // ---- mouse --------------------------------------------------------------
+
+  var press = null;
+  canvas.addEventListener('mousedown', function (event) {
+    if (event.button !== 0 && event.button !== 1) return;
+    stage.focus();
+    var grab = event.button === 0 ? grabAt(event.offsetX, event.offsetY) : null;
+    if (grab) {
+      Undo.remember();
+      Desk.front().grab(grab);
+      Desk.redraw();
+    }
+    press = { x: event.offsetX, y: event.offsetY, lastX: event.offsetX, lastY: event.offsetY, moved: false,
+              grab: grab, pan: event.button === 1 };
+    event.preventDefault();
+  });
+
+  window.addEventListener('mousemove', function (event) {
+    var rect = canvas.getBoundingClientRect(), sx = event.clientX - rect.left, sy = event.clientY - rect.top;
+    if (state.picture && sx >= 0 && sy >= 0 && sx < rect.width && sy < rect.height) {
+      showPixel(View.toImage(view, sx, sy));
+    }
+    if (!press) return;
+    if (Math.abs(sx - press.x) + Math.abs(sy - press.y) > 4) press.moved = true;
+    if (!press.moved) return;
+    if (press.grab) {
+      var target = View.toImage(view, sx, sy);
+      if (View.inside(view, target)) Desk.front().drag(press.grab, target);
+    } else {
+      stage.classList.add('ziehen');
+      View.panBy(view, sx - press.lastX, sy - press.lastY);
+      Desk.redraw();
+    }
+    press.lastX = sx; press.lastY = sy;
+  });
+
+  window.addEventListener('mouseup', function (event) {
+    if (!press) return;
+    var wasClick = !press.moved && !press.pan;
+    if (press.grab && !press.moved) Undo.forgetLast(); // selecting alone changes nothing
+    stage.classList.remove('ziehen');
+    var grabbed = press.grab;
+    press = null;
+    if (wasClick && !grabbed && event.target === canvas) clickAt(View.toImage(view, event.offsetX, event.offsetY));
+  });
+
+  canvas.addEventListener('wheel', function (event) {
+    if (!state.picture) return;
+    event.preventDefault();
+    View.zoomAt(view, event.deltaY < 0 ? 1.25 : 0.8, event.offsetX, event.offsetY);
+    Desk.redraw();
+  }, { passive: false });
+
+  // ---- keyboard -----------------------------------------------------------
+
+  function moveCursor(dx, dy) {
+    if (!state.picture) return;
+    var c = state.cursor || View.toImage(view, canvas.width / 2, canvas.height / 2);
+    c = { x: Math.max(0, Math.min(state.picture.width - 1, c.x + dx)), y: Math.max(0, Math.min(state.picture.height - 1, c.y + dy)) };
+    state.cursor = c;
+    // keep the crosshair in sight
+    var s = View.toScreen(view, c.x + 0.5, c.y + 0.5);
+    if (s.x < 20 || s.y < 20 || s.x > canvas.width - 20 || s.y > canvas.height - 20) {
+      View.panBy(view, canvas.width / 2 - s.x, canvas.height / 2 - s.y);
+    }
+    showPixel(c);
+    Desk.redraw();
+  }
+
+  function deleteSelected() {
+    if (Desk.front().deleteSelected) Desk.front().deleteSelected();
+  }
+
+  function zoomButton(factor) {
+    View.zoomAt(view, factor, canvas.width / 2, canvas.height / 2);
+    Desk.redraw();
+  }
+
+  function toggleHelp() { $('tastenhilfe').hidden = !$('tastenhilfe').hidden; }
+
+  var TAB_KEYS = { a: 'ansehen', k: 'kippung', b: 'balken', p: 'punkte', i: 'inf' };
+
+  document.addEventListener('keydown', function (event) {
+    var typing = event.target.tagName === 'TEXTAREA' || event.target.tagName === 'INPUT' && /^(text|search|number)$/.test(event.target.type);
+    if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'z' && !typing) { Undo.undo(); event.preventDefault(); return; }
+    if (event.key === 'Escape') { $('tastenhilfe').hidden = true; if (typing) event.target.blur(); return; }
+    if (typing || event.altKey || event.ctrlKey && !/^Arrow/.test(event.key)) return;
+    if (/^Arrow/.test(event.key) && event.target.tagName === 'INPUT') return; // radio buttons step with them
+    var key = event.key, step = 80, handled = true;
+    if (event.shiftKey && /^Arrow/.test(key)) {
+      var n = event.ctrlKey ? 10 : 1;
+      moveCursor(key === 'ArrowLeft' ? -n : key === 'ArrowRight' ? n : 0, key === 'ArrowUp' ? -n : key === 'ArrowDown' ? n : 0);
+    } else if (key === 'ArrowLeft') { View.panBy(view, step, 0); Desk.redraw(); }
+    else if (key === 'ArrowRight') { View.panBy(view, -step, 0); Desk.redraw(); }
+    else if (key === 'ArrowUp') { View.panBy(view, 0, step); Desk.redraw(); }
+    else if (key === 'ArrowDown') { View.panBy(view, 0, -step); Desk.redraw(); }
+    else if (key === '+' || key === '=') { zoomButton(1.25); }
+    else if (key === '-') { zoomButton(0.8); }
+    else if (key === '0') { View.fit(view); Desk.redraw(); }
+    else if (key === '1') { View.zoomTo(view, 1); Desk.redraw(); }
+    else if ((key === 'Enter' || key === ' ') && (event.target === stage || event.target === document.body)) {
+      if (state.cursor) clickAt(state.cursor);
+    }
+    else if (key === 'Delete' || key === 'Backspace') { deleteSelected(); }
+    else if (key === 'o' || key === 'O') { $('bild-datei').click(); }
+    else if (key === 'n' || key === 'N') { state.showGrid = !state.showGrid; $('netz-an').checked = state.showGrid; Desk.redraw(); }
+    else if (key === '?') { toggleHelp(); }
+    else if (TAB_KEYS[key.toLowerCase()] && event.target.tagName !== 'BUTTON') { Desk.selectTab(TAB_KEYS[key.toLowerCase()]); }
+    else handled = false;
+    if (handled) event.preventDefault();
+  });
+
+  // ---- toolbar and tabs ---------------------------------------------------
+
+  $('zoom-ein').addEventListener('click', function () { zoomButton(1.25); });
+  $('zoom-aus').addEventListener('click', function () { zoomButton(0.8); });
+  $('zoom-ganz').addEventListener('click', function () { View.fit(view); Desk.redraw(); });
+  $('zoom-eins').addEventListener('click', function () { View.zoomTo(view, 1); Desk.redraw(); });
+  $('rueckgaengig').addEventListener('click', Undo.undo);
+  $('hilfe-knopf').addEventListener('click', toggleHelp);
+  document.querySelectorAll('#reiter button').forEach(function (b) {
+    b.addEventListener('click', function () { Desk.selectTab(b.dataset.reiter); });
+  });
+  window.addEventListener('resize', function () { Desk.redraw(); });
+})();

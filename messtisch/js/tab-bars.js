@@ -1,0 +1,173 @@
+// The Balken tab: frame lines clicked on the picture, the pure-blue bars
+// painted from them to the edge (bars.js), the picture saved with its bars
+// and the glattzug command for it.
+(function () {
+  'use strict';
+
+  var $ = Desk.$, state = Desk.state;
+
+  function currentBars() {
+    return Bars.paintedRange(state.lines, state.run, state.picture.width, state.picture.height);
+  }
+
+  function showLineChoice() {
+    var box = $('linienwahl');
+    box.textContent = '';
+    Bars.LINES[state.run].forEach(function (line) {
+      var label = document.createElement('label'), input = document.createElement('input');
+      input.type = 'radio';
+      input.name = 'linie';
+      input.value = line.key;
+      input.checked = state.activeLine === line.key;
+      input.addEventListener('change', function () { state.activeLine = line.key; state.selectedBar = null; Desk.redraw(); });
+      label.appendChild(input);
+      label.appendChild(document.createTextNode(' ' + line.label + ' (' + state.lines[line.key].length + ' Punkte)'));
+      box.appendChild(label);
+      box.appendChild(document.createElement('br'));
+    });
+  }
+
+  function barsChanged() {
+    showLineChoice();
+    $('breiten').hidden = state.run !== 'v';
+    showBarCommand(null);
+    Desk.redraw();
+  }
+
+  function selectRun(run) {
+    state.run = run;
+    state.activeLine = Bars.LINES[run][0].key;
+    state.selectedBar = null;
+    document.querySelectorAll('input[name=lauf]').forEach(function (r) { r.checked = r.value === run; });
+    barsChanged();
+  }
+
+  function addBarPoint(point) {
+    Undo.remember();
+    var line = state.lines[state.activeLine];
+    var entry = { x: point.x, y: point.y };
+    line.push(entry);
+    Bars.sortLine(line, state.activeLine);
+    state.selectedBar = { key: state.activeLine, index: line.indexOf(entry) };
+    barsChanged();
+  }
+
+  // The latitudes typed for the v run: {ok, args} or {ok: false, message}.
+  function latitudes() {
+    var low = $('bg-unten').value.trim(), high = $('bg-oben').value.trim();
+    if (low === '' && high === '') return { ok: true, args: '' };
+    if (low === '' || high === '') return { ok: false, message: 'Bitte beide Breitengrade angeben oder beide leer lassen.' };
+    var number = /^[+-]?\d+(\.\d*)?$/;
+    for (var i = 0; i < 2; i++) {
+      var value = [low, high][i];
+      if (!number.test(value)) {
+        return { ok: false, message: '„' + value + '“ ist kein Breitengrad für glattzug' +
+          (value.indexOf(',') >= 0 ? ': Dezimalpunkt statt Komma schreiben.' : ' (dezimal mit Punkt, z. B. 47.5).') };
+      }
+    }
+    if (Number(low) >= 91) return { ok: false, message: 'BG_unten ab 91 schaltet glattzug auf lineare Entzerrung zurück.' };
+    if (Number(low) === Number(high)) return { ok: false, message: 'Die beiden Breitengrade müssen verschieden sein.' };
+    return { ok: true, args: ' ' + low + ' ' + high };
+  }
+
+  function showBarCommand(savedName) {
+    var box = $('balken-befehl');
+    var lat = state.run === 'v' ? latitudes() : { ok: true, args: '' };
+    $('breiten-fehler').textContent = lat.ok ? '' : lat.message;
+    if (savedName === null) savedName = state.savedBars && state.savedBars.run === state.run ? state.savedBars.name : null;
+    box.textContent = '';
+    if (!savedName || !lat.ok) return;
+    var p = document.createElement('p');
+    p.appendChild(document.createTextNode('Gespeichert als ' + savedName + '. Dann entzerren mit '));
+    var code = document.createElement('code');
+    code.className = 'befehl';
+    code.id = 'glattzug-befehl';
+    code.textContent = 'glattzug ' + savedName + ' ' + state.run + lat.args;
+    p.appendChild(code);
+    p.appendChild(document.createTextNode(' (Ergebnis: ' + savedName.replace(/\.[^.]*$/, '').toUpperCase() +
+      '.TMP, auf .BMP umbenennen).'));
+    box.appendChild(p);
+  }
+
+  function saveBars() {
+    if (!state.picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
+    var range = currentBars(), p = state.picture;
+    var bytes = Bmp.paintedCopy(p, Bars.rowSpans(range, p.width));
+    var name = state.fileName.replace(/\.[^.]*$/, '') + '-balken-' + state.run + '.bmp';
+    Desk.download(name, bytes, 'image/bmp');
+    state.savedBars = { run: state.run, name: name };
+    showBarCommand(name);
+    Desk.say(name + ' gespeichert.');
+  }
+
+  function drawLines(context, view) {
+    Bars.LINES[state.run].forEach(function (line) {
+      var pts = state.lines[line.key], active = line.key === state.activeLine;
+      if (!pts.length) return;
+      context.strokeStyle = active ? '#ff8c00' : '#ffd27f';
+      context.lineWidth = 1.5;
+      context.setLineDash([6, 4]);
+      context.beginPath();
+      pts.forEach(function (p, i) {
+        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
+        if (i === 0) context.moveTo(s.x, s.y); else context.lineTo(s.x, s.y);
+      });
+      context.stroke();
+      context.setLineDash([]);
+      pts.forEach(function (p, i) {
+        var selected = state.selectedBar && state.selectedBar.key === line.key && state.selectedBar.index === i;
+        var s = Overlays.marker(context, view, p, selected ? '#ff0000' : '#ff8c00', 4);
+        if (selected) { context.fillStyle = '#ff0000'; context.fillRect(s.x - 2, s.y - 2, 4, 4); }
+      });
+    });
+  }
+
+  Desk.addTab('balken', {
+    click: addBarPoint,
+    handles: function () {
+      var list = [];
+      Bars.LINES[state.run].forEach(function (line) {
+        state.lines[line.key].forEach(function (p, i) { list.push({ x: p.x, y: p.y, key: line.key, index: i }); });
+      });
+      return list;
+    },
+    grab: function (handle) {
+      state.activeLine = handle.key;
+      state.selectedBar = { key: handle.key, index: handle.index };
+      showLineChoice();
+    },
+    drag: function (handle, point) {
+      var line = state.lines[handle.key], entry = line[handle.index];
+      entry.x = point.x; entry.y = point.y;
+      Bars.sortLine(line, handle.key);
+      handle.index = line.indexOf(entry);
+      state.selectedBar = { key: handle.key, index: handle.index };
+      barsChanged();
+    },
+    deleteSelected: function () {
+      if (!state.selectedBar) return;
+      Undo.remember();
+      state.lines[state.selectedBar.key].splice(state.selectedBar.index, 1);
+      state.selectedBar = null;
+      barsChanged();
+    },
+    draw: drawLines,
+    bars: currentBars,
+    pictureOpened: function () {
+      state.lines = Bars.emptyLines();
+      state.selectedBar = null;
+      state.savedBars = null;
+      barsChanged();
+    },
+    save: function () { return JSON.parse(JSON.stringify(state.lines)); },
+    restore: function (lines) { state.lines = lines; state.selectedBar = null; barsChanged(); }
+  });
+
+  document.querySelectorAll('input[name=lauf]').forEach(function (r) {
+    r.addEventListener('change', function () { selectRun(r.value); });
+  });
+  $('bg-unten').addEventListener('input', function () { showBarCommand(null); });
+  $('bg-oben').addEventListener('input', function () { showBarCommand(null); });
+  $('balken-speichern').addEventListener('click', saveBars);
+  barsChanged();
+})();

@@ -1,0 +1,11 @@
+// The Ansehen tab: what the opened picture is.
+(function () {
+  'use strict';
+
+  Desk.addTab('ansehen', {
+    pictureOpened: function (picture, name) {
+      Desk.$('bild-angaben').textContent = name + ': ' + picture.width + ' x ' + picture.height + ' Pixel, ' +
+        Math.round(picture.bytes.length / 1048576) + ' MB.';
+    }
+  });
+})();
