@@ -14,6 +14,14 @@
       (c[0] === 0 && c[1] === 0 && c[2] === 255 ? ' (Balkenblau)' : '');
   }
 
+  // The one conversion from the mouse to the canvas: the canvas may sit at a
+  // fractional page offset, which the event's rounded offsetX/offsetY hide.
+  function onCanvas(event) {
+    var rect = canvas.getBoundingClientRect();
+    return { x: event.clientX - rect.left, y: event.clientY - rect.top, inside: event.clientX >= rect.left &&
+             event.clientY >= rect.top && event.clientX < rect.right && event.clientY < rect.bottom };
+  }
+
   function clickAt(point) {
     if (!View.inside(view, point)) return;
     state.cursor = point;
@@ -37,22 +45,21 @@
   canvas.addEventListener('mousedown', function (event) {
     if (event.button !== 0 && event.button !== 1) return;
     stage.focus();
-    var grab = event.button === 0 ? grabAt(event.offsetX, event.offsetY) : null;
+    var at = onCanvas(event);
+    var grab = event.button === 0 ? grabAt(at.x, at.y) : null;
     if (grab) {
       Undo.remember();
       Desk.front().grab(grab);
       Desk.redraw();
     }
-    press = { x: event.offsetX, y: event.offsetY, lastX: event.offsetX, lastY: event.offsetY, moved: false,
+    press = { x: at.x, y: at.y, lastX: at.x, lastY: at.y, moved: false,
               grab: grab, pan: event.button === 1 };
     event.preventDefault();
   });
 
   window.addEventListener('mousemove', function (event) {
-    var rect = canvas.getBoundingClientRect(), sx = event.clientX - rect.left, sy = event.clientY - rect.top;
-    if (state.picture && sx >= 0 && sy >= 0 && sx < rect.width && sy < rect.height) {
-      showPixel(View.toImage(view, sx, sy));
-    }
+    var at = onCanvas(event), sx = at.x, sy = at.y;
+    if (state.picture && at.inside) showPixel(View.toImage(view, sx, sy));
     if (!press) return;
     if (Math.abs(sx - press.x) + Math.abs(sy - press.y) > 4) press.moved = true;
     if (!press.moved) return;
@@ -74,13 +81,15 @@
     stage.classList.remove('ziehen');
     var grabbed = press.grab;
     press = null;
-    if (wasClick && !grabbed && event.target === canvas) clickAt(View.toImage(view, event.offsetX, event.offsetY));
+    var at = onCanvas(event);
+    if (wasClick && !grabbed && event.target === canvas) clickAt(View.toImage(view, at.x, at.y));
   });
 
   canvas.addEventListener('wheel', function (event) {
     if (!state.picture) return;
     event.preventDefault();
-    View.zoomAt(view, event.deltaY < 0 ? 1.25 : 0.8, event.offsetX, event.offsetY);
+    var at = onCanvas(event);
+    View.zoomAt(view, event.deltaY < 0 ? 1.25 : 0.8, at.x, at.y);
     Desk.redraw();
   }, { passive: false });
 

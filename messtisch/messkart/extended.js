@@ -9,7 +9,12 @@ var Extended = (function () {
   function inf(s) { return { k: 'inf', s: s }; }
   var NAN = { k: 'nan', s: 0 };
 
-  function bitLength(n) { return n === 0n ? 0 : n.toString(2).length; }
+  // Four bits a hex digit; the first digit's own length from clz32.
+  function bitLength(n) {
+    if (n === 0n) return 0;
+    var hex = n.toString(16);
+    return 4 * (hex.length - 1) + 32 - Math.clz32(parseInt(hex[0], 16));
+  }
 
   // The nearest value with `bits` significant bits to (-1)^s * mag * 2^e.
   function rounded(s, mag, e, bits) {
@@ -44,13 +49,14 @@ var Extended = (function () {
     return make(match[1] ? 1 : 0, BigInt('0x' + match[2]), Number(match[3]));
   }
 
+  var doubleBits = new DataView(new ArrayBuffer(8));
+
   function fromDouble(x) {
     if (Number.isNaN(x)) return NAN;
     if (x === Infinity) return inf(0);
     if (x === -Infinity) return inf(1);
-    var view = new DataView(new ArrayBuffer(8));
-    view.setFloat64(0, x);
-    var bits = view.getBigUint64(0), s = Number(bits >> 63n), biased = Number((bits >> 52n) & 0x7FFn);
+    doubleBits.setFloat64(0, x);
+    var bits = doubleBits.getBigUint64(0), s = Number(bits >> 63n), biased = Number((bits >> 52n) & 0x7FFn);
     var fraction = bits & ((1n << 52n) - 1n);
     if (biased === 0) return fraction === 0n ? zero(s) : make(s, fraction, -1074);
     return make(s, fraction | (1n << 52n), biased - 1075);

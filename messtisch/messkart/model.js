@@ -133,7 +133,9 @@ var MesskartModel = (function () {
     return negative ? -value : value;
   }
 
-  function parsePackedAngle(field) {
+  // exact false: only whether the field reads, and about which value (no
+  // arithmetic in extended precision, which a million lines cannot afford).
+  function parsePackedAngle(field, exact) {
     var negative = field !== '' && field[0] === '-';
     var text = (negative ? '' : '0') + field;
     var degreeLength = text.length === 8 ? 4 : 3;
@@ -143,13 +145,21 @@ var MesskartModel = (function () {
     if (minutes === null) return null;
     var seconds = parseDecimalField(text.slice(degreeLength + 2, degreeLength + 4));
     if (seconds === null) return null;
+    if (exact === false) return degrees + (negative ? -1 : 1) * (minutes / 60 + seconds / 3600);
     var sign = X.fromInt(negative ? -1 : 1);
     return store(X.add(X.add(X.fromDouble(degrees), X.div(X.mul(sign, X.fromDouble(minutes)), X.fromInt(60))),
                        X.div(X.mul(sign, X.fromDouble(seconds)), X.fromInt(3600))));
   }
 
-  function parseAngle(field) {
-    return field.indexOf('.') >= 0 ? parseDecimalField(field) : parsePackedAngle(field);
+  function parseAngle(field, exact) {
+    return field.indexOf('.') >= 0 ? parseDecimalField(field) : parsePackedAngle(field, exact);
+  }
+
+  // Whether a typed field is one that the measurement file can hold: an
+  // angle field, or a pixel (integer field), with no blank inside.
+  function fieldReads(kind, field) {
+    if (field === '' || /[\x00-\x20]/.test(field)) return false;
+    return kind === 'angle' ? parseAngle(field, false) !== null : parseIntegerField(field) !== null;
   }
 
   // ---- the fits ------------------------------------------------------------------
@@ -190,52 +200,67 @@ var MesskartModel = (function () {
   function splitLines(text) {
     var end = text.indexOf('\x1a');
     if (end >= 0) text = text.slice(0, end);
-    var lines = [], line = '', i = 0;
-    while (i < text.length) {
-      var c = text[i++];
-      if (c === '\n') { lines.push(line); line = ''; }
-      else if (c === '\r') { if (text[i] === '\n') ++i; lines.push(line); line = ''; }
-      else line += c;
-    }
-    return { lines: lines, last: line };
+    var lines = text.split(/\r\n?|\n/);
+    return { lines: lines, last: lines.pop() };
   }
 
-  function strip(text) { return text.replace(/^[\x00-\x20]+/, '').replace(/[\x00-\x20]+$/, ''); }
+  // Without a regular expression at the end, which costs a line's length at
+  // every run of blanks inside it.
+  function strip(text) {
+    var from = 0, to = text.length;
+    while (from < to && text.charCodeAt(from) <= 32) ++from;
+    while (to > from && text.charCodeAt(to - 1) <= 32) --to;
+    return from === 0 && to === text.length ? text : text.slice(from, to);
+  }
   function fieldBeforeBlank(text) { var blank = text.indexOf(' '); return blank < 0 ? '' : text.slice(0, blank); }
   function formatError(shown) { throw new Stop(shown + ' : Formatfehler.'); }
   function isSkipped(line) { return line === '' || line[0] === '*'; }
 
-  // Reads the file as messkart does and returns its run: the header values,
-  // the fits, the correction and GPS marks, and the points as read.
-  function readRun(text) {
-    var split = splitLines(text), all = split.lines.concat(split.last === '' ? [] : [split.last]);
-    var atEnd = function (i) { return i >= all.length; };
-    var lineAt = function (i) { return i < all.length ? all[i] : ''; };
-    var run = { lonFit: newFit(), latFit: newFit(), headerValue1: 0, headerValue2: 0, correctionWord: 'ohne',
-                gpsFormat: false, lonCorrection: 0, latCorrection: 0, points: [] };
-    var i = 0;
-    function usefulLine() {
-      var line;
-      do { line = lineAt(i); ++i; } while (isSkipped(line) && !atEnd(i));
-      return line;
-    }
-    var header = usefulLine();
+  // Reads the file as messkart does: the header values, the fits, the
+  // correction and GPS marks, and the points as read. A reader goes through
+  // the file in steps (readOn), so that the page can show its progress on a
+  // long file; exact false only checks the fields, without the fits.
+  function startReading(text, exact) {
+    var split = splitLines(text), all = split.lines;
+    if (split.last !== '') all.push(split.last);
+    var reader = { all: all, i: 0, exact: exact !== false, done: false,
+                   run: { lonFit: newFit(), latFit: newFit(), headerValue1: 0, headerValue2: 0, correctionWord: 'ohne',
+                          gpsFormat: false, lonCorrection: 0, latCorrection: 0, points: [] } };
+    var header = usefulLine(reader);
     var columns = function (first) { return first < header.length ? header.substr(first, 4) : ''; };
     var v1 = parseIntegerField(columns(0));
     if (v1 === null) formatError(header);
     var v2 = parseIntegerField(columns(5));
     if (v2 === null) formatError(header);
-    run.headerValue1 = v1;
-    run.headerValue2 = v2;
-    while (!atEnd(i)) {
-      var line = usefulLine();
+    reader.run.headerValue1 = v1;
+    reader.run.headerValue2 = v2;
+    return reader;
+  }
+
+  function usefulLine(reader) {
+    var line;
+    do { line = reader.i < reader.all.length ? reader.all[reader.i] : ''; ++reader.i; }
+    while (isSkipped(line) && reader.i < reader.all.length);
+    return line;
+  }
+
+  // Reads up to `count` more lines; reader.done once the file is read.
+  function readOn(reader, count) {
+    var stop = reader.i + count;
+    while (reader.i < reader.all.length && reader.i < stop) {
+      var line = usefulLine(reader);
       if (isSkipped(line)) break;
       var keyword = line.slice(0, 3);
-      if (keyword === 'WGS') readCorrection(run, line);
-      else if (keyword === 'GPS') run.gpsFormat = true;
-      else readData(run, line);
+      if (keyword === 'WGS') readCorrection(reader.run, line);
+      else if (keyword === 'GPS') reader.run.gpsFormat = true;
+      else readData(reader.run, line, reader.exact);
     }
-    return run;
+    reader.done = reader.i >= reader.all.length;
+    return reader;
+  }
+
+  function readRun(text) {
+    return readOn(startReading(text), Infinity).run;
   }
 
   function readCorrection(run, line) {
@@ -250,14 +275,22 @@ var MesskartModel = (function () {
     run.correctionWord = 'mit';
   }
 
-  function readData(run, line) {
+  function readData(run, line, exact) {
     if (run.correctionWord === 'mit') run.gpsFormat = false;
     var rest = strip(line), field = fieldBeforeBlank(rest);
     var x = parseIntegerField(field);
     if (x === null) formatError(rest);
     rest = strip(rest.slice(field.length)); field = fieldBeforeBlank(rest);
-    var longitude = parseAngle(field);
+    var longitude = parseAngle(field, exact);
     if (longitude === null) formatError(rest);
+    if (exact === false) {
+      rest = strip(rest.slice(field.length)); field = fieldBeforeBlank(rest);
+      if (parseIntegerField(field) === null) formatError(rest);
+      rest = strip(rest.slice(field.length));
+      var end = rest.indexOf(' ');
+      if (parseAngle(end < 0 ? rest : rest.slice(0, end), false) === null) formatError(rest);
+      return;
+    }
     var lon = store(X.add(X.fromDouble(longitude), X.fromDouble(run.lonCorrection)));
     addPoint(run.lonFit, x, lon);
     rest = strip(rest.slice(field.length)); field = fieldBeforeBlank(rest);
@@ -295,46 +328,49 @@ var MesskartModel = (function () {
     };
   }
 
-  // The line through the other points, for judging one point on its own.
-  function fitWithout(points, skip, key, pixel) {
-    var n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    points.forEach(function (p, i) {
-      if (i === skip) return;
-      n += 1; sx += p[key]; sy += p[pixel]; sxx += p[key] * p[key]; sxy += p[key] * p[pixel];
+  // Sums of one fit (pixel against key) over all points, for fits that leave
+  // one point out. Values are taken about their means, which keeps the
+  // differences of large sums exact enough.
+  function sumsOf(points, key, pixel) {
+    var n = points.length, mk = 0, mp = 0;
+    points.forEach(function (p) { mk += p[key] / n; mp += p[pixel] / n; });
+    var t = { n: n, mk: mk, mp: mp, k: 0, p: 0, kk: 0, kp: 0, pp: 0 };
+    points.forEach(function (q) {
+      var k = q[key] - mk, p = q[pixel] - mp;
+      t.k += k; t.p += p; t.kk += k * k; t.kp += k * p; t.pp += p * p;
     });
-    var den = n * sxx - sx * sx;
-    if (n < 2 || den === 0) return null;
-    return { slope: (n * sxy - sx * sy) / den, intercept: (sy * sxx - sx * sxy) / den };
+    return t;
   }
 
-  // A point stands out when its distance from the lines through all the other
-  // points exceeds 3 pixels and five times the spread (RMS) of those other
-  // points about their own lines: one typo cannot hide behind the others.
+  // The line through all points but q, and the squares its points leave.
+  function fitWithout(t, q, key, pixel) {
+    var k = q[key] - t.mk, p = q[pixel] - t.mp, n = t.n - 1;
+    var sk = t.k - k, sp = t.p - p, skk = t.kk - k * k, skp = t.kp - k * p, spp = t.pp - p * p;
+    var den = n * skk - sk * sk;
+    if (n < 2 || !(Math.abs(den) > 1e-9 * Math.max(1, n * skk))) return null;
+    var slope = (n * skp - sk * sp) / den, intercept = (sp - slope * sk) / n;
+    return { miss: slope * k + intercept - p, squares: Math.max(0, spp - slope * skp - intercept * sp) };
+  }
+
+  // Leave-one-out: the point whose removal explains the misfit is the one
+  // without which the others fit best; it is marked when its distance from
+  // the lines through all the other points exceeds 3 pixels and five times
+  // the spread (RMS) of those points about their own lines. At most one point
+  // is marked, and only from four points on.
   function outliersOf(points) {
     if (points.length < 4) return [];
-    var marked = [];
-    points.forEach(function (p, i) {
-      var lon = fitWithout(points, i, 'longitude', 'x'), lat = fitWithout(points, i, 'scale', 'y');
+    var lonSums = sumsOf(points, 'longitude', 'x'), latSums = sumsOf(points, 'scale', 'y');
+    var best = -1, bestSpread = Infinity, bestDistance = 0;
+    points.forEach(function (q, i) {
+      var lon = fitWithout(lonSums, q, 'longitude', 'x'), lat = fitWithout(latSums, q, 'scale', 'y');
       if (!lon || !lat) return;
-      var distance = function (q) {
-        return Math.hypot(lon.slope * q.longitude + lon.intercept - q.x, lat.slope * q.scale + lat.intercept - q.y);
-      };
-      var spread = 0;
-      points.forEach(function (q, k) { if (k !== i) spread += distance(q) * distance(q); });
-      spread = Math.sqrt(spread / (points.length - 1));
-      if (distance(p) > 3 && distance(p) > 5 * spread) marked.push(i);
+      var spread = Math.sqrt((lon.squares + lat.squares) / (points.length - 1));
+      if (spread < bestSpread) { best = i; bestSpread = spread; bestDistance = Math.hypot(lon.miss, lat.miss); }
     });
-    return marked;
+    return best >= 0 && bestDistance > 3 && bestDistance > 5 * bestSpread ? [best] : [];
   }
 
-  function calibrate(text) {
-    var run;
-    try {
-      run = readRun(text);
-    } catch (stop) {
-      if (stop instanceof Stop) return { ok: false, message: stop.message };
-      throw stop;
-    }
+  function calibrationOf(run) {
     if (run.lonFit.count < 2 || run.latFit.count < 2) {
       return { ok: false, message: 'Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.' };
     }
@@ -343,22 +379,58 @@ var MesskartModel = (function () {
       var dx = a * p.longitude + b - p.x, dy = c * p.scale + d - p.y;
       return { dx: dx, dy: dy, distance: Math.hypot(dx, dy) };
     });
-    var rms = Math.sqrt(residuals.reduce(function (sum, r) { return sum + r.distance * r.distance; }, 0) / residuals.length);
-    return { ok: true, infText: infText(run), coefficients: { a: a, b: b, c: c, d: d }, residuals: residuals, rms: rms,
+    var mean = function (of) { return Math.sqrt(residuals.reduce(function (sum, r) { return sum + of(r); }, 0) / residuals.length); };
+    return { ok: true, infText: infText(run), coefficients: { a: a, b: b, c: c, d: d }, residuals: residuals,
+             rms: mean(function (r) { return r.distance * r.distance; }),
+             rmsX: mean(function (r) { return r.dx * r.dx; }), rmsY: mean(function (r) { return r.dy * r.dy; }),
              outliers: outliersOf(run.points), mapping: mappingOf(a, b, c, d), gpsFormat: run.gpsFormat,
-             correctionWord: run.correctionWord };
+             correctionWord: run.correctionWord, headerValue1: run.headerValue1, headerValue2: run.headerValue2 };
+  }
+
+  function failed(stop) {
+    if (stop instanceof Stop) return { ok: false, message: stop.message };
+    throw stop;
+  }
+
+  // The fit as messkart computes it from the file's text.
+  function calibrate(text) {
+    try {
+      return calibrationOf(readRun(text));
+    } catch (stop) {
+      return failed(stop);
+    }
+  }
+
+  // The same in steps: step(count) reads up to count more lines and returns
+  // null while lines are left, then the result; progress() is 0 .. 1.
+  function calibration(text) {
+    var reader = null, result = null;
+    try { reader = startReading(text); } catch (stop) { result = failed(stop); }
+    return {
+      progress: function () { return result ? 1 : reader.i / Math.max(1, reader.all.length); },
+      step: function (count) {
+        if (result) return result;
+        try {
+          readOn(reader, count);
+          if (reader.done) result = calibrationOf(reader.run);
+        } catch (stop) {
+          result = failed(stop);
+        }
+        return result;
+      }
+    };
   }
 
   // The file's lines for the page: comments, the correction, the GPS mark and
   // the data lines with their fields as written. Fails as messkart would.
   function readMeasurementFile(text) {
     try {
-      readRun(text);
+      readOn(startReading(text, false), Infinity);
     } catch (stop) {
-      if (stop instanceof Stop) return { ok: false, message: stop.message };
-      throw stop;
+      return failed(stop);
     }
-    var split = splitLines(text), all = split.lines.concat(split.last === '' ? [] : [split.last]);
+    var split = splitLines(text), all = split.lines;
+    if (split.last !== '') all.push(split.last);
     var model = { width: 0, height: 0, lines: [] }, headerSeen = false;
     all.forEach(function (line) {
       if (line === '') return;
@@ -411,6 +483,7 @@ var MesskartModel = (function () {
 
   return {
     readMeasurementFile: readMeasurementFile, writeMeasurementFile: writeMeasurementFile, calibrate: calibrate,
+    calibration: calibration, fieldReads: fieldReads,
     readInfFile: readInfFile, exponential: exponential
   };
 })();
