@@ -70,6 +70,7 @@ var Desk = (function () {
     });
     document.querySelectorAll('[data-tafel]').forEach(function (s) { s.hidden = s.dataset.tafel !== name; });
     if (front().shown) front().shown();
+    emit('tab');
     redraw();
   }
 

@@ -10,10 +10,12 @@ var Files = (function () {
     var name = file.name, lower = name.toLowerCase();
     if (/\.inf$/.test(lower)) return file.text().then(function (text) { Desk.tab('inf').openText(name, text); });
     if (/\.txt$/.test(lower)) return file.text().then(function (text) { Desk.tab('punkte').openText(name, text); });
+    if (/\.csv$/.test(lower)) return file.text().then(function (text) { Desk.tab('punkte').openCsv(name, text); });
     return openPicture(file);
   }
 
   function openPicture(file) {
+    if (!Keep.mayReplace(file.name)) { Desk.say(file.name + ' nicht geöffnet; die Arbeit bleibt.'); return Promise.resolve(); }
     var started = performance.now();
     Desk.say(file.name + ' wird geladen …');
     return file.arrayBuffer().then(function (buffer) {
@@ -27,6 +29,7 @@ var Files = (function () {
       $('ablage-hinweis').hidden = true;
       $('buehne').focus();
       Desk.each('pictureOpened', [picture, file.name]);
+      Keep.pictureOpened(picture);
       view.bars = null;
       View.draw(view);
       var took = Math.round(performance.now() - started);

@@ -14,11 +14,17 @@ var Graticule = (function () {
     return STEPS[STEPS.length - 1];
   }
 
+  var MOST_LINES = 2000;
+
+  // The multiples of step between from and to, or null when they would be
+  // more than MOST_LINES or too far out to count (a hostile .INF file).
   function multiplesBetween(from, to, step) {
     var low = Math.min(from, to), high = Math.max(from, to), values = [];
     // whole minutes avoid drifting sums of thirds of a degree
     var minutes = Math.round(step * 60);
-    for (var m = Math.ceil(low * 60 / minutes) * minutes; m <= high * 60 + 1e-9; m += minutes) values.push(m / 60);
+    var first = Math.ceil(low * 60 / minutes), last = Math.floor((high * 60 + 1e-9) / minutes);
+    if (!Number.isSafeInteger(first * minutes) || !Number.isSafeInteger(last * minutes) || last - first + 1 > MOST_LINES) return null;
+    for (var k = first; k <= last; k++) values.push(k * minutes / 60);
     return values;
   }
 
@@ -29,21 +35,27 @@ var Graticule = (function () {
     return sign + whole + '°' + (minutes ? (minutes < 10 ? '0' : '') + minutes + '′' : '');
   }
 
+  var REFUSED = 'Dieses Gradnetz wird nicht gezeichnet: es bräuchte mehr als ' + MOST_LINES + ' Linien oder liegt ' +
+    'weit außerhalb der Erde (Länge oder Breite über 1000 Grad). Die Koeffizienten der Datei stimmen nicht.';
+
   // mapping: {x(longitude), y(latitude), longitude(x), latitude(y)}; size: the picture's.
-  // Returns {meridians: [{degrees, x}], parallels: [{degrees, y}]} inside the picture.
+  // Returns {meridians: [{degrees, x}], parallels: [{degrees, y}]} inside the
+  // picture, with `refused` set to the reason when none can be drawn.
   function lines(mapping, width, height) {
     var lonA = mapping.longitude(0), lonB = mapping.longitude(width);
     var latA = mapping.latitude(0), latB = mapping.latitude(height);
-    var result = { meridians: [], parallels: [] };
-    if (![lonA, lonB, latA, latB].every(isFinite)) return result;
+    var result = { meridians: [], parallels: [], refused: null };
+    if (![lonA, lonB, latA, latB].every(isFinite) || ![lonA, lonB, latA, latB].every(function (v) { return Math.abs(v) <= 1000; })) {
+      result.refused = REFUSED;
+      return result;
+    }
     // a fit gone wild (a typo in the first points) would fill the map with lines
     if (Math.abs(lonB - lonA) > 60 * 8 || Math.abs(latB - latA) > 60 * 8) return result;
-    multiplesBetween(lonA, lonB, stepFor(lonA, lonB, 8)).forEach(function (lon) {
-      result.meridians.push({ degrees: lon, x: mapping.x(lon) });
-    });
-    multiplesBetween(latA, latB, stepFor(latA, latB, 8)).forEach(function (lat) {
-      result.parallels.push({ degrees: lat, y: mapping.y(lat) });
-    });
+    var meridians = multiplesBetween(lonA, lonB, stepFor(lonA, lonB, 8));
+    var parallels = multiplesBetween(latA, latB, stepFor(latA, latB, 8));
+    if (!meridians || !parallels) { result.refused = REFUSED; return result; }
+    meridians.forEach(function (lon) { result.meridians.push({ degrees: lon, x: mapping.x(lon) }); });
+    parallels.forEach(function (lat) { result.parallels.push({ degrees: lat, y: mapping.y(lat) }); });
     return result;
   }
 

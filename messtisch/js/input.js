@@ -122,11 +122,21 @@
 
   var TAB_KEYS = { a: 'ansehen', k: 'kippung', b: 'balken', p: 'punkte', i: 'inf' };
 
+  // Text fields keep their keys; everywhere else (buttons, check boxes, the
+  // picture, the page) the shortcuts work.
+  function typingIn(target) {
+    if (target.isContentEditable || target.tagName === 'TEXTAREA' || target.tagName === 'SELECT') return true;
+    return target.tagName === 'INPUT' && !/^(button|checkbox|radio|file|submit|reset|range|color)$/.test(target.type);
+  }
+
   document.addEventListener('keydown', function (event) {
-    var typing = event.target.tagName === 'TEXTAREA' || event.target.tagName === 'INPUT' && /^(text|search|number)$/.test(event.target.type);
-    if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'z' && !typing) { Undo.undo(); event.preventDefault(); return; }
+    var typing = typingIn(event.target), letter = event.key.toLowerCase();
+    if ((event.ctrlKey || event.metaKey) && !typing && (letter === 'y' || letter === 'z' && event.shiftKey)) {
+      Undo.redo(); event.preventDefault(); return;
+    }
+    if ((event.ctrlKey || event.metaKey) && letter === 'z' && !typing) { Undo.undo(); event.preventDefault(); return; }
     if (event.key === 'Escape') { $('tastenhilfe').hidden = true; if (typing) event.target.blur(); return; }
-    if (typing || event.altKey || event.ctrlKey && !/^Arrow/.test(event.key)) return;
+    if (typing || event.altKey || event.metaKey || event.ctrlKey && !/^Arrow/.test(event.key)) return;
     if (/^Arrow/.test(event.key) && event.target.tagName === 'INPUT') return; // radio buttons step with them
     var key = event.key, step = 80, handled = true;
     if (event.shiftKey && /^Arrow/.test(key)) {
@@ -147,7 +157,7 @@
     else if (key === 'o' || key === 'O') { $('bild-datei').click(); }
     else if (key === 'n' || key === 'N') { state.showGrid = !state.showGrid; $('netz-an').checked = state.showGrid; Desk.redraw(); }
     else if (key === '?') { toggleHelp(); }
-    else if (TAB_KEYS[key.toLowerCase()] && event.target.tagName !== 'BUTTON') { Desk.selectTab(TAB_KEYS[key.toLowerCase()]); }
+    else if (TAB_KEYS[letter]) { Desk.selectTab(TAB_KEYS[letter]); }
     else handled = false;
     if (handled) event.preventDefault();
   });
@@ -159,6 +169,7 @@
   $('zoom-ganz').addEventListener('click', function () { View.fit(view); Desk.redraw(); });
   $('zoom-eins').addEventListener('click', function () { View.zoomTo(view, 1); Desk.redraw(); });
   $('rueckgaengig').addEventListener('click', Undo.undo);
+  $('wiederholen').addEventListener('click', Undo.redo);
   $('hilfe-knopf').addEventListener('click', toggleHelp);
   document.querySelectorAll('#reiter button').forEach(function (b) {
     b.addEventListener('click', function () { Desk.selectTab(b.dataset.reiter); });

@@ -1,7 +1,8 @@
 // Control points: the pixels clicked on the map with the coordinates typed
 // for them. Reading and writing the measurement file, the fits and the .INF
 // text all come from MesskartModel, which computes them as messkart does; this
-// file only keeps the points the user edits and shows what the model says.
+// file keeps the points the user edits, checks each row on its own and
+// shows what the model says. The table itself is pointtable.js.
 var Points = (function () {
   'use strict';
 
@@ -11,16 +12,20 @@ var Points = (function () {
 
   var MISSING = 'Der Rechenteil des Messtischs (Ordner messkart/) fehlt: Punkte lassen sich setzen, ' +
                 'aber nicht prüfen und nicht als Messdatei speichern.';
+  var LARGEST = 9999;          // the header's four columns per size
+  var AT_ONCE = 3000;          // more points are fitted in steps, with progress
 
   function modelThere() { return typeof MesskartModel !== 'undefined'; }
 
   // The page's points as the measurement file the model writes; coordinates
-  // stay as typed, so a packed angle is written packed.
-  function toModel(doc) {
+  // stay as typed, so a packed angle is written packed. Only the points in
+  // `used` are written.
+  function toModel(doc, used) {
     var lines = doc.comments.map(function (text) { return { kind: 'comment', text: text }; });
     if (doc.wgs) lines.push({ kind: 'wgs', longitude: doc.wgs.longitude, latitude: doc.wgs.latitude });
     if (doc.gps) lines.push({ kind: 'gps' });
-    doc.points.forEach(function (p) {
+    used.forEach(function (i) {
+      var p = doc.points[i];
       lines.push({ kind: 'data', x: String(p.x), longitude: p.longitude, y: String(p.y), latitude: p.latitude, name: p.name });
     });
     return { width: doc.width, height: doc.height, lines: lines };
@@ -33,7 +38,8 @@ var Points = (function () {
       else if (line.kind === 'wgs') doc.wgs = { longitude: line.longitude, latitude: line.latitude };
       else if (line.kind === 'gps') doc.gps = true;
       else if (line.kind === 'data') {
-        doc.points.push({ x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude, name: line.name || '' });
+        doc.points.push({ x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude,
+                          name: line.name || '', off: false });
       }
     });
     return doc;
@@ -46,76 +52,127 @@ var Points = (function () {
     return MesskartModel.readInfFile(text);
   }
 
-  function calibrate(text) {
-    var fit = MesskartModel.calibrate(text);
-    if (!fit.ok) return fit;
-    return { ok: true, infText: fit.infText, rms: fit.rms, outliers: fit.outliers, residuals: fit.residuals,
-             mapping: fit.mapping };
+  // What is wrong with one row, or null: each field as the measurement file
+  // reads it.
+  function rowProblem(p) {
+    var angle = function (label, text) {
+      if (MesskartModel.fieldReads('angle', text)) return null;
+      if (text === '') return label + ' fehlt';
+      return label + ' „' + text + '“ ist kein Winkel der Messdatei' +
+        (text.indexOf(',') >= 0 ? ' (Dezimalpunkt statt Komma)' : ' (dezimal mit Punkt wie 13.0 oder gepackt wie 132436)');
+    };
+    return angle('Länge', p.longitude) || angle('Breite', p.latitude) ||
+      (MesskartModel.fieldReads('integer', String(p.x)) && MesskartModel.fieldReads('integer', String(p.y)) ? null
+        : 'x und y müssen ganze Pixel sein');
   }
 
   // ---- the panel ------------------------------------------------------------
 
   function create(state, callbacks) {
     var doc = { width: 0, height: 0, comments: [], wgs: null, gps: false, points: [] };
-    var selected = -1, pending = null, evaluation = null, fileName = 'KARTE.TXT';
+    var selected = -1, pending = null, evaluation = null, fileName = 'KARTE.TXT', round = 0;
     var api = { onSave: null, remember: function () {} };
+    var table = PointTable.create($('punkt-tabelle'), {
+      select: function (i) { select(i); if (callbacks.focus) callbacks.focus(doc.points[i]); },
+      edit: edit, switchOff: switchOff
+    });
 
+    // Checks every row, writes the file of the good rows that are switched on
+    // and fits it: at once for a few thousand points, in steps beyond.
     function evaluate() {
+      round++;
       if (!modelThere()) {
-        evaluation = { text: '', fit: { ok: false, message: MISSING } };
+        evaluation = { text: '', rows: [], used: [], fit: { ok: false, message: MISSING } };
+        show();
+        callbacks.changed();
+        return;
+      }
+      var rows = doc.points.map(rowProblem), used = [];
+      doc.points.forEach(function (p, i) { if (!p.off && !rows[i]) used.push(i); });
+      var text = MesskartModel.writeMeasurementFile(toModel(doc, used));
+      evaluation = { text: text, rows: rows, used: used, fit: null,
+                     tooBig: doc.width > LARGEST || doc.height > LARGEST };
+      if (used.length <= AT_ONCE) {
+        evaluation.fit = fitted(MesskartModel.calibrate(text));
       } else {
-        var text = MesskartModel.writeMeasurementFile(toModel(doc));
-        evaluation = { text: text, fit: calibrate(text) };
+        fitInSteps(MesskartModel.calibration(text), round);
       }
       show();
       callbacks.changed();
     }
 
-    function cell(row, text, className) {
-      var td = document.createElement('td');
-      td.textContent = text;
-      if (className) td.className = className;
-      row.appendChild(td);
+    function fitInSteps(job, mine) {
+      var result = job.step(2000);
+      if (mine !== round) return;
+      if (result) { evaluation.fit = fitted(result); show(); callbacks.changed(); return; }
+      $('ausgleich').textContent = 'Ausgleich wird berechnet … ' + Math.floor(job.progress() * 100) + ' %';
+      setTimeout(function () { fitInSteps(job, mine); }, 0);
+    }
+
+    // The fit with its residuals and outliers by the points' own numbers.
+    function fitted(fit) {
+      if (!fit.ok) return fit;
+      var byPoint = {}, used = evaluation.used;
+      fit.residuals.forEach(function (r, k) { byPoint[used[k]] = r; });
+      return Object.assign({}, fit, { byPoint: byPoint, outliers: fit.outliers.map(function (k) { return used[k]; }) });
+    }
+
+    function residualOf(i) {
+      var fit = evaluation && evaluation.fit;
+      return fit && fit.ok ? fit.byPoint[i] || null : null;
+    }
+
+    function paragraph(box, text, className) {
+      var p = document.createElement('p');
+      p.textContent = text;
+      if (className) p.className = className;
+      box.appendChild(p);
+      return p;
+    }
+
+    function sizeMessage() {
+      return 'Das Bild ist ' + doc.width + ' x ' + doc.height + ' Pixel groß. Die Messdatei und das Format des ' +
+        'Kartenbetrachters fassen höchstens 9999 Pixel in jeder Richtung; messkart läse hier falsche Werte. ' +
+        'Verkleinern Sie den Scan oder zerschneiden Sie ihn in Blätter von höchstens 9999 x 9999 Pixeln. ' +
+        'Bis dahin wird keine Messdatei gespeichert.';
     }
 
     function show() {
-      var body = $('punkt-tabelle').tBodies[0], fit = evaluation.fit;
-      body.textContent = '';
-      doc.points.forEach(function (p, i) {
-        var row = document.createElement('tr'), r = fit.ok ? fit.residuals[i] : null;
-        if (i === selected) row.classList.add('gewaehlt');
-        if (fit.ok && fit.outliers.indexOf(i) >= 0) row.classList.add('ausreisser');
-        cell(row, String(i + 1)); cell(row, String(p.x)); cell(row, String(p.y));
-        cell(row, p.longitude); cell(row, p.latitude); cell(row, p.name);
-        cell(row, r ? r.dx.toFixed(1) : ''); cell(row, r ? r.dy.toFixed(1) : ''); cell(row, r ? r.distance.toFixed(1) : '');
-        row.tabIndex = 0;
-        row.addEventListener('click', function () { select(i); });
-        row.addEventListener('keydown', function (event) { if (event.key === 'Enter') select(i); });
-        body.appendChild(row);
-      });
+      var fit = evaluation.fit;
+      table.show(doc.points, { selected: selected, rows: evaluation.rows, residualOf: residualOf,
+                               outliers: fit && fit.ok ? fit.outliers : [] });
       var box = $('ausgleich');
       box.textContent = '';
-      var head = document.createElement('p');
-      if (fit.ok) {
-        head.textContent = 'So schreibt messkart die .INF-Datei (Streuung RMS ' + fit.rms.toFixed(2) + ' Pixel):';
-        var pre = document.createElement('pre');
-        pre.id = 'inf-vorschau';
-        pre.textContent = fit.infText.replace(/\r\n/g, '\n');
-        box.appendChild(head);
-        box.appendChild(pre);
+      if (evaluation.tooBig) paragraph(box, sizeMessage(), 'fehler').id = 'zu-gross';
+      evaluation.rows.forEach(function (problem, i) {
+        if (problem) paragraph(box, 'Punkt ' + (i + 1) + ': ' + problem + '. Der Punkt bleibt beim Ausgleich außen vor.', 'fehler fehlerhaft-hinweis');
+      });
+      var off = doc.points.filter(function (p) { return p.off; }).length;
+      if (off) paragraph(box, off + (off === 1 ? ' Punkt ist' : ' Punkte sind') + ' ausgeschaltet: nicht im Ausgleich und nicht in der Messdatei.');
+      if (!fit) {
+        paragraph(box, 'Ausgleich wird berechnet …');
+      } else if (fit.ok) {
+        paragraph(box, 'Streuung (RMS): x ' + fit.rmsX.toFixed(2) + ', y ' + fit.rmsY.toFixed(2) + ', zusammen ' +
+          fit.rms.toFixed(2) + ' Pixel.').id = 'streuung';
+        if (!evaluation.tooBig) {
+          paragraph(box, 'So schreibt messkart die .INF-Datei:');
+          var pre = document.createElement('pre');
+          pre.id = 'inf-vorschau';
+          pre.textContent = fit.infText.replace(/\r\n/g, '\n');
+          box.appendChild(pre);
+        }
         fit.outliers.forEach(function (i) {
-          var warn = document.createElement('p');
-          warn.className = 'fehler ausreisser-hinweis';
-          warn.textContent = 'Punkt ' + (i + 1) + (doc.points[i].name ? ' (' + doc.points[i].name + ')' : '') +
-            ' weicht viel stärker ab als die anderen: Tippfehler in den Koordinaten oder falsch geklickt?';
-          box.appendChild(warn);
+          paragraph(box, 'Punkt ' + (i + 1) + (doc.points[i].name ? ' (' + doc.points[i].name + ')' : '') +
+            ' weicht viel stärker ab als die anderen: Tippfehler in den Koordinaten oder falsch geklickt?', 'fehler ausreisser-hinweis');
         });
       } else {
-        head.className = 'fehler';
-        head.textContent = fit.message;
-        box.appendChild(head);
+        paragraph(box, fit.message, 'fehler');
       }
-      $('messdatei-text').textContent = evaluation.text.replace(/\r\n/g, '\n');
+      paragraph(box, evaluation.used.length < 4
+        ? 'Ab vier Punkten prüft der Messtisch auf Ausreißer; mit ' + evaluation.used.length + ' Punkten noch nicht.'
+        : 'Ausreißerprüfung: Rot wird der Punkt markiert, ohne den die übrigen am besten passen, wenn er von deren ' +
+          'Ausgleichsgeraden mehr als 3 Pixel und mehr als fünfmal so weit abliegt wie sie im Mittel (RMS).', 'regel').id = 'ausreisser-regel';
+      $('messdatei-text').textContent = evaluation.tooBig ? '' : evaluation.text.replace(/\r\n/g, '\n');
     }
 
     function fillForm() {
@@ -131,8 +188,29 @@ var Points = (function () {
       selected = i;
       pending = null;
       fillForm();
-      show();
+      table.mark(selected);
       callbacks.changed();
+    }
+
+    // A cell edited in place: field is x, y, longitude, latitude or name.
+    function edit(i, field, text) {
+      var p = doc.points[i], value = text.trim();
+      if (field === 'name') value = value.replace(/\s+/g, '_');
+      if (field === 'x' || field === 'y') {
+        if (!/^-?\d+$/.test(value)) { show(); callbacks.say('x und y müssen ganze Pixel sein.', true); return; }
+        value = Number(value);
+      }
+      if (p[field] === value) return;
+      api.remember();
+      p[field] = value;
+      fillForm();
+      evaluate();
+    }
+
+    function switchOff(i, off) {
+      api.remember();
+      doc.points[i].off = off;
+      evaluate();
     }
 
     function referenceFromForm() {
@@ -148,8 +226,7 @@ var Points = (function () {
       if (selected >= 0) {
         Object.assign(doc.points[selected], typed);
       } else if (pending) {
-        doc.points.push({ x: pending.x, y: pending.y, longitude: typed.longitude, latitude: typed.latitude, name: typed.name });
-        selected = -1;
+        doc.points.push({ x: pending.x, y: pending.y, longitude: typed.longitude, latitude: typed.latitude, name: typed.name, off: false });
         pending = null;
       } else {
         return;
@@ -169,8 +246,27 @@ var Points = (function () {
     }
     ['wgs-an', 'wgs-laenge', 'wgs-breite', 'gps-an'].forEach(function (id) { $(id).addEventListener('change', wgsChanged); });
 
+    // Why the measurement file cannot be saved now, or null.
+    function refusal() {
+      if (!evaluation || !modelThere()) return MISSING;
+      if (evaluation.tooBig) return sizeMessage();
+      var bad = [];
+      evaluation.rows.forEach(function (problem, i) { if (problem) bad.push(i + 1); });
+      if (bad.length) {
+        return 'Messdatei nicht gespeichert: ' + (bad.length === 1 ? 'Punkt ' : 'die Punkte ') + bad.join(', ') +
+          (bad.length === 1 ? ' ist' : ' sind') + ' fehlerhaft. Bitte berichtigen, ausschalten oder löschen.';
+      }
+      return null;
+    }
+
     $('messdatei-speichern').addEventListener('click', function () {
-      if (api.onSave && evaluation && evaluation.text) api.onSave($('messdatei-name').value.trim() || fileName, evaluation.text);
+      var why = refusal();
+      if (why) { callbacks.say(why, true); return; }
+      if (api.onSave) api.onSave($('messdatei-name').value.trim() || fileName, evaluation.text);
+    });
+
+    $('csv-speichern').addEventListener('click', function () {
+      if (api.onSave) api.onSave(fileName.replace(/\.[^.]*$/, '') + '.csv', '\ufeff' + PointCsv.write(doc.points, residualOf));
     });
 
     function showReference() {
@@ -181,8 +277,19 @@ var Points = (function () {
       $('messdatei-name').value = fileName;
     }
 
-    api.save = function () { return JSON.parse(JSON.stringify(doc)); };
-    api.restore = function (saved) { doc = saved; selected = -1; pending = null; showReference(); fillForm(); evaluate(); };
+    function replaced(newDoc, name) {
+      doc = newDoc;
+      if (state.picture) { doc.width = state.picture.width; doc.height = state.picture.height; }
+      if (name) fileName = name;
+      selected = -1;
+      pending = null;
+      showReference();
+      fillForm();
+      evaluate();
+    }
+
+    api.save = function () { return JSON.parse(JSON.stringify({ doc: doc, fileName: fileName })); };
+    api.restore = function (saved) { fileName = saved.fileName; replaced(saved.doc); };
     api.pictureChanged = function (picture, name) {
       doc.width = picture.width;
       doc.height = picture.height;
@@ -190,28 +297,32 @@ var Points = (function () {
       showReference();
       evaluate();
     };
+    api.clear = function () { replaced({ width: doc.width, height: doc.height, comments: [], wgs: null, gps: false, points: [] }); };
     api.load = function (name, text) {
       if (!modelThere()) return MISSING;
       var read = MesskartModel.readMeasurementFile(text);
       if (!read.ok) return name + ': ' + read.message;
       api.remember();
-      doc = fromModel(read.model);
-      if (state.picture) { doc.width = state.picture.width; doc.height = state.picture.height; }
-      fileName = name;
-      selected = -1;
-      pending = null;
-      showReference();
-      fillForm();
-      evaluate();
+      replaced(fromModel(read.model), name);
+      return null;
+    };
+    api.loadCsv = function (name, text) {
+      var read = PointCsv.read(text);
+      if (!read.ok) return name + ': ' + read.message;
+      api.remember();
+      var next = JSON.parse(JSON.stringify(doc));
+      next.points = read.points;
+      replaced(next);
       return null;
     };
     api.clicked = function (point) {
       selected = -1;
       pending = point;
       fillForm();
-      show();
+      table.mark(-1);
       $('punkt-laenge').focus();
     };
+    api.count = function () { return doc.points.length; };
     api.positions = function () { return doc.points; };
     api.move = function (i, point) { doc.points[i].x = point.x; doc.points[i].y = point.y; fillForm(); evaluate(); };
     api.select = select;
@@ -226,12 +337,17 @@ var Points = (function () {
     api.draw = function (context, view, showGrid) {
       var fit = evaluation && evaluation.fit;
       if (showGrid && fit && fit.ok && fit.mapping) {
-        Graticule.draw(context, view, Graticule.lines(fit.mapping, view.picture.width, view.picture.height), '#00a000');
+        if (!fit.grid) fit.grid = Graticule.lines(fit.mapping, view.picture.width, view.picture.height);
+        Graticule.draw(context, view, fit.grid, '#00a000');
       }
+      if (fit && fit.ok) ResidualArrows.draw(context, view, doc.points, residualOf);
+      var width = view.canvas.width, height = view.canvas.height;
       context.font = 'bold 13px sans-serif';
       doc.points.forEach(function (p, i) {
-        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5), outlier = fit && fit.ok && fit.outliers.indexOf(i) >= 0;
-        context.strokeStyle = outlier ? '#ff0000' : i === selected ? '#ffff00' : '#00ff00';
+        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
+        if (s.x < -20 || s.y < -20 || s.x > width + 20 || s.y > height + 20) return;
+        var outlier = fit && fit.ok && fit.outliers.indexOf(i) >= 0, bad = evaluation.rows[i];
+        context.strokeStyle = outlier ? '#ff0000' : i === selected ? '#ffff00' : p.off ? '#a0a0a0' : bad ? '#ffa000' : '#00ff00';
         context.lineWidth = 2;
         context.beginPath();
         context.moveTo(s.x - 8, s.y); context.lineTo(s.x + 8, s.y); context.moveTo(s.x, s.y - 8); context.lineTo(s.x, s.y + 8);

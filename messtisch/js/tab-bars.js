@@ -28,6 +28,7 @@
   }
 
   function barsChanged() {
+    Desk.emit('work');
     showLineChoice();
     $('breiten').hidden = state.run !== 'v';
     showBarCommand(null);
@@ -43,7 +44,7 @@
   }
 
   function addBarPoint(point) {
-    Undo.remember();
+    Undo.remember('balken');
     var line = state.lines[state.activeLine];
     var entry = { x: point.x, y: point.y };
     line.push(entry);
@@ -96,6 +97,7 @@
     var name = state.fileName.replace(/\.[^.]*$/, '') + '-balken-' + state.run + '.bmp';
     Desk.download(name, bytes, 'image/bmp');
     state.savedBars = { run: state.run, name: name };
+    Desk.emit('saved');
     showBarCommand(name);
     Desk.say(name + ' gespeichert.');
   }
@@ -146,7 +148,7 @@
     },
     deleteSelected: function () {
       if (!state.selectedBar) return;
-      Undo.remember();
+      Undo.remember('balken');
       state.lines[state.selectedBar.key].splice(state.selectedBar.index, 1);
       state.selectedBar = null;
       barsChanged();
@@ -159,8 +161,14 @@
       state.savedBars = null;
       barsChanged();
     },
-    save: function () { return JSON.parse(JSON.stringify(state.lines)); },
-    restore: function (lines) { state.lines = lines; state.selectedBar = null; barsChanged(); }
+    save: function () { return { lines: JSON.parse(JSON.stringify(state.lines)), run: state.run }; },
+    restore: function (saved) {
+      state.lines = saved.lines;
+      state.selectedBar = null;
+      if (saved.run !== state.run) selectRun(saved.run); else barsChanged();
+    },
+    clear: function () { state.lines = Bars.emptyLines(); state.selectedBar = null; barsChanged(); },
+    hasWork: function () { return ['left', 'right', 'top', 'bottom'].some(function (k) { return state.lines[k].length > 0; }); }
   });
 
   document.querySelectorAll('input[name=lauf]').forEach(function (r) {

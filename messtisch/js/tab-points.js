@@ -1,12 +1,31 @@
-// The Punkte tab: control points and the measurement file (points.js),
-// hooked into the desk.
+// The Punkte tab: control points, their table and the measurement file
+// (points.js, pointtable.js), hooked into the desk.
 (function () {
   'use strict';
 
   var state = Desk.state;
-  var points = Points.create(state, { changed: Desk.redraw, pick: function () {} });
-  points.onSave = function (name, text) { Desk.download(name, text, 'text/plain'); Desk.say(name + ' gespeichert.'); };
-  points.remember = Undo.remember;
+  var points = Points.create(state, {
+    changed: function () { Desk.redraw(); Desk.emit('work'); },
+    say: Desk.say,
+    // a row chosen in the table: its point in the middle, large enough to judge
+    focus: function (p) {
+      if (!state.picture) return;
+      View.centreOn(Desk.view, p.x, p.y, Math.max(Desk.view.scale, 2));
+      Desk.redraw();
+    }
+  });
+  points.onSave = function (name, text) {
+    Desk.download(name, text, 'text/plain');
+    Desk.say(name + ' gespeichert.');
+    Desk.emit('saved');
+  };
+  points.remember = function () { Undo.remember('punkte'); };
+
+  function opened(message, name) {
+    if (message) { Desk.say(message, true); return; }
+    Desk.selectTab('punkte');
+    Desk.say(name + ' geöffnet.');
+  }
 
   Desk.addTab('punkte', {
     click: points.clicked,
@@ -20,11 +39,15 @@
     pictureOpened: points.pictureChanged,
     save: points.save,
     restore: points.restore,
-    openText: function (name, text) {
-      var message = points.load(name, text);
-      if (message) { Desk.say(message, true); return; }
-      Desk.selectTab('punkte');
-      Desk.say(name + ' geöffnet.');
-    }
+    clear: points.clear,
+    hasWork: function () { return points.count() > 0; },
+    openText: function (name, text) { opened(points.load(name, text), name); },
+    openCsv: function (name, text) { opened(points.loadCsv(name, text), name); }
+  });
+
+  Desk.$('csv-datei').addEventListener('change', function (event) {
+    var file = event.target.files[0];
+    event.target.value = '';
+    if (file) file.text().then(function (text) { Desk.tab('punkte').openCsv(file.name, text); });
   });
 })();

@@ -1,33 +1,41 @@
-// Taking back changes: before each change the work of every tab is kept as
-// it was; undo puts the last kept state back.
+// Taking back changes, tab by tab: before a change the tab's work is kept as
+// it was; undo in a tab puts back only that tab's last kept state, so that
+// nothing changes out of sight. Redo takes an undo back.
 var Undo = (function () {
   'use strict';
 
-  var kept = [];
+  var LIMIT = 200;
+  var kept = {}, redone = {};
 
-  function snapshot() {
-    var work = {};
-    Desk.tabNames().forEach(function (name) { if (Desk.tab(name).save) work[name] = Desk.tab(name).save(); });
-    return JSON.stringify(work);
-  }
+  function stack(of, tab) { return (of[tab] = of[tab] || []); }
+  function tabOf(tab) { return tab || Desk.state.tab; }
 
-  function remember() {
-    kept.push(snapshot());
-    if (kept.length > 200) kept.shift();
+  // Before a change to a tab's work (the tab in front unless named).
+  function remember(tab) {
+    tab = tabOf(tab);
+    if (!Desk.tab(tab).save) return;
+    var list = stack(kept, tab);
+    list.push(JSON.stringify(Desk.tab(tab).save()));
+    if (list.length > LIMIT) list.shift();
+    redone[tab] = [];
   }
 
   // A press that only selected changed nothing.
-  function forgetLast() { kept.pop(); }
+  function forgetLast(tab) { stack(kept, tabOf(tab)).pop(); }
 
-  function clear() { kept = []; }
+  function clear() { kept = {}; redone = {}; }
 
-  function undo() {
-    var last = kept.pop();
-    if (!last) { Desk.say('Nichts mehr rückgängig zu machen.'); return; }
-    var saved = JSON.parse(last);
-    Object.keys(saved).forEach(function (name) { Desk.tab(name).restore(saved[name]); });
-    Desk.say('Rückgängig gemacht.');
+  function swap(from, to, done, nothing) {
+    var tab = Desk.state.tab, last = stack(from, tab).pop();
+    if (!last) { Desk.say(nothing); return; }
+    stack(to, tab).push(JSON.stringify(Desk.tab(tab).save()));
+    Desk.tab(tab).restore(JSON.parse(last));
+    Desk.say(done);
+    Desk.emit('work');
   }
 
-  return { remember: remember, forgetLast: forgetLast, clear: clear, undo: undo };
+  function undo() { swap(kept, redone, 'Rückgängig gemacht.', 'In diesem Reiter ist nichts rückgängig zu machen.'); }
+  function redo() { swap(redone, kept, 'Wiederholt.', 'In diesem Reiter ist nichts zu wiederholen.'); }
+
+  return { remember: remember, forgetLast: forgetLast, clear: clear, undo: undo, redo: redo };
 })();

@@ -71,6 +71,15 @@ var View = (function () {
     zoomAt(view, scale / view.scale, view.canvas.width / 2, view.canvas.height / 2);
   }
 
+  // Pixel (x, y) in the middle of the window at the given scale.
+  function centreOn(view, x, y, scale) {
+    resize(view);
+    view.scale = Math.min(64, Math.max(minimumScale(view), scale));
+    view.left = x + 0.5 - view.canvas.width / 2 / view.scale;
+    view.top = y + 0.5 - view.canvas.height / 2 / view.scale;
+    alignToScreen(view);
+  }
+
   function panBy(view, dx, dy) {
     view.left -= dx / view.scale;
     view.top -= dy / view.scale;
@@ -143,7 +152,7 @@ var View = (function () {
   }
 
   return {
-    create: create, setPicture: setPicture, fit: fit, zoomAt: zoomAt, zoomTo: zoomTo, panBy: panBy,
+    create: create, setPicture: setPicture, fit: fit, zoomAt: zoomAt, zoomTo: zoomTo, panBy: panBy, centreOn: centreOn,
     toImage: toImage, toScreen: toScreen, inside: inside, requestDraw: requestDraw, draw: draw
   };
 })();

@@ -104,13 +104,23 @@ async function openPicture(page, file) {
   await page.waitForFunction((name) => document.getElementById('bild-angaben').textContent.startsWith(name), path.basename(file));
 }
 
+// The whole client coordinates of the mouse inside picture pixel (x, y) at
+// the page's zoom: the browser hands mouse events whole coordinates, while the
+// canvas may sit at a fractional offset.
+async function pixelOnScreen(page, x, y) {
+  return page.evaluate(([x, y]) => {
+    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
+    const inside = (from, to) => { const c = Math.ceil(from - 1e-6); return c < to ? c : null; };
+    const cx = inside(rect.left + (x - view.left) * view.scale, rect.left + (x + 1 - view.left) * view.scale);
+    const cy = inside(rect.top + (y - view.top) * view.scale, rect.top + (y + 1 - view.top) * view.scale);
+    const seen = cx !== null && cy !== null && cx >= rect.left && cy >= rect.top && cx < rect.right && cy < rect.bottom;
+    return { x: cx, y: cy, scale: view.scale, inside: seen };
+  }, [x, y]);
+}
+
 // Clicks inside picture pixel (x, y) at 1:1, where clicks are exact.
 async function clickPixel(page, x, y) {
-  const at = await page.evaluate(([x, y]) => {
-    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
-    const s = { x: (x + 0.25 - view.left) * view.scale, y: (y + 0.25 - view.top) * view.scale };
-    return { x: rect.left + s.x, y: rect.top + s.y, scale: view.scale, inside: s.x >= 0 && s.y >= 0 && s.x < rect.width && s.y < rect.height };
-  }, [x, y]);
+  const at = await pixelOnScreen(page, x, y);
   if (at.scale !== 1 || !at.inside) throw new Error(`pixel ${x},${y} is not in sight at 1:1`);
   await page.mouse.click(at.x, at.y);
 }
@@ -122,4 +132,4 @@ async function download(page, button, folder) {
   return target;
 }
 
-module.exports = { root, tools, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, download };
+module.exports = { root, tools, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, download };
