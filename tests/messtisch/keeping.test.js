@@ -1,0 +1,84 @@
+// The evening's work survives: a reload asks first, and the same picture
+// opened again offers its bars, points, latitudes and tab back; opening
+// another picture (also by mistake through ".INF öffnen…") asks before the
+// unsaved work goes, and another picture is offered nothing.
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('node:fs');
+const path = require('node:path');
+const { makeBmp, tempFolder, openPage, openPicture, clickPixel } = require('./support');
+
+const folder = tempFolder('behalten');
+const map = path.join(folder, 'blatt.bmp'), other = path.join(folder, 'anderes.bmp');
+fs.writeFileSync(map, makeBmp(600, 400, (x, y) => [(x * 3) % 256, (y * 2) % 256, 120]));
+fs.writeFileSync(other, makeBmp(600, 400, (x, y) => [(x * 3) % 256, (y * 2) % 256, 121]));
+
+const barCount = async (page) => /obere Rahmenlinie \((\d+) Punkte\)/.exec(await page.textContent('#linienwahl'))[1];
+const rows = (page) => page.$$eval('#punkt-tabelle tbody tr[data-punkt]', (trs) => trs.map((tr) =>
+  [...tr.querySelectorAll('td')].slice(2, 7).map((td) => td.textContent)));
+
+test('a reload asks, and the same picture opened again offers its work back', async () => {
+  const { browser, page, problems } = await openPage();
+  const dialogs = [];
+  page.on('dialog', (dialog) => { dialogs.push(dialog.type()); dialog.accept(); });
+  try {
+    await openPicture(page, map);
+    await page.keyboard.press('b');
+    await page.keyboard.press('1');
+    await page.check('input[name=lauf][value=v]');
+    await clickPixel(page, 100, 20);
+    await clickPixel(page, 400, 24);
+    await page.fill('#bg-unten', '47.5');
+    await page.fill('#bg-oben', '55');
+    await page.click('#reiter-punkte');
+    await clickPixel(page, 300, 200);
+    await page.fill('#punkt-laenge', '132436');
+    await page.fill('#punkt-breite', '52.5');
+    await page.fill('#punkt-name', 'Kirche');
+    await page.press('#punkt-name', 'Enter');
+    await page.reload();
+    assert.deepStrictEqual(dialogs, ['beforeunload']);
+    await openPicture(page, map);
+    await page.waitForSelector('#wiederherstellen:not([hidden])');
+    assert.match(await page.textContent('#wiederherstellen-text'), /blatt\.bmp.*2 Balkenpunkte, 1 Passpunkte/);
+    await page.click('#wiederherstellen-ja');
+    assert.strictEqual(await page.$eval('#reiter [aria-selected=true]', (b) => b.dataset.reiter), 'punkte');
+    assert.deepStrictEqual(await rows(page), [['300', '200', '132436', '52.5', 'Kirche']]);
+    await page.keyboard.press('b');
+    assert.strictEqual(await page.isChecked('input[name=lauf][value=v]'), true);
+    assert.strictEqual(await barCount(page), '2');
+    assert.deepStrictEqual([await page.inputValue('#bg-unten'), await page.inputValue('#bg-oben')], ['47.5', '55']);
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
+
+test('a picture opened over unsaved work asks first; declined, the work stays', async () => {
+  const { browser, page, problems } = await openPage();
+  const dialogs = [];
+  let answer = false;
+  page.on('dialog', (dialog) => { dialogs.push(dialog.message()); if (answer) dialog.accept(); else dialog.dismiss(); });
+  try {
+    await openPicture(page, map);
+    await page.keyboard.press('b');
+    await page.keyboard.press('1');
+    await page.check('input[name=lauf][value=v]');
+    await clickPixel(page, 100, 20);
+    // the wrong button: a picture chosen where an .INF file belongs
+    await page.setInputFiles('#inf-datei', other);
+    await page.waitForFunction(() => /nicht geöffnet/.test(document.getElementById('status-meldung').textContent));
+    assert.match(dialogs[0], /Die Arbeit an blatt\.bmp ist noch nicht als Datei gespeichert\. anderes\.bmp trotzdem öffnen\?/);
+    assert.match(await page.textContent('#bild-angaben'), /^blatt\.bmp: /);
+    assert.strictEqual(await barCount(page), '1');
+    answer = true;
+    await page.setInputFiles('#bild-datei', other);
+    await page.waitForFunction(() => document.getElementById('bild-angaben').textContent.startsWith('anderes.bmp'));
+    assert.strictEqual(dialogs.length, 2);
+    assert.strictEqual(await page.isHidden('#wiederherstellen'), true, 'work of another picture offered');
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
