@@ -171,7 +171,7 @@ var Points = (function () {
       paragraph(box, evaluation.used.length < 4
         ? 'Ab vier Punkten prüft der Messtisch auf Ausreißer; mit ' + evaluation.used.length + ' Punkten noch nicht.'
         : 'Ausreißerprüfung: Rot wird der Punkt markiert, ohne den die übrigen am besten passen, wenn er von deren ' +
-          'Ausgleichsgeraden mehr als 3 Pixel und mehr als fünfmal so weit abliegt wie sie im Mittel (RMS).', 'regel').id = 'ausreisser-regel';
+          'Ausgleichsgeraden mehr als 5 Pixel und mehr als fünfmal so weit abliegt wie sie im Mittel (RMS).', 'regel').id = 'ausreisser-regel';
       $('messdatei-text').textContent = evaluation.tooBig ? '' : evaluation.text.replace(/\r\n/g, '\n');
     }
 

@@ -63,6 +63,7 @@ var PointTable = (function () {
       }
       var head = table.querySelector('th[data-sortieren]');
       head.setAttribute('aria-sort', byResidual ? 'descending' : 'none');
+      head.textContent = byResidual ? 'Abst.▼' : 'Abst.';
     }
 
     function mark(selected) {

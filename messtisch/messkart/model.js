@@ -354,7 +354,7 @@ var MesskartModel = (function () {
 
   // Leave-one-out: the point whose removal explains the misfit is the one
   // without which the others fit best; it is marked when its distance from
-  // the lines through all the other points exceeds 3 pixels and five times
+  // the lines through all the other points exceeds 5 pixels and five times
   // the spread (RMS) of those points about their own lines. At most one point
   // is marked, and only from four points on.
   function outliersOf(points) {
@@ -367,7 +367,7 @@ var MesskartModel = (function () {
       var spread = Math.sqrt((lon.squares + lat.squares) / (points.length - 1));
       if (spread < bestSpread) { best = i; bestSpread = spread; bestDistance = Math.hypot(lon.miss, lat.miss); }
     });
-    return best >= 0 && bestDistance > 3 && bestDistance > 5 * bestSpread ? [best] : [];
+    return best >= 0 && bestDistance > 5 && bestDistance > 5 * bestSpread ? [best] : [];
   }
 
   function calibrationOf(run) {

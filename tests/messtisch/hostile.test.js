@@ -1,0 +1,59 @@
+// Files that would freeze the page: an .INF file whose intercept is
+// -100000000000000000000 gets its graticule refused and the page keeps
+// zooming; a measurement file of 20,000 lines opens with the first rows in
+// the table, a note, and the fit computed in steps that show their progress.
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('node:fs');
+const path = require('node:path');
+const { makeBmp, tempFolder, openPage, openPicture } = require('./support');
+
+const folder = tempFolder('feindlich');
+const map = path.join(folder, 'blatt.bmp');
+fs.writeFileSync(map, makeBmp(800, 600, (x, y) => [200, (x + y) % 256, 180]));
+
+test('a graticule that would need countless lines is refused and the page stays usable', async () => {
+  const { browser, page, problems } = await openPage();
+  try {
+    await openPicture(page, map);
+    const inf = path.join(folder, 'wild.INF');
+    fs.writeFileSync(inf, '300.0000\r\n-100000000000000000000.0000\r\n-2000.0000\r\n1600.0000\r\n800\r\n600\r\n', 'latin1');
+    await page.setInputFiles('#inf-datei', inf);
+    await page.waitForSelector('#netz-abgelehnt', { timeout: 5000 });
+    assert.match(await page.textContent('#netz-abgelehnt'), /^Dieses Gradnetz wird nicht gezeichnet: es bräuchte mehr als 2000 Linien/);
+    for (const key of ['+', '+', '-', '0']) {
+      const before = await page.textContent('#status-zoom');
+      await page.keyboard.press(key);
+      await page.waitForFunction((b) => document.getElementById('status-zoom').textContent !== b, before, { timeout: 2000 });
+    }
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
+
+test('20,000 points open with a short table, a note and the fit in steps', async () => {
+  const lines = ['0800 0600'];
+  for (let i = 0; i < 20000; i++) {
+    const x = (i * 37) % 800, y = (i * 53) % 600;
+    lines.push(`${x} ${(10 + x / 300).toFixed(5)} ${y} ${(52 - y / 350).toFixed(5)}`);
+  }
+  const file = path.join(folder, 'lang.txt');
+  fs.writeFileSync(file, lines.join('\r\n') + '\r\n', 'latin1');
+  const { browser, page, problems } = await openPage();
+  try {
+    await openPicture(page, map);
+    await page.setInputFiles('#mess-datei', file);
+    await page.waitForSelector('#punkt-tabelle td.hinweis');
+    assert.strictEqual(await page.textContent('#punkt-tabelle td.hinweis'),
+      'Die Tabelle zeigt die ersten 2000 von 20000 Punkten; gerechnet wird mit allen.');
+    assert.strictEqual(await page.locator('#punkt-tabelle tbody tr[data-punkt]').count(), 2000);
+    await page.waitForFunction(() => /Ausgleich wird berechnet … \d+ %/.test(document.getElementById('ausgleich').textContent));
+    await page.waitForSelector('#inf-vorschau', { timeout: 120000 });
+    assert.match(await page.textContent('#inf-vorschau'), /\n800\n600\n$/);
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
