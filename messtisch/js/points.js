@@ -38,8 +38,11 @@ var Points = (function () {
       else if (line.kind === 'wgs') doc.wgs = { longitude: line.longitude, latitude: line.latitude };
       else if (line.kind === 'gps') doc.gps = true;
       else if (line.kind === 'data') {
-        doc.points.push({ x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude,
-                          name: line.name || '', off: false });
+        var p = { x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude,
+                  name: line.name || '', off: false };
+        doc.points.push(p);
+        if (String(p.x) === line.x && String(p.y) === line.y) rememberGood(p); // the reader took the line
+
       }
     });
     return doc;
@@ -52,9 +55,22 @@ var Points = (function () {
     return MesskartModel.readInfFile(text);
   }
 
+  // Rows already found good, with the fields they were found good with: a
+  // long file is not checked again at every change.
+  var checked = new WeakMap();
+
+  function rememberGood(p) { checked.set(p, p.x + ' ' + p.longitude + ' ' + p.y + ' ' + p.latitude); }
+
+  function rowProblem(p) {
+    if (checked.get(p) === p.x + ' ' + p.longitude + ' ' + p.y + ' ' + p.latitude) return null;
+    var problem = fieldProblem(p);
+    if (!problem) rememberGood(p);
+    return problem;
+  }
+
   // What is wrong with one row, or null: each field as the measurement file
   // reads it.
-  function rowProblem(p) {
+  function fieldProblem(p) {
     var angle = function (label, text) {
       if (MesskartModel.fieldReads('angle', text)) return null;
       if (text === '') return label + ' fehlt';

@@ -15,7 +15,7 @@ var PointTable = (function () {
     function cell(row, text, field) {
       var td = document.createElement('td');
       td.textContent = text;
-      if (field) { td.contentEditable = 'true'; td.dataset.feld = field; td.spellcheck = false; }
+      if (field) td.dataset.feld = field; // made editable when clicked: thousands of editable cells cost seconds
       row.appendChild(td);
       return td;
     }
@@ -77,19 +77,33 @@ var PointTable = (function () {
       return row ? Number(row.dataset.punkt) : -1;
     }
 
+    function startEditing(td) {
+      td.contentEditable = 'true';
+      td.spellcheck = false;
+      td.focus();
+      var range = document.createRange();
+      range.selectNodeContents(td);
+      window.getSelection().removeAllRanges();
+      window.getSelection().addRange(range);
+    }
+
     body.addEventListener('click', function (event) {
-      var i = rowOf(event.target);
-      if (i >= 0 && event.target.tagName !== 'INPUT') handlers.select(i);
+      var i = rowOf(event.target), td = event.target;
+      if (i < 0 || td.tagName === 'INPUT') return;
+      if (td.dataset && td.dataset.feld && td.contentEditable !== 'true') startEditing(td);
+      handlers.select(i);
     });
     body.addEventListener('focusout', function (event) {
       var td = event.target, i = rowOf(td);
-      if (i >= 0 && td.dataset && td.dataset.feld) handlers.edit(i, td.dataset.feld, td.textContent);
+      if (i < 0 || !td.dataset || !td.dataset.feld || td.contentEditable !== 'true') return;
+      td.contentEditable = 'false';
+      handlers.edit(i, td.dataset.feld, td.textContent);
     });
     body.addEventListener('keydown', function (event) {
       var td = event.target;
       if (!td.dataset || !td.dataset.feld) return;
       if (event.key === 'Enter') { event.preventDefault(); td.blur(); }
-      if (event.key === 'Escape') { show(last.points, last.options); event.stopPropagation(); }
+      if (event.key === 'Escape') { td.contentEditable = 'false'; show(last.points, last.options); event.stopPropagation(); }
     });
     table.querySelector('th[data-sortieren]').addEventListener('click', function () {
       byResidual = !byResidual;

@@ -98,6 +98,8 @@ var MesskartModel = (function () {
     var negative = false;
     if (text[0] === '+' || text[0] === '-') { negative = text[0] === '-'; text = text.slice(1); }
     if (!/^[0-9]+$/.test(text)) return null;
+    // nine digits always fit; only longer ones need the exact check
+    if (text.length <= 9) { var small = Number(text); return negative ? 0 - small : small; }
     var magnitude = BigInt(text), value = negative ? -magnitude : magnitude;
     if (value > 2147483647n || value < -2147483648n) return null;
     return Number(value);
@@ -220,10 +222,12 @@ var MesskartModel = (function () {
   // correction and GPS marks, and the points as read. A reader goes through
   // the file in steps (readOn), so that the page can show its progress on a
   // long file; exact false only checks the fields, without the fits.
-  function startReading(text, exact) {
+  // lines, when given, collects the file's lines for the page (see
+  // readMeasurementFile) in the same pass.
+  function startReading(text, exact, lines) {
     var split = splitLines(text), all = split.lines;
     if (split.last !== '') all.push(split.last);
-    var reader = { all: all, i: 0, exact: exact !== false, done: false,
+    var reader = { all: all, i: 0, exact: exact !== false, done: false, lines: lines || null,
                    run: { lonFit: newFit(), latFit: newFit(), headerValue1: 0, headerValue2: 0, correctionWord: 'ohne',
                           gpsFormat: false, lonCorrection: 0, latCorrection: 0, points: [] } };
     var header = usefulLine(reader);
@@ -238,10 +242,27 @@ var MesskartModel = (function () {
   }
 
   function usefulLine(reader) {
+    var line, from = reader.i;
+    if (reader.lines) {
+      line = usefulLineOnly(reader);
+      collectComments(reader, from, reader.i);
+      return line;
+    }
+    return usefulLineOnly(reader);
+  }
+
+  function usefulLineOnly(reader) {
     var line;
     do { line = reader.i < reader.all.length ? reader.all[reader.i] : ''; ++reader.i; }
     while (isSkipped(line) && reader.i < reader.all.length);
     return line;
+  }
+
+  function collectComments(reader, from, to) {
+    for (var k = from; k < to; k++) {
+      var line = reader.all[k];
+      if (line !== undefined && line[0] === '*') reader.lines.push({ kind: 'comment', text: line.slice(1).trim() });
+    }
   }
 
   // Reads up to `count` more lines; reader.done once the file is read.
@@ -253,7 +274,13 @@ var MesskartModel = (function () {
       var keyword = line.slice(0, 3);
       if (keyword === 'WGS') readCorrection(reader.run, line);
       else if (keyword === 'GPS') reader.run.gpsFormat = true;
-      else readData(reader.run, line, reader.exact);
+      else readData(reader.run, line, reader.exact, reader.lines);
+      if (reader.lines && keyword === 'WGS') {
+        var values = line.slice(4).split(' ');
+        reader.lines.push({ kind: 'wgs', longitude: values[0] || '0', latitude: values[1] || '0' });
+      } else if (reader.lines && keyword === 'GPS') {
+        reader.lines.push({ kind: 'gps' });
+      }
     }
     reader.done = reader.i >= reader.all.length;
     return reader;
@@ -275,7 +302,7 @@ var MesskartModel = (function () {
     run.correctionWord = 'mit';
   }
 
-  function readData(run, line, exact) {
+  function readData(run, line, exact, lines) {
     if (run.correctionWord === 'mit') run.gpsFormat = false;
     var rest = strip(line), field = fieldBeforeBlank(rest);
     var x = parseIntegerField(field);
@@ -284,11 +311,17 @@ var MesskartModel = (function () {
     var longitude = parseAngle(field, exact);
     if (longitude === null) formatError(rest);
     if (exact === false) {
+      var xField = fieldBeforeBlank(strip(line)), lonField = field;
       rest = strip(rest.slice(field.length)); field = fieldBeforeBlank(rest);
       if (parseIntegerField(field) === null) formatError(rest);
+      var yField = field;
       rest = strip(rest.slice(field.length));
-      var end = rest.indexOf(' ');
-      if (parseAngle(end < 0 ? rest : rest.slice(0, end), false) === null) formatError(rest);
+      var end = rest.indexOf(' '), latField = end < 0 ? rest : rest.slice(0, end);
+      if (parseAngle(latField, false) === null) formatError(rest);
+      if (lines) {
+        lines.push({ kind: 'data', x: xField, longitude: lonField, y: yField, latitude: latField,
+                     name: end < 0 ? '' : strip(rest.slice(end)).replace(/ +/g, ' ') });
+      }
       return;
     }
     var lon = store(X.add(X.fromDouble(longitude), X.fromDouble(run.lonCorrection)));
@@ -424,34 +457,15 @@ var MesskartModel = (function () {
   // The file's lines for the page: comments, the correction, the GPS mark and
   // the data lines with their fields as written. Fails as messkart would.
   function readMeasurementFile(text) {
+    var model = { width: 0, height: 0, lines: [] };
     try {
-      readOn(startReading(text, false), Infinity);
+      var reader = startReading(text, false, model.lines);
+      model.width = reader.run.headerValue1;
+      model.height = reader.run.headerValue2;
+      readOn(reader, Infinity);
     } catch (stop) {
       return failed(stop);
     }
-    var split = splitLines(text), all = split.lines;
-    if (split.last !== '') all.push(split.last);
-    var model = { width: 0, height: 0, lines: [] }, headerSeen = false;
-    all.forEach(function (line) {
-      if (line === '') return;
-      if (line[0] === '*') { model.lines.push({ kind: 'comment', text: line.slice(1).trim() }); return; }
-      if (!headerSeen) {
-        headerSeen = true;
-        model.width = parseIntegerField(line.substr(0, 4));
-        model.height = parseIntegerField(line.length > 5 ? line.substr(5, 4) : '');
-        return;
-      }
-      var keyword = line.slice(0, 3);
-      if (keyword === 'WGS') {
-        var values = line.slice(4).split(' ');
-        model.lines.push({ kind: 'wgs', longitude: values[0] || '0', latitude: values[1] || '0' });
-      } else if (keyword === 'GPS') {
-        model.lines.push({ kind: 'gps' });
-      } else {
-        var f = strip(line).split(/ +/);
-        model.lines.push({ kind: 'data', x: f[0], longitude: f[1], y: f[2], latitude: f[3], name: f.slice(4).join(' ') });
-      }
-    });
     return { ok: true, model: model };
   }
 
@@ -460,15 +474,14 @@ var MesskartModel = (function () {
   // the GPS mark last (a data line after a correction would clear it).
   function writeMeasurementFile(model) {
     var four = function (n) { return String(n).padStart(4, '0'); };
-    var out = [four(model.width) + ' ' + four(model.height)];
-    var of = function (kind) { return model.lines.filter(function (l) { return l.kind === kind; }); };
-    of('comment').forEach(function (l) { out.push('* ' + l.text); });
-    of('wgs').forEach(function (l) { out.push('WGS ' + l.longitude + ' ' + l.latitude); });
-    of('data').forEach(function (l) {
-      out.push([l.x, l.longitude, l.y, l.latitude].join(' ') + (l.name ? ' ' + l.name : ''));
+    var head = four(model.width) + ' ' + four(model.height) + '\r\n', comments = '', corrections = '', data = '', gps = '';
+    model.lines.forEach(function (l) {
+      if (l.kind === 'comment') comments += '* ' + l.text + '\r\n';
+      else if (l.kind === 'wgs') corrections += 'WGS ' + l.longitude + ' ' + l.latitude + '\r\n';
+      else if (l.kind === 'data') data += l.x + ' ' + l.longitude + ' ' + l.y + ' ' + l.latitude + (l.name ? ' ' + l.name : '') + '\r\n';
+      else if (l.kind === 'gps') gps = 'GPS\r\n';
     });
-    if (of('gps').length) out.push('GPS');
-    return out.join('\r\n') + '\r\n';
+    return head + comments + corrections + data + gps;
   }
 
   // A .INF file: its four coefficients give the graticule it describes.
