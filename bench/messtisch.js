@@ -61,7 +61,8 @@ async function main() {
     await page.waitForSelector(`body[data-bild="${width}x${height}"]`, { timeout: 120000 });
     const opened = Date.now() - started;
     // the whole-picture view: every screen row of a vertical line stays dark
-    await page.waitForTimeout(3000);
+    await page.waitForFunction(() => { const o = window.Messtisch.view.overview; return o && o.levels.length >= 5; }, null, { timeout: 120000 });
+    await page.waitForTimeout(300);
     const broken = await page.evaluate(() => {
       const view = window.Messtisch.view, p = view.picture, gaps = [];
       for (const x of [500, 1000, 5000]) {

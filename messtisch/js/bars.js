@@ -56,7 +56,7 @@ var Bars = (function () {
     return { run: run, low: low, high: high };
   }
 
-  // The painted runs of row y as [from, to] pairs, for Bmp.paintedCopy.
+  // The painted runs of row y as [from, to] pairs, for Bmp.paintedBlob.
   function rowSpans(range, width) {
     if (range.run === 'h') {
       return function (y) {
@@ -66,7 +66,14 @@ var Bars = (function () {
         return spans;
       };
     }
+    // rows between the lowest top edge and the highest bottom edge have no bars
+    var clearFrom = -Infinity, clearTo = Infinity;
+    for (var x = 0; x < width; x++) {
+      clearFrom = Math.max(clearFrom, range.low[x]);
+      clearTo = Math.min(clearTo, range.high[x]);
+    }
     return function (y) {
+      if (y >= clearFrom && y <= clearTo) return [];
       var spans = [], start = -1;
       for (var x = 0; x <= width; x++) {
         var painted = x < width && (y < range.low[x] || y > range.high[x]);

@@ -38,23 +38,41 @@ var Bmp = (function () {
     return [b[at + 2], b[at + 1], b[at]];
   }
 
-  // A copy of the file's bytes with pure blue written into the pixels that
-  // isPainted(x, y) names; everything else (header, gap, padding) is untouched.
-  // rowSpans(y) gives the painted runs of row y as [from, to] pairs, inclusive.
-  function paintedCopy(picture, rowSpans) {
-    var copy = new Uint8Array(picture.bytes);
-    for (var y = 0; y < picture.height; y++) {
-      var spans = rowSpans(y);
-      var rowStart = pixelOffset(picture, 0, y);
-      for (var s = 0; s < spans.length; s++) {
-        for (var x = spans[s][0]; x <= spans[s][1]; x++) {
-          var at = rowStart + 3 * x;
-          copy[at] = 255; copy[at + 1] = 0; copy[at + 2] = 0;
+  var BAND_BYTES = 8 << 20;
+
+  // The file's bytes with pure blue written into the pixels that rowSpans(y)
+  // names (the painted runs of row y as [from, to] pairs, inclusive);
+  // everything else (header, gap, padding) is untouched. Made band by band
+  // of about 8 MB, each band copied, painted and handed to a Blob of its own,
+  // so that a picture of several hundred megabytes needs no second whole copy
+  // in the page; progress(share) is told between bands. Resolves to the Blob.
+  function paintedBlob(picture, rowSpans, type, progress) {
+    var bytes = picture.bytes, height = picture.height, rowBytes = picture.rowBytes;
+    var rowsPerBand = Math.max(1, Math.floor(BAND_BYTES / rowBytes)), parts = [bytes.slice(0, picture.dataOffset)];
+    return new Promise(function (resolve) {
+      var fileRow = 0;
+      function band() {
+        var last = Math.min(height, fileRow + rowsPerBand);
+        var start = picture.dataOffset + rowBytes * fileRow;
+        var end = last === height ? bytes.length : picture.dataOffset + rowBytes * last;
+        var copy = bytes.slice(start, end);
+        for (var r = fileRow; r < last; r++) {
+          var spans = rowSpans(height - 1 - r), rowStart = rowBytes * (r - fileRow);
+          for (var s = 0; s < spans.length; s++) {
+            for (var at = rowStart + 3 * spans[s][0], stop = rowStart + 3 * spans[s][1]; at <= stop; at += 3) {
+              copy[at] = 255; copy[at + 1] = 0; copy[at + 2] = 0;
+            }
+          }
         }
+        parts.push(new Blob([copy]));
+        fileRow = last;
+        if (fileRow >= height) { resolve(new Blob(parts, { type: type })); return; }
+        if (progress) progress(fileRow / height);
+        setTimeout(band, 0);
       }
-    }
-    return copy;
+      band();
+    });
   }
 
-  return { open: open, pixelOffset: pixelOffset, colourAt: colourAt, paintedCopy: paintedCopy };
+  return { open: open, pixelOffset: pixelOffset, colourAt: colourAt, paintedBlob: paintedBlob };
 })();

@@ -74,8 +74,9 @@ var Desk = (function () {
     redraw();
   }
 
+  // bytes: a Blob, or what a Blob is made of
   function download(name, bytes, type) {
-    var url = URL.createObjectURL(new Blob([bytes], { type: type }));
+    var url = URL.createObjectURL(bytes instanceof Blob ? bytes : new Blob([bytes], { type: type }));
     var link = document.createElement('a');
     link.href = url;
     link.download = name;

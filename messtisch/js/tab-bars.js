@@ -90,16 +90,29 @@
     box.appendChild(p);
   }
 
+  var saving = false;
+
+  // The picture with its bars, made in bands with the progress shown; the
+  // button waits meanwhile.
   function saveBars() {
     if (!state.picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
-    var range = currentBars(), p = state.picture;
-    var bytes = Bmp.paintedCopy(p, Bars.rowSpans(range, p.width));
-    var name = state.fileName.replace(/\.[^.]*$/, '') + '-balken-' + state.run + '.bmp';
-    Desk.download(name, bytes, 'image/bmp');
-    state.savedBars = { run: state.run, name: name };
-    Desk.emit('saved');
-    showBarCommand(name);
-    Desk.say(name + ' gespeichert.');
+    if (saving) return;
+    var range = currentBars(), p = state.picture, run = state.run, button = $('balken-speichern');
+    var name = state.fileName.replace(/\.[^.]*$/, '') + '-balken-' + run + '.bmp';
+    saving = true;
+    button.disabled = true;
+    Desk.say(name + ' wird geschrieben … 0 %');
+    Bmp.paintedBlob(p, Bars.rowSpans(range, p.width), 'image/bmp', function (share) {
+      Desk.say(name + ' wird geschrieben … ' + Math.floor(share * 100) + ' %');
+    }).then(function (blob) {
+      saving = false;
+      button.disabled = false;
+      Desk.download(name, blob, 'image/bmp');
+      state.savedBars = { run: run, name: name };
+      Desk.emit('saved');
+      showBarCommand(name);
+      Desk.say(name + ' gespeichert.');
+    });
   }
 
   function drawLines(context, view) {

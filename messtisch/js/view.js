@@ -14,13 +14,16 @@ var View = (function () {
       picture: null, scale: 1, left: 0, top: 0,
       bars: null,        // {run: 'h'|'v', low: Int32Array, high: Int32Array} painted blue while shown
       drawOverlays: null, // function (context, view) called after every frame
-      pending: false, frame: null
+      pending: false, frame: null,
+      overview: null     // reduced copies for views below 1:1 (overview.js)
     };
   }
 
   function setPicture(view, picture) {
+    if (view.overview) view.overview.cancel();
     view.picture = picture;
     view.bars = null;
+    view.overview = Overview.build(picture, function () { requestDraw(view); });
     fit(view);
   }
 
@@ -123,11 +126,12 @@ var View = (function () {
   }
 
   function drawPixels(view, out, width, height) {
-    var p = view.picture, bytes = p.bytes, bars = view.bars;
-    var columns = new Int32Array(width);
+    var p = view.picture, bytes = p.bytes, bars = view.bars, level = Overview.levelFor(view.overview, view.scale);
+    var columns = new Int32Array(width), levelColumns = new Int32Array(width);
     for (var sx = 0; sx < width; sx++) {
       var ix = Math.floor(view.left + (sx + 0.5) / view.scale);
       columns[sx] = ix >= 0 && ix < p.width ? ix : -1;
+      if (level) levelColumns[sx] = Math.floor(ix / level.factor);
     }
     var rowsRun = bars && bars.run === 'h', columnsRun = bars && bars.run === 'v';
     for (var sy = 0; sy < height; sy++) {
@@ -137,6 +141,7 @@ var View = (function () {
         continue;
       }
       var rowStart = p.dataOffset + p.rowBytes * (p.height - 1 - iy);
+      var levelRow = level ? Math.floor(iy / level.factor) * level.width : 0;
       var low = rowsRun ? bars.low[iy] : 0, high = rowsRun ? bars.high[iy] : p.width - 1;
       for (sx = 0; sx < width; sx++) {
         var x = columns[sx];
@@ -145,6 +150,7 @@ var View = (function () {
           out[line + sx] = BLUE;
           continue;
         }
+        if (level) { out[line + sx] = level.data[levelRow + levelColumns[sx]]; continue; }
         var at = rowStart + 3 * x;
         out[line + sx] = 0xff000000 | (bytes[at] << 16) | (bytes[at + 1] << 8) | bytes[at + 2];
       }

@@ -77,3 +77,55 @@ test('a 6000 x 4500 picture is shown', async (t) => {
     fs.rmSync(path.dirname(file), { recursive: true, force: true });
   }
 });
+
+test('in the whole-picture view of a wide picture, lines 3 pixels wide stay unbroken lines', async () => {
+  const { bytes, rowBytes } = blankBmp(8000, 1000);
+  const paper = Buffer.alloc(rowBytes), line = Buffer.alloc(rowBytes);
+  for (let x = 0; x < 8000; x++) {
+    paper.writeUIntLE(x % 500 < 3 ? 0x202020 : 0xe8f0f4, 3 * x, 3);
+    line.writeUIntLE(0x202020, 3 * x, 3);
+  }
+  for (let y = 0; y < 1000; y++) (y % 500 < 3 ? line : paper).copy(bytes, 54 + rowBytes * (999 - y));
+  const file = path.join(tempFolder('linien'), 'linien.bmp');
+  fs.writeFileSync(file, bytes);
+  const { browser, page, problems } = await openPage();
+  try {
+    await page.setInputFiles('#bild-datei', file);
+    await page.waitForSelector('body[data-bild="8000x1000"]');
+    await page.waitForFunction(() => window.Messtisch.view.overview.levels.length >= 4);
+    await page.waitForTimeout(200);
+    // for each line, every screen row (or column) across the picture keeps a dark pixel
+    const light = await page.evaluate(() => {
+      const view = window.Messtisch.view, p = view.picture, frame = view.context.getImageData(0, 0, view.canvas.width, view.canvas.height);
+      const dark = (sx, sy) => frame.data[4 * (sy * frame.width + sx)] < 100;
+      const screen = (x, y) => [Math.floor((x - view.left) * view.scale), Math.floor((y - view.top) * view.scale)];
+      const [left, top] = screen(0, 0), [right, bottom] = screen(p.width, p.height);
+      const counts = [];
+      for (let x = 500; x < p.width; x += 500) {
+        const [from] = screen(x, 0), [to] = screen(x + 3, 0);
+        let gaps = 0;
+        for (let sy = top + 1; sy < bottom - 1; sy++) {
+          let any = false;
+          for (let sx = from; sx <= to; sx++) any = any || dark(sx, sy);
+          if (!any) gaps++;
+        }
+        counts.push(gaps);
+      }
+      for (const y of [500]) {
+        const [, from] = screen(0, y), [, to] = screen(0, y + 3);
+        let gaps = 0;
+        for (let sx = left + 1; sx < right - 1; sx++) {
+          let any = false;
+          for (let sy = from; sy <= to; sy++) any = any || dark(sx, sy);
+          if (!any) gaps++;
+        }
+        counts.push(gaps);
+      }
+      return counts;
+    });
+    assert.deepStrictEqual(light, new Array(16).fill(0));
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
