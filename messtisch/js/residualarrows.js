@@ -1,6 +1,6 @@
 // The residual of each control point as an arrow on the map, from the point
-// to where the fit puts it, drawn larger than life by a round factor that a
-// scale bar in the corner states.
+// to where the fit puts it, drawn larger than life by a round factor (against
+// the map at the current zoom) that a scale bar in the corner states.
 var ResidualArrows = (function () {
   'use strict';
 
@@ -10,11 +10,11 @@ var ResidualArrows = (function () {
     return (lead >= 5 ? 5 : lead >= 2 ? 2 : 1) * power;
   }
 
-  // Screen pixels drawn per pixel of residual: the largest arrow about 60
-  // screen pixels long, whatever the zoom.
-  function factorFor(largest) {
+  // How many times larger than life the arrows are: the largest about 60
+  // screen pixels long at the zoom `scale`.
+  function factorFor(largest, scale) {
     if (!(largest > 0)) return 0;
-    return roundDown(60 / largest);
+    return roundDown(60 / (largest * scale));
   }
 
   function arrow(context, from, to) {
@@ -29,7 +29,7 @@ var ResidualArrows = (function () {
   function draw(context, view, points, residualOf) {
     var largest = 0;
     points.forEach(function (p, i) { var r = residualOf(i); if (r && r.distance > largest) largest = r.distance; });
-    var factor = factorFor(largest), width = view.canvas.width, height = view.canvas.height;
+    var factor = factorFor(largest, view.scale), step = factor * view.scale, width = view.canvas.width, height = view.canvas.height;
     view.arrowFactor = factor;
     if (!factor) return;
     context.save();
@@ -40,10 +40,10 @@ var ResidualArrows = (function () {
       if (!r) return;
       var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
       if (s.x < -80 || s.y < -80 || s.x > width + 80 || s.y > height + 80) return;
-      arrow(context, s, { x: s.x + r.dx * factor, y: s.y + r.dy * factor });
+      arrow(context, s, { x: s.x + r.dx * step, y: s.y + r.dy * step });
     });
     // the scale bar: a round number of pixels of residual
-    var pixels = roundDown(80 / factor), length = pixels * factor, y = height - 14;
+    var pixels = roundDown(80 / step), length = pixels * step, y = height - 14;
     context.fillStyle = 'rgba(255,255,255,0.85)';
     context.fillRect(6, y - 18, length + 190, 26);
     arrow(context, { x: 12, y: y }, { x: 12 + length, y: y });

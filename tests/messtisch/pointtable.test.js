@@ -84,7 +84,13 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     // residual arrows with their scale
     const factor = await page.evaluate(() => window.Messtisch.view.arrowFactor);
     assert.ok(factor > 0 && /^[125]0*$|^0\.0*[125]$/.test(String(factor)), 'arrow factor ' + factor);
-    if (pictures) await page.screenshot({ path: path.join(pictures, '11-messtisch-tabelle.png') });
+    assert.ok(await page.$eval('#punkt-tabelle th[data-sortieren]', (th) => th.scrollWidth <= th.clientWidth), 'sort mark cut off');
+    if (pictures) {
+      await page.evaluate(() => Desk.say(''));
+      await page.keyboard.press('Escape');
+      await page.keyboard.press('0');
+      await page.screenshot({ path: path.join(pictures, '11-messtisch-tabelle.png') });
+    }
     // switched off: still in the table, out of the fit and the file
     await page.locator('#punkt-tabelle tbody tr[data-punkt="4"] input[type=checkbox]').uncheck();
     rows = await tableRows(page);
