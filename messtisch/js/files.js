@@ -6,11 +6,22 @@ var Files = (function () {
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
 
+  // The status line shown before a long read starts: a frame is let through
+  // so that it appears before the page is busy.
+  function announced(text) {
+    Desk.say(text);
+    return new Promise(function (resolve) { requestAnimationFrame(function () { setTimeout(resolve, 0); }); });
+  }
+
+  function readText(file, open) {
+    return announced(file.name + ' wird gelesen …').then(function () { return file.text(); }).then(open);
+  }
+
   function openFile(file) {
     var name = file.name, lower = name.toLowerCase();
-    if (/\.inf$/.test(lower)) return file.text().then(function (text) { Desk.tab('inf').openText(name, text); });
-    if (/\.txt$/.test(lower)) return file.text().then(function (text) { Desk.tab('punkte').openText(name, text); });
-    if (/\.csv$/.test(lower)) return file.text().then(function (text) { Desk.tab('punkte').openCsv(name, text); });
+    if (/\.inf$/.test(lower)) return readText(file, function (text) { Desk.tab('inf').openText(name, text); });
+    if (/\.txt$/.test(lower)) return readText(file, function (text) { Desk.tab('punkte').openText(name, text); });
+    if (/\.csv$/.test(lower)) return readText(file, function (text) { Desk.tab('punkte').openCsv(name, text); });
     return openPicture(file);
   }
 

@@ -4,7 +4,7 @@
 var Undo = (function () {
   'use strict';
 
-  var LIMIT = 200;
+  var LIMIT = 200, MOST_CHARACTERS = 64 << 20; // per tab: a long file keeps fewer steps
   var kept = {}, redone = {};
 
   function stack(of, tab) { return (of[tab] = of[tab] || []); }
@@ -16,7 +16,8 @@ var Undo = (function () {
     if (!Desk.tab(tab).save) return;
     var list = stack(kept, tab);
     list.push(JSON.stringify(Desk.tab(tab).save()));
-    if (list.length > LIMIT) list.shift();
+    var total = list.reduce(function (sum, text) { return sum + text.length; }, 0);
+    while (list.length > LIMIT || list.length > 1 && total > MOST_CHARACTERS) total -= list.shift().length;
     redone[tab] = [];
   }
 
