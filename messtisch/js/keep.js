@@ -8,7 +8,7 @@ var Keep = (function () {
 
   var $ = Desk.$, state = Desk.state;
   var PREFIX = 'messtisch-arbeit:';
-  var key = null, unsaved = false, pendingStore = false, warned = false;
+  var key = null, unsaved = false, pendingStore = false, warned = false, offering = false;
 
   // FNV-1a over the size, the header and 4096 samples of 16 bytes spread
   // over the file: a few milliseconds even for several hundred megabytes.
@@ -34,7 +34,8 @@ var Keep = (function () {
 
   function store() {
     pendingStore = false;
-    if (!key || !state.picture) return;
+    // while the kept work is offered, it is not overwritten
+    if (!key || !state.picture || offering) return;
     try {
       if (hasWork()) localStorage.setItem(key, JSON.stringify(work()));
       else localStorage.removeItem(key);
@@ -45,10 +46,14 @@ var Keep = (function () {
   }
 
   // Coalesces the changes of one event into one write.
+  function later() {
+    if (key && !pendingStore) { pendingStore = true; setTimeout(store, 0); }
+  }
+
   function changed() {
     if (!key) return;
     unsaved = hasWork();
-    if (!pendingStore) { pendingStore = true; setTimeout(store, 0); }
+    later();
   }
 
   function describe(saved) {
@@ -72,13 +77,15 @@ var Keep = (function () {
     $('wiederherstellen-text').textContent = 'Zu diesem Bild (' + saved.name + ') ist Arbeit im Browser gespeichert: ' +
       describe(saved) + '.';
     box.hidden = false;
-    $('wiederherstellen-ja').onclick = function () { box.hidden = true; restore(saved); store(); };
-    $('wiederherstellen-nein').onclick = function () { box.hidden = true; localStorage.removeItem(key); };
+    offering = true;
+    $('wiederherstellen-ja').onclick = function () { box.hidden = true; offering = false; restore(saved); store(); };
+    $('wiederherstellen-nein').onclick = function () { box.hidden = true; offering = false; localStorage.removeItem(key); store(); };
   }
 
   // A picture was opened: the work kept for it, if any, is offered.
   function pictureOpened(picture) {
     $('wiederherstellen').hidden = true;
+    offering = false;
     key = PREFIX + fingerprint(picture.bytes);
     unsaved = false;
     var text = null;
@@ -94,7 +101,7 @@ var Keep = (function () {
   }
 
   Desk.on('work', changed);
-  Desk.on('tab', changed);
+  Desk.on('tab', later);
   Desk.on('saved', function () { unsaved = false; });
   $('bg-unten').addEventListener('input', changed);
   $('bg-oben').addEventListener('input', changed);
