@@ -24,11 +24,7 @@ var Points = (function () {
     var lines = doc.comments.map(function (text) { return { kind: 'comment', text: text }; });
     if (doc.wgs) lines.push({ kind: 'wgs', longitude: doc.wgs.longitude, latitude: doc.wgs.latitude });
     if (doc.gps) lines.push({ kind: 'gps' });
-    used.forEach(function (i) {
-      var p = doc.points[i];
-      lines.push({ kind: 'data', x: String(p.x), longitude: p.longitude, y: String(p.y), latitude: p.latitude, name: p.name });
-    });
-    return { width: doc.width, height: doc.height, lines: lines };
+    return { width: doc.width, height: doc.height, lines: lines, points: used.map(function (i) { return doc.points[i]; }) };
   }
 
   function fromModel(model) {
@@ -41,7 +37,8 @@ var Points = (function () {
         var p = { x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude,
                   name: line.name || '', off: false };
         doc.points.push(p);
-        if (String(p.x) === line.x && String(p.y) === line.y) rememberGood(p); // the reader took the line
+        line.x = p.x; line.y = p.y;
+        checked.set(p, line); // the reader took the line: its fields are good as they stand
 
       }
     });
@@ -59,10 +56,11 @@ var Points = (function () {
   // long file is not checked again at every change.
   var checked = new WeakMap();
 
-  function rememberGood(p) { checked.set(p, p.x + ' ' + p.longitude + ' ' + p.y + ' ' + p.latitude); }
+  function rememberGood(p) { checked.set(p, { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude }); }
 
   function rowProblem(p) {
-    if (checked.get(p) === p.x + ' ' + p.longitude + ' ' + p.y + ' ' + p.latitude) return null;
+    var good = checked.get(p);
+    if (good && good.x === p.x && good.y === p.y && good.longitude === p.longitude && good.latitude === p.latitude) return null;
     var problem = fieldProblem(p);
     if (!problem) rememberGood(p);
     return problem;
@@ -188,7 +186,18 @@ var Points = (function () {
         ? 'Ab vier Punkten prüft der Messtisch auf Ausreißer; mit ' + evaluation.used.length + ' Punkten noch nicht.'
         : 'Ausreißerprüfung: Rot wird der Punkt markiert, ohne den die übrigen am besten passen, wenn er von deren ' +
           'Ausgleichsgeraden mehr als 5 Pixel und mehr als fünfmal so weit abliegt wie sie im Mittel (RMS).', 'regel').id = 'ausreisser-regel';
-      $('messdatei-text').textContent = evaluation.tooBig ? '' : evaluation.text.replace(/\r\n/g, '\n');
+      $('messdatei-text').textContent = evaluation.tooBig ? '' : fileShown(evaluation.text);
+    }
+
+    // The measurement file as shown: a long one up to its first few thousand
+    // lines, which is all a reader looks at and all the page can lay out quickly.
+    function fileShown(text) {
+      var end = -1;
+      for (var n = 0; n < PointTable.SHOWN + 8; n++) {
+        end = text.indexOf('\r\n', end + 1);
+        if (end < 0) return text.replace(/\r\n/g, '\n');
+      }
+      return text.slice(0, end).replace(/\r\n/g, '\n') + '\n…';
     }
 
     function fillForm() {

@@ -119,7 +119,11 @@ var MesskartModel = (function () {
     return integerDigits + scale <= 0;
   }
 
+  var PLAIN_DECIMAL = /^-?[0-9]+\.[0-9]+$/;
+
   function parseDecimalField(text) {
+    // the common 13.41: short enough that Number reads it exactly as below
+    if (text.length <= 30 && PLAIN_DECIMAL.test(text)) return Number(text);
     text = skipBlanks(text);
     var match = /^([+-]?)([0-9]*\.?[0-9]*)((?:[eE][+-]?[0-9]+)?)$/.exec(text);
     if (!match || !/[0-9.]/.test(match[2])) return null;
@@ -480,6 +484,10 @@ var MesskartModel = (function () {
       else if (l.kind === 'wgs') corrections += 'WGS ' + l.longitude + ' ' + l.latitude + '\r\n';
       else if (l.kind === 'data') data += l.x + ' ' + l.longitude + ' ' + l.y + ' ' + l.latitude + (l.name ? ' ' + l.name : '') + '\r\n';
       else if (l.kind === 'gps') gps = 'GPS\r\n';
+    });
+    // data given as points ({x, longitude, y, latitude, name}) besides the lines
+    (model.points || []).forEach(function (p) {
+      data += p.x + ' ' + p.longitude + ' ' + p.y + ' ' + p.latitude + (p.name ? ' ' + p.name : '') + '\r\n';
     });
     return head + comments + corrections + data + gps;
   }
