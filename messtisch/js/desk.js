@@ -13,8 +13,12 @@
 //   drawAlways(context, view) drawn whichever tab is in front
 //   bars()                   the blue bars to paint while the tab is in front
 //   pictureOpened(picture, name)
-//   save(), restore(saved)   the tab's work, for undo
+//   save(), restore(saved)   the tab's work, for undo and for keeping (keep.js)
+//   hasWork()                whether there is work that a reload would lose
+//   openText(name, text)     a file for the tab (files.js)
 //   shown()                  the tab came to the front
+// Events (on/emit): 'work' after a change of a tab's work, 'saved' after
+// work went into a file, 'tab' after another tab came to the front.
 var Desk = (function () {
   'use strict';
 

@@ -112,5 +112,5 @@ var Keep = (function () {
     event.returnValue = '';
   });
 
-  return { pictureOpened: pictureOpened, mayReplace: mayReplace, fingerprint: fingerprint, unsaved: function () { return unsaved; } };
+  return { pictureOpened: pictureOpened, mayReplace: mayReplace, fingerprint: fingerprint };
 })();

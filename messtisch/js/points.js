@@ -322,7 +322,6 @@ var Points = (function () {
       showReference();
       evaluate();
     };
-    api.clear = function () { replaced({ width: doc.width, height: doc.height, comments: [], wgs: null, gps: false, points: [] }); };
     api.load = function (name, text) {
       if (!modelThere()) return MISSING;
       var read = MesskartModel.readMeasurementFile(text);

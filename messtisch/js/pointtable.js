@@ -6,7 +6,6 @@ var PointTable = (function () {
   'use strict';
 
   var SHOWN = 2000;
-  var EDITABLE = { 2: 'x', 3: 'y', 4: 'longitude', 5: 'latitude', 6: 'name' };
 
   // handlers: select(i), edit(i, field, text), switchOff(i, off).
   function create(table, handlers) {
@@ -113,5 +112,5 @@ var PointTable = (function () {
     return { show: show, mark: mark };
   }
 
-  return { create: create, SHOWN: SHOWN, EDITABLE: EDITABLE };
+  return { create: create, SHOWN: SHOWN };
 })();

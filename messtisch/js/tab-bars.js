@@ -180,7 +180,6 @@
       state.selectedBar = null;
       if (saved.run !== state.run) selectRun(saved.run); else barsChanged();
     },
-    clear: function () { state.lines = Bars.emptyLines(); state.selectedBar = null; barsChanged(); },
     hasWork: function () { return ['left', 'right', 'top', 'bottom'].some(function (k) { return state.lines[k].length > 0; }); }
   });
 

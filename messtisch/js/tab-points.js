@@ -39,7 +39,6 @@
     pictureOpened: points.pictureChanged,
     save: points.save,
     restore: points.restore,
-    clear: points.clear,
     hasWork: function () { return points.count() > 0; },
     openText: function (name, text) { opened(points.load(name, text), name); },
     openCsv: function (name, text) { opened(points.loadCsv(name, text), name); }
