@@ -1,6 +1,7 @@
 // The measuring desk with big pictures and long files, in the system's
 // Chromium (on demand, not a test):
 //   node bench/messtisch.js [width height]      (default 12000 9000, 324 MB)
+//   node bench/messtisch.js lines               (only the million lines)
 // Reports the time from choosing the picture to its first frame, the time
 // to save it with bars (from the click to the finished download), the peak
 // memory of the page's renderer process against the file's size, whether a
@@ -12,7 +13,8 @@ const os = require('node:os');
 const path = require('node:path');
 const support = require('../tests/messtisch/support.js');
 
-const width = Number(process.argv[2] || 12000), height = Number(process.argv[3] || 9000);
+const onlyLines = process.argv[2] === 'lines';
+const width = onlyLines ? 0 : Number(process.argv[2] || 12000), height = Number(process.argv[3] || 9000);
 const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'messtisch-bench-'));
 
 // Paper with dark lines 3 pixels wide every 500 pixels, rows made once.
@@ -50,6 +52,11 @@ function watchMemory() {
 }
 
 async function main() {
+  if (!onlyLines) await pictures();
+  await millionLines();
+}
+
+async function pictures() {
   const file = path.join(folder, 'gross.bmp');
   const size = picture(file);
   const mb = (bytes) => (bytes / 1048576).toFixed(0) + ' MB';
@@ -102,7 +109,10 @@ async function main() {
   } finally {
     await browser.close();
   }
-  // a million lines
+}
+
+async function millionLines() {
+  const mb = (bytes) => (bytes / 1048576).toFixed(0) + ' MB';
   const lines = ['6000 4000'];
   for (let i = 0; i < 1000000; i++) {
     const x = (i * 37) % 6000, y = (i * 53) % 4000;
