@@ -32,16 +32,46 @@ var Keep = (function () {
              latitudes: [$('bg-unten').value, $('bg-oben').value], stored: new Date().toISOString() };
   }
 
+  var MOST_POINTS = 20000; // more would not fit the browser's few megabytes
+
+  // The work of other pictures, oldest first.
+  function othersByAge() {
+    var others = [];
+    for (var i = 0; i < localStorage.length; i++) {
+      var name = localStorage.key(i);
+      if (name.indexOf(PREFIX) !== 0 || name === key) continue;
+      var stored = '';
+      try { stored = JSON.parse(localStorage.getItem(name)).stored; } catch (e) { stored = ''; }
+      others.push({ name: name, stored: stored });
+    }
+    return others.sort(function (a, b) { return a.stored < b.stored ? -1 : a.stored > b.stored ? 1 : 0; });
+  }
+
+  // An older state of the work is not offered later as if it were the last.
+  function tooLarge() {
+    localStorage.removeItem(key);
+    if (!warned) Desk.say('Die Arbeit ist zu groß für den Speicher des Browsers; bitte als Datei speichern.', true);
+    warned = true;
+  }
+
+  // Stores the work; when the storage is full, the work of other pictures
+  // goes, oldest first.
   function store() {
     pendingStore = false;
     // while the kept work is offered, it is not overwritten
     if (!key || !state.picture || offering) return;
-    try {
-      if (hasWork()) localStorage.setItem(key, JSON.stringify(work()));
-      else localStorage.removeItem(key);
-    } catch (e) {
-      if (!warned) Desk.say('Die Arbeit ist zu groß für den Speicher des Browsers; bitte als Datei speichern.', true);
-      warned = true;
+    if (!hasWork()) { localStorage.removeItem(key); return; }
+    if (Desk.tab('punkte').count() > MOST_POINTS) { tooLarge(); return; }
+    var text = JSON.stringify(work()), others = null;
+    for (;;) {
+      try {
+        localStorage.setItem(key, text);
+        return;
+      } catch (e) {
+        others = others || othersByAge();
+        if (!others.length) { tooLarge(); return; }
+        localStorage.removeItem(others.shift().name);
+      }
     }
   }
 

@@ -40,6 +40,7 @@
     save: points.save,
     restore: points.restore,
     hasWork: function () { return points.count() > 0; },
+    count: points.count,
     openText: function (name, text) { opened(points.load(name, text), name); },
     openCsv: function (name, text) { opened(points.loadCsv(name, text), name); }
   });
