@@ -278,6 +278,10 @@ std::string openFileName(int fd) { return "/proc/" + std::to_string(::getpid()) 
 
 int createTemporaryBeside(const std::string& name, std::string& temporaryName, int& error) {
     temporaryName.clear();
+    if (int fault = injectedFault(FaultCall::Temporary)) {
+        error = fault;
+        return -1;
+    }
 #ifdef O_TMPFILE
     int fd = ::open(folderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) return fd;
