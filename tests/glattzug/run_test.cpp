@@ -448,7 +448,6 @@ TEST(Run, FileCutInsideItsTopRowStopsWithTheFailureReport) {
     EXPECT_EQ(result.run.output.substr(0, before.size()), before);
     std::string after = ".\nRead beyond end of file.\r\n";
     EXPECT_EQ(result.run.output.substr(before.size() + 8), after);
-    ASSERT_EQ(result.output.size(), 69u);
-    EXPECT_EQ(result.output.substr(0, 54), result.input.substr(0, 54));
-    EXPECT_EQ(result.output.substr(54), std::string(15, '\0'));
+    // A failed run leaves no output behind, not even a partial one.
+    EXPECT_FALSE(fs::exists(dir / "KARTE.TMP"));
 }
