@@ -284,9 +284,12 @@ int createTemporaryBeside(const std::string& name, std::string& temporaryName, i
     }
 #ifdef O_TMPFILE
     int fd = ::open(folderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (fd >= 0) return fd;
-    // Only a file system (or kernel) without unnamed files goes on to a name.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    if (fd >= 0) {
+        // It is named at the end through /proc: without it, a named file from the start.
+        if (::access(openFileName(fd).c_str(), F_OK) == 0) return fd;
+        ::close(fd);
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        // Only a file system (or kernel) without unnamed files goes on to a name.
         error = errno;
         return -1;
     }
