@@ -32,7 +32,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "oberen und unteren", "Breitengrade ungeeignet: hyperbolische Entzerrung nicht berechenbar",
                       "Ausgabe: ", ": Entzerrung horizontal linear.", ": Entzerrung vertikal hyperbolisch.",
                       "Entzerrung vertikalDas Bild muss", ": Datei nicht gefunden oder nicht lesbar.",
-                      "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert."));
+                      "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.",
+                      "Kein blauer Rahmen gefunden: die Zeilen werden nur nach den Breitengraden verteilt.",
+                      "Achtung: BG_unten ist groesser als BG_oben - sind die Breiten vertauscht?"));
 
 INSTANTIATE_TEST_SUITE_P(
     Messkart, GuideExplains,
