@@ -2,6 +2,7 @@
 #include "rectifystate.hpp"
 
 #include "console.hpp"
+#include "outputfile.hpp"
 #include "runtool.hpp"
 
 namespace glattzug {
@@ -19,7 +20,7 @@ int rectifierRun(int argc, char** argv) {
         rectifyColumns(state);
     }
     state.input.close();
-    state.output.close();
+    publishOutput(state.output, state.outName);
     consoleLine(state.outName + " geschrieben und kann auf *.BMP umbenannt werden.");
     waitForReturn();
     return 0;

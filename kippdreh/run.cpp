@@ -74,7 +74,7 @@ bool runRotation(RotationJob& job, int threads) {
     }
     rotatePixels(job, input, output, threads);
     input.close();
-    output.close();
+    publishOutput(output, job.outputName);
     return true;
 }
 

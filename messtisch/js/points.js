@@ -69,13 +69,14 @@ var Points = (function () {
   // What is wrong with one row, or null: each field as the measurement file
   // reads it.
   function fieldProblem(p) {
-    var angle = function (label, text) {
-      if (MesskartModel.fieldReads('angle', text)) return null;
+    var angle = function (label, kind, text) {
+      if (MesskartModel.fieldReads(kind, text)) return null;
       if (text === '') return label + ' fehlt';
+      if (MesskartModel.fieldReads('longitude', text)) return 'Breite „' + text + '“ liegt jenseits des Pols';
       return label + ' „' + text + '“ ist kein Winkel der Messdatei' +
         (text.indexOf(',') >= 0 ? ' (Dezimalpunkt statt Komma)' : ' (dezimal mit Punkt wie 13.0 oder gepackt wie 132436)');
     };
-    return angle('Länge', p.longitude) || angle('Breite', p.latitude) ||
+    return angle('Länge', 'longitude', p.longitude) || angle('Breite', 'latitude', p.latitude) ||
       (MesskartModel.fieldReads('integer', String(p.x)) && MesskartModel.fieldReads('integer', String(p.y)) ? null
         : 'x und y müssen ganze Pixel sein');
   }

@@ -151,7 +151,11 @@ var MesskartModel = (function () {
     if (minutes === null) return null;
     var seconds = parseDecimalField(text.slice(degreeLength + 2, degreeLength + 4));
     if (seconds === null) return null;
-    if (exact === false) return degrees + (negative ? -1 : 1) * (minutes / 60 + seconds / 3600);
+    if (exact === false) {
+      var near = degrees + (negative ? -1 : 1) * (minutes / 60 + seconds / 3600);
+      // at a pole the last bit decides whether the latitude passes
+      if (Math.abs(Math.abs(near) - 90) > 1e-6) return near;
+    }
     var sign = X.fromInt(negative ? -1 : 1);
     return store(X.add(X.add(X.fromDouble(degrees), X.div(X.mul(sign, X.fromDouble(minutes)), X.fromInt(60))),
                        X.div(X.mul(sign, X.fromDouble(seconds)), X.fromInt(3600))));
@@ -163,9 +167,14 @@ var MesskartModel = (function () {
 
   // Whether a typed field is one that the measurement file can hold: an
   // angle field, or a pixel (integer field), with no blank inside.
+  function beyondPole(latitude) { return latitude > 90 || latitude < -90; }
+
+  // kind: 'longitude', 'latitude' or 'integer'.
   function fieldReads(kind, field) {
     if (field === '' || /[\x00-\x20]/.test(field)) return false;
-    return kind === 'angle' ? parseAngle(field, false) !== null : parseIntegerField(field) !== null;
+    if (kind === 'integer') return parseIntegerField(field) !== null;
+    var angle = parseAngle(field, false);
+    return angle !== null && !(kind === 'latitude' && beyondPole(angle));
   }
 
   // ---- the fits ------------------------------------------------------------------
@@ -320,8 +329,8 @@ var MesskartModel = (function () {
       if (parseIntegerField(field) === null) formatError(rest);
       var yField = field;
       rest = strip(rest.slice(field.length));
-      var end = rest.indexOf(' '), latField = end < 0 ? rest : rest.slice(0, end);
-      if (parseAngle(latField, false) === null) formatError(rest);
+      var end = rest.indexOf(' '), latField = end < 0 ? rest : rest.slice(0, end), latitude = parseAngle(latField, false);
+      if (latitude === null || beyondPole(latitude)) formatError(rest);
       if (lines) {
         lines.push({ kind: 'data', x: xField, longitude: lonField, y: yField, latitude: latField,
                      name: end < 0 ? '' : strip(rest.slice(end)).replace(/ +/g, ' ') });
@@ -337,7 +346,8 @@ var MesskartModel = (function () {
     var blank = rest.indexOf(' ');
     field = blank < 0 ? rest : rest.slice(0, blank);
     var latitude = parseAngle(field);
-    if (latitude === null) formatError(rest);
+    // A latitude beyond a pole stops like a field that cannot be read.
+    if (latitude === null || beyondPole(latitude)) formatError(rest);
     var lat = store(X.add(X.fromDouble(latitude), X.fromDouble(run.latCorrection)));
     var scale = latitudeScale(lat);
     addPoint(run.latFit, y, scale);

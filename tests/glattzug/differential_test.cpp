@@ -5,6 +5,7 @@
 #include "glattzugrun.hpp"
 #include "reference_rectify.hpp"
 #include "console.hpp"
+#include "outputfile.hpp"
 #include "rectifystate.hpp"
 #include "tablework.hpp"
 
@@ -134,7 +135,7 @@ TEST(RectifyAgainstModel, EveryThreadCountGivesTheModelsBytes) {
             ASSERT_TRUE(glattzug::prepareFiles(state));
             state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
             state.input.close();
-            state.output.close();
+            publishOutput(state.output, state.outName);
             captureConsole(nullptr);
             const bool hyperbolic = mode.size() == 3;
             EXPECT_TRUE(readFile(dir / "K.TMP") ==

@@ -3,6 +3,7 @@
 // the same bytes as with views.
 #include "bmpwriter.hpp"
 #include "console.hpp"
+#include "outputfile.hpp"
 #include "filemapping.hpp"
 #include "files.hpp"
 #include "rectifystate.hpp"
@@ -52,7 +53,7 @@ void runWithoutViews(const ToolRun& run, const std::string& input) {
         ASSERT_TRUE(glattzug::prepareFiles(state));
         state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
         state.input.close();
-        state.output.close();
+        publishOutput(state.output, state.outName);
     }
     refuseFileMappings(false);
     captureConsole(nullptr);
