@@ -35,6 +35,7 @@ var PointTable = (function () {
       list.slice(0, SHOWN).forEach(function (i) {
         var p = points[i], r = options.residualOf(i), row = document.createElement('tr');
         row.dataset.punkt = String(i);
+        row.tabIndex = 0; // Tab reaches the rows, Eingabe chooses one
         if (i === options.selected) row.classList.add('gewaehlt');
         if (options.outliers.indexOf(i) >= 0) row.classList.add('ausreisser');
         if (options.rows[i]) { row.classList.add('fehlerhaft'); row.title = options.rows[i]; }
@@ -100,6 +101,7 @@ var PointTable = (function () {
     });
     body.addEventListener('keydown', function (event) {
       var td = event.target;
+      if (td.tagName === 'TR' && event.key === 'Enter') { handlers.select(rowOf(td)); return; }
       if (!td.dataset || !td.dataset.feld) return;
       if (event.key === 'Enter') { event.preventDefault(); td.blur(); }
       if (event.key === 'Escape') { td.contentEditable = 'false'; show(last.points, last.options); event.stopPropagation(); }

@@ -113,6 +113,10 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     });
     assert.deepStrictEqual(middle.slice(0, 2), [100, 640]);
     assert.ok(middle[2] >= 2);
+    // from the keyboard: a row that Tab reaches is chosen with Eingabe
+    await page.focus('#punkt-tabelle tbody tr[data-punkt="0"]');
+    await page.keyboard.press('Enter');
+    assert.match(await page.textContent('#punkt-pixel'), /^x=60 y=50 \(Punkt 1\)$/);
     // CSV out, UTF-8 with named columns
     const csv = fs.readFileSync(await download(page, '#csv-speichern', folder), 'utf8').replace(/^\ufeff/, '').split('\r\n');
     assert.strictEqual(csv[0], 'x,y,laenge,breite,name,an,dx,dy,abstand');
