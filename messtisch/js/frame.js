@@ -121,7 +121,13 @@ var Frame = (function () {
       if (!nearest || nearest.length > 6) return null; // paper, or another line crossing here
       return { c: base + nearest.centre, length: nearest.length };
     };
-    var first = centreNear(t0, c0, 6);
+    // the click may be where another line crosses: the line is looked for a little aside
+    var first = null;
+    for (var k = 0; k <= 24 && first === null; k++) {
+      var side = k % 2 ? (k + 1) / 2 : -k / 2;
+      first = centreNear(t0 + side, c0, 6);
+      if (first !== null) t0 += side;
+    }
     if (first === null) return null;
     var found = [{ t: t0, c: first.c }];
     [1, -1].forEach(function (direction) {
