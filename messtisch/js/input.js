@@ -62,7 +62,11 @@
     var at = onCanvas(event), sx = at.x, sy = at.y;
     if (state.picture && at.inside) {
       showPixel(View.toImage(view, sx, sy));
-      if (!press) { Assist.hoverAt(View.toImage(view, sx, sy), event.altKey); Desk.redraw(); }
+      if (!press) {
+        var shown = Assist.hovered();
+        Assist.hoverAt(View.toImage(view, sx, sy), event.altKey);
+        if (shown || Assist.hovered()) Desk.redraw(); // the loupe follows the mouse
+      }
     } else if (Assist.hovered() && !state.cursor) {
       Assist.leave();
       Desk.redraw();

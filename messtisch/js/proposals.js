@@ -60,7 +60,7 @@ var Proposals = (function () {
     function propose() {
       var picture = state.picture;
       if (!picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
-      var typed = points.positions().map(function (p) {
+      var typed = points.positions().filter(function (p) { return !p.off; }).map(function (p) {
         return { x: p.exact ? p.exact.x : p.x, y: p.exact ? p.exact.y : p.y, longitude: degreesOf(p.longitude), latitude: degreesOf(p.latitude) };
       }).filter(function (p) { return isFinite(p.longitude) && isFinite(p.latitude); });
       if (picture.width * picture.height > 60e6) { Desk.say('Das Bild ist für die Suche zu groß.', true); return; }
