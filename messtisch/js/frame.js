@@ -131,7 +131,7 @@ var Frame = (function () {
     if (first === null) return null;
     var found = [{ t: t0, c: first.c }];
     [1, -1].forEach(function (direction) {
-      var recent = [{ t: t0, c: first.c }], widths = [first.length], missed = 0, covered = 0, side = [];
+      var recent = [{ t: t0, c: first.c }], widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
       for (var t = t0 + direction; t >= 0 && t < length; t += direction) {
         var guess = predict(recent, t), hit = centreNear(t, guess, 2);
         // a wider run is the line with another one joining it: its centre is off
@@ -143,11 +143,23 @@ var Frame = (function () {
         missed = 0;
         // a run wider by one is the line's edge falling on a pixel; wider
         // still, or off the course, it is another line joining
-        if (hit.length > usual + 1 || Math.abs(hit.c - guess) > (hit.length > usual ? 0.5 : 0.7)) {
+        var off = Math.abs(hit.c - guess) > (hit.length > usual ? 0.5 : 0.7);
+        if (hit.length > usual + 1 || off) {
+          // a turned picture's lines go in steps of a whole pixel: a line of
+          // its usual width that stays a step aside for a while is the line
+          if (hit.length <= usual + 1 && Math.abs(hit.c - guess) <= 1.3) aside.push({ t: t, c: hit.c }); else aside = [];
+          if (aside.length >= 15 && spread(aside) <= 0.4) {
+            side = side.concat(aside);
+            recent = aside;
+            aside = [];
+            covered = 0;
+            continue;
+          }
           if (++covered > 60) break;
           continue;
         }
         covered = 0;
+        aside = [];
         side.push({ t: t, c: hit.c });
         recent.push({ t: t, c: hit.c });
         widths.push(hit.length);
@@ -163,6 +175,13 @@ var Frame = (function () {
   }
 
   // Where the line will be at t: the straight line through its last stretch.
+  // How far points stray from the straight line through them, at most.
+  function spread(points) {
+    var fit = straightFit(points), most = 0;
+    points.forEach(function (p) { most = Math.max(most, Math.abs(p.c - fit.at(p.t))); });
+    return most;
+  }
+
   // A few centres pulled aside by a line joining do not steer it: the fit is
   // made again without those far from the first one.
   function predict(recent, t) {

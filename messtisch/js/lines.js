@@ -24,7 +24,8 @@ var Lines = (function () {
   function wholeInk(picture) { return inkOf(picture, 0, 0, picture.width, picture.height); }
 
   // The paper's darkness and the cut above which a pixel belongs to a drawn
-  // line, from at most about a million pixels spread over the picture.
+  // line, from at most about a million pixels spread over the picture; pure
+  // black (kippdreh's corners) and pure blue (bars) are not the map's.
   // contrast false: a flat colour or a picture too pale to hold lines.
   function levelsOf(picture) {
     var count = new Float64Array(256), step = Math.max(1, Math.floor(Math.sqrt(picture.width * picture.height / 1e6)));
@@ -33,6 +34,7 @@ var Lines = (function () {
       var at = picture.dataOffset + picture.rowBytes * (picture.height - 1 - y);
       for (var x = 0; x < picture.width; x += step) {
         var o = at + 3 * x;
+        if (bytes[o + 1] === 0 && bytes[o + 2] === 0 && (bytes[o] === 0 || bytes[o] === 255)) continue;
         count[255 - Math.round((bytes[o] + bytes[o + 1] + bytes[o + 2]) / 3)]++;
         total++;
       }
@@ -41,6 +43,7 @@ var Lines = (function () {
       for (var v = 0, sum = 0; v < 256; v++) { sum += count[v]; if (sum >= q * total) return v; }
       return 255;
     };
+    if (total === 0) return { paper: 0, ink: 0, cut: 256, contrast: false };
     var paper = quantile(0.5), ink = quantile(0.995);
     return { paper: paper, ink: ink, cut: paper + 0.45 * (ink - paper), contrast: ink - paper >= 40 };
   }
@@ -430,8 +433,12 @@ var Lines = (function () {
       });
       return most;
     };
+    // a picture turned or stretched by the tools places its lines a pixel at
+    // a time: the bar is raised to four times the usual offset there
+    var offs = list.filter(function (p) { return !p.typed; }).map(offOf).filter(function (d) { return d >= 0; }).sort(function (a, b) { return a - b; });
+    var bar = Math.max(1, 4 * (offs.length ? offs[offs.length >> 1] : 0));
     for (;;) {
-      var worst = null, worstOff = 1;
+      var worst = null, worstOff = bar;
       list.forEach(function (p) {
         if (p.typed) return;
         var off = offOf(p);
@@ -446,7 +453,7 @@ var Lines = (function () {
     return list.filter(function (p) {
       if (p.typed || !fit || offOf(p) >= 0) return true;
       var q = fit(p.longitude, p.latitude);
-      return Math.hypot(q.x - p.x, q.y - p.y) <= 1;
+      return Math.hypot(q.x - p.x, q.y - p.y) <= bar;
     });
   }
 
