@@ -54,7 +54,7 @@ var Assist = (function () {
   // cursor on the side away from the canvas's nearer edges.
   var scratch = null;
   function drawLoupe(context) {
-    if (!hover || !picture()) return;
+    if (!hover || !picture() || !Desk.front().click) return; // only where clicks set positions
     var p = picture(), half = (LOUPE_PIXELS - 1) / 2, size = LOUPE_PIXELS * LOUPE_ZOOM;
     if (!scratch) { scratch = document.createElement('canvas'); scratch.width = scratch.height = LOUPE_PIXELS; }
     var small = scratch.getContext('2d'), image = small.createImageData(LOUPE_PIXELS, LOUPE_PIXELS);

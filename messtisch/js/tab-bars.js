@@ -59,7 +59,7 @@
     if (state.lines[state.activeLine].length === 0 && !Assist.plainClick()) {
       var line = traced(point);
       if (line) {
-        Undo.remember();
+        Undo.remember('balken');
         state.lines[state.activeLine] = line;
         state.selectedBar = null;
         barsChanged();
