@@ -148,7 +148,7 @@ test('angles as the measurement file takes them', () => {
   for (const [degrees, text] of cases) assert.strictEqual(Lines.angleText(degrees), text, String(degrees));
 });
 
-test('a cylindrical map through kippdreh, glattzug and messkart on the proposals alone', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, () => {
+test('a cylindrical map through kippdreh, glattzug and messkart on the proposals alone', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, async () => {
   const folder = tempFolder('kette');
   const map = makeMap({ kind: 'cylinder', blur: true, turn: 1.3, seed: 11 });
   fs.writeFileSync(path.join(folder, 'KARTE.BMP'), map.bmp);
@@ -176,7 +176,8 @@ test('a cylindrical map through kippdreh, glattzug and messkart on the proposals
     lines[key] = Frame.polylineOf(traced, 'y');
   }
   const range = Bars.paintedRange(lines, 'h', picture.width, picture.height);
-  fs.writeFileSync(path.join(folder, 'KARTE2.BMP'), Bmp.paintedCopy(picture, Bars.rowSpans(range, picture.width)));
+  const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
+  fs.writeFileSync(path.join(folder, 'KARTE2.BMP'), Buffer.from(await painted.arrayBuffer()));
   assert.strictEqual(runTool('glattzug', ['KARTE2.BMP', 'h'], folder).status, 0);
   picture = pictureOf(fs.readFileSync(path.join(folder, 'KARTE2.TMP')));
   const stretched = (p) => {
