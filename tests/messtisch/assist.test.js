@@ -187,7 +187,7 @@ test('the desk finds what a person finds by eye', async (t) => {
         const truth = node(Number(lon), Number(lat));
         assert.ok(truth && Math.hypot(Number(x) - truth.x, Number(y) - truth.y) <= 1, `${x} ${y} ${lon} ${lat}`);
       }
-      if (pictures) await page.screenshot({ path: path.join(pictures, '14-messtisch-kreuzungen.png'), clip: { x: 0, y: 0, width: 1600, height: 700 } });
+      if (pictures) await page.screenshot({ path: path.join(pictures, '14-messtisch-kreuzungen.png') });
       // Tab to the second proposal and take it with J: an ordinary point, undone with Strg+Z
       await page.focus('#buehne');
       await page.keyboard.press('Tab');
