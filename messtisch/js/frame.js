@@ -166,6 +166,7 @@ var Frame = (function () {
         if (recent.length > 100) recent.shift();
         if (widths.length > 40) widths.shift();
       }
+      if (aside.length >= 5 && spread(aside) <= 0.4) side = side.concat(aside); // a step just before the end
       found = found.concat(side);
     });
     found.sort(function (a, b) { return a.t - b.t; });

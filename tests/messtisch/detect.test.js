@@ -90,6 +90,17 @@ test('a traced frame line stays within one pixel of the drawn line along its who
   }
 });
 
+test('a line in whole-pixel steps, as a turned picture has it, is traced from end to end', () => {
+  // two pixels wide, one step down every 25 columns, crossed by a thin line at x=300
+  const centre = (x) => 80 + Math.round(x * 0.04) + 0.5;
+  const picture = pictureOf(makeBmp(600, 200, (x, y) =>
+    Math.abs(y - centre(x)) < 1 || x === 300 ? [20, 20, 20] : [240, 236, 220]));
+  const traced = Frame.traceLine(Lines.wholeInk(picture), Lines.levelsOf(picture), { x: 150, y: 86 }, 'x');
+  const polyline = Frame.polylineOf(traced, 'x');
+  assert.deepStrictEqual([polyline[0].x, polyline[polyline.length - 1].x], [0, 599]);
+  for (let x = 0; x < 600; x++) assert.ok(Math.abs(centreAt(polyline, 'x', x) - centre(x)) <= 1, String(x));
+});
+
 // Three crossings as the user sets them: snapped, at whole pixels, typed.
 function typedPoints(crossings, truths) {
   return truths.map((truth) => {
