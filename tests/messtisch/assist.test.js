@@ -75,7 +75,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       const warning = await page.textContent('#meridian-warnung');
       assert.match(warning, /^Meridiane laufen auf Kegelkarten zusammen: Diese steile Linie ergäbe g=-\d\.\d\d, der Rahmen aber g=0\.80/);
       assert.strictEqual(await page.isVisible('#meridian-warnung'), true);
-      if (pictures) await page.screenshot({ path: path.join(pictures, '11-messtisch-meridian-warnung.png'), clip: { x: 0, y: 0, width: 1600, height: 560 } });
+      if (pictures) await page.screenshot({ path: path.join(pictures, '21-messtisch-meridian-warnung.png'), clip: { x: 0, y: 0, width: 1600, height: 560 } });
       for (const p of [side[0], side[1]]) {
         await clickImage(page, Math.round(p.x + (side[1].x - side[0].x) * 0.1 * (p === side[0] ? 1 : -1)), Math.round(p.y + (p === side[0] ? 60 : -60)));
       }
@@ -94,7 +94,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       await page.mouse.move(at.x, at.y + 1);
       const hover = await page.evaluate(() => Assist.hovered());
       assert.ok(hover && Math.abs(hover.snapped.y - y) <= 0.5 && hover.snapped.x === hover.at.x, JSON.stringify(hover));
-      if (pictures) await page.screenshot({ path: path.join(pictures, '12-messtisch-lupe.png') });
+      if (pictures) await page.screenshot({ path: path.join(pictures, '20-messtisch-lupe.png') });
       await page.mouse.click(at.x, at.y + 1);
       const clicked = await page.evaluate(() => window.Messtisch.state.tiltClicks[0]);
       assert.strictEqual(clicked.y, Math.round(y));
@@ -125,7 +125,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       assert.ok(worst <= 1, String(worst));
       for (let i = 1; i < line.length; i++) assert.ok(line[i].x - line[i - 1].x >= 50 && line[i].x - line[i - 1].x <= 200);
       await zoom(page, '0');
-      if (pictures) await page.screenshot({ path: path.join(pictures, '13-messtisch-rahmen-verfolgt.png') });
+      if (pictures) await page.screenshot({ path: path.join(pictures, '22-messtisch-rahmen-verfolgt.png') });
       // the saved picture differs from the input only in pure blue pixels
       const saved = readBmp(fs.readFileSync(await download(page, '#balken-speichern', folder)));
       const input = readBmp(conic.bmp);
@@ -187,7 +187,7 @@ test('the desk finds what a person finds by eye', async (t) => {
         const truth = node(Number(lon), Number(lat));
         assert.ok(truth && Math.hypot(Number(x) - truth.x, Number(y) - truth.y) <= 1, `${x} ${y} ${lon} ${lat}`);
       }
-      if (pictures) await page.screenshot({ path: path.join(pictures, '14-messtisch-kreuzungen.png') });
+      if (pictures) await page.screenshot({ path: path.join(pictures, '23-messtisch-kreuzungen.png') });
       // Tab to the second proposal and take it with J: an ordinary point, undone with Strg+Z
       await page.focus('#buehne');
       await page.keyboard.press('Tab');
