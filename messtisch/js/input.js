@@ -24,6 +24,7 @@
 
   function clickAt(point) {
     if (!View.inside(view, point)) return;
+    if (point === state.cursor) Assist.snap(point, true); // the keyboard's click is taken as it is
     state.cursor = point;
     if (Desk.front().click) Desk.front().click(point);
     Desk.redraw();
@@ -59,7 +60,17 @@
 
   window.addEventListener('mousemove', function (event) {
     var at = onCanvas(event), sx = at.x, sy = at.y;
-    if (state.picture && at.inside) showPixel(View.toImage(view, sx, sy));
+    if (state.picture && at.inside) {
+      showPixel(View.toImage(view, sx, sy));
+      if (!press) {
+        var shown = Assist.hovered();
+        Assist.hoverAt(View.toImage(view, sx, sy), event.altKey);
+        if (shown || Assist.hovered()) Desk.redraw(); // the loupe follows the mouse
+      }
+    } else if (Assist.hovered() && !state.cursor) {
+      Assist.leave();
+      Desk.redraw();
+    }
     if (!press) return;
     if (Math.abs(sx - press.x) + Math.abs(sy - press.y) > 4) press.moved = true;
     if (!press.moved) return;
@@ -82,7 +93,7 @@
     var grabbed = press.grab;
     press = null;
     var at = onCanvas(event);
-    if (wasClick && !grabbed && event.target === canvas) clickAt(View.toImage(view, at.x, at.y));
+    if (wasClick && !grabbed && event.target === canvas) clickAt(Assist.snap(View.toImage(view, at.x, at.y), event.altKey));
   });
 
   canvas.addEventListener('wheel', function (event) {
@@ -106,6 +117,7 @@
       View.panBy(view, canvas.width / 2 - s.x, canvas.height / 2 - s.y);
     }
     showPixel(c);
+    Assist.hoverAt(c, true); // the keyboard places exactly: the loupe shows where
     Desk.redraw();
   }
 
@@ -138,10 +150,19 @@
     if (event.key === 'Escape') { $('tastenhilfe').hidden = true; if (typing) event.target.blur(); return; }
     if (typing || event.altKey || event.metaKey || event.ctrlKey && !/^Arrow/.test(event.key)) return;
     if (/^Arrow/.test(event.key) && event.target.tagName === 'INPUT') return; // radio buttons step with them
-    var key = event.key, step = 80, handled = true;
-    if (event.shiftKey && /^Arrow/.test(key)) {
+    var key = event.key, step = 80, handled = true, onStage = event.target === stage || event.target === document.body;
+    if ((event.shiftKey || event.ctrlKey) && /^Arrow/.test(key)) {
       var n = event.ctrlKey ? 10 : 1;
       moveCursor(key === 'ArrowLeft' ? -n : key === 'ArrowRight' ? n : 0, key === 'ArrowUp' ? -n : key === 'ArrowDown' ? n : 0);
+    } else if ((key === 'PageUp' || key === 'PageDown') && onStage) {
+      // a screen's height up or down; with Umschalt a screen's width left or right
+      var sign = key === 'PageUp' ? -1 : 1;
+      if (event.shiftKey) moveCursor(sign * Math.round(canvas.width / view.scale), 0);
+      else moveCursor(0, sign * Math.round(canvas.height / view.scale));
+    } else if (key === 'Tab' && onStage && Desk.front().nextProposal && Desk.front().nextProposal(event.shiftKey ? -1 : 1)) {
+      // Tab steps through the tab's proposals while there are any
+    } else if (Desk.front().key && onStage && Desk.front().key(key)) {
+      // a key of the tab in front
     } else if (key === 'ArrowLeft') { View.panBy(view, step, 0); Desk.redraw(); }
     else if (key === 'ArrowRight') { View.panBy(view, -step, 0); Desk.redraw(); }
     else if (key === 'ArrowUp') { View.panBy(view, 0, step); Desk.redraw(); }
@@ -150,7 +171,7 @@
     else if (key === '-') { zoomButton(0.8); }
     else if (key === '0') { View.fit(view); Desk.redraw(); }
     else if (key === '1') { View.zoomTo(view, 1); Desk.redraw(); }
-    else if ((key === 'Enter' || key === ' ') && (event.target === stage || event.target === document.body)) {
+    else if ((key === 'Enter' || key === ' ') && onStage) {
       if (state.cursor) clickAt(state.cursor);
     }
     else if (key === 'Delete' || key === 'Backspace') { deleteSelected(); }

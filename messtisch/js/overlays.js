@@ -28,6 +28,7 @@ var Overlays = (function () {
     Desk.each('drawAlways', [context, view]);
     if (Desk.front().draw) Desk.front().draw(context, view);
     if (state.cursor) crosshair(context, view, state.cursor);
+    Assist.drawLoupe(context);
   }
 
   return { draw: draw, marker: marker };

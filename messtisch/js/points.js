@@ -204,7 +204,8 @@ var Points = (function () {
     function fillForm() {
       var p = selected >= 0 ? doc.points[selected] : null;
       $('punkt-pixel').textContent = p ? 'x=' + p.x + ' y=' + p.y + ' (Punkt ' + (selected + 1) + ')'
-                                       : pending ? 'x=' + pending.x + ' y=' + pending.y + ' (neu)' : '–';
+                                       : pending ? 'x=' + pending.x + ' y=' + pending.y + (pending.exact ? ' (Kreuzung bei ' +
+                                         pending.exact.x.toFixed(2) + ', ' + pending.exact.y.toFixed(2) + ', gerundet)' : '') + ' (neu)' : '–';
       $('punkt-laenge').value = p ? p.longitude : '';
       $('punkt-breite').value = p ? p.latitude : '';
       $('punkt-name').value = p ? p.name : '';
@@ -229,6 +230,7 @@ var Points = (function () {
       if (p[field] === value) return;
       api.remember();
       p[field] = value;
+      if (field === 'x' || field === 'y') delete p.exact; // typed over: the found position no longer holds
       fillForm();
       evaluate();
     }
@@ -252,7 +254,9 @@ var Points = (function () {
       if (selected >= 0) {
         Object.assign(doc.points[selected], typed);
       } else if (pending) {
-        doc.points.push({ x: pending.x, y: pending.y, longitude: typed.longitude, latitude: typed.latitude, name: typed.name, off: false });
+        var added = { x: pending.x, y: pending.y, longitude: typed.longitude, latitude: typed.latitude, name: typed.name, off: false };
+        if (pending.exact) added.exact = { x: pending.exact.x, y: pending.exact.y };
+        doc.points.push(added);
         pending = null;
       } else {
         return;
@@ -349,7 +353,16 @@ var Points = (function () {
     };
     api.count = function () { return doc.points.length; };
     api.positions = function () { return doc.points; };
-    api.move = function (i, point) { doc.points[i].x = point.x; doc.points[i].y = point.y; fillForm(); evaluate(); };
+    // points found by the desk, taken as one change: [{x, y, longitude, latitude, name, exact}]
+    api.add = function (list) {
+      if (!list.length) return;
+      api.remember();
+      list.forEach(function (p) { p.off = false; doc.points.push(p); });
+      selected = -1;
+      fillForm();
+      evaluate();
+    };
+    api.move = function (i, point) { doc.points[i].x = point.x; doc.points[i].y = point.y; delete doc.points[i].exact; fillForm(); evaluate(); };
     api.select = select;
     api.deleteSelected = function () {
       if (selected < 0) return;

@@ -40,6 +40,7 @@ var PointTable = (function () {
         if (options.outliers.indexOf(i) >= 0) row.classList.add('ausreisser');
         if (options.rows[i]) { row.classList.add('fehlerhaft'); row.title = options.rows[i]; }
         if (p.off) row.classList.add('aus');
+        if (p.exact && !options.rows[i]) row.title = 'Kreuzung gefunden bei x=' + p.exact.x.toFixed(2) + ' y=' + p.exact.y.toFixed(2) + ', halb-gerade gerundet';
         var on = document.createElement('input');
         on.type = 'checkbox';
         on.checked = !p.off;

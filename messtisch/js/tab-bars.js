@@ -43,6 +43,35 @@
     barsChanged();
   }
 
+  // The dark line under the click followed across the picture (in a band
+  // 600 pixels wide): its polyline, or null.
+  function traced(point) {
+    var p = state.picture, along = Bars.alongOf(state.activeLine), ink;
+    if (along === 'y') ink = Lines.inkOf(p, point.x - 300, 0, 600, p.height);
+    else ink = Lines.inkOf(p, 0, point.y - 300, p.width, 600);
+    var line = Frame.polylineOf(Frame.traceLine(ink, Assist.levels(), point, along), along);
+    return line.length >= 2 ? line : null;
+  }
+
+  // The first click on a frame line traces it; later clicks add points to
+  // adjust it, as does a click with Alt.
+  function clicked(point) {
+    if (state.lines[state.activeLine].length === 0 && !Assist.plainClick()) {
+      var line = traced(point);
+      if (line) {
+        Undo.remember('balken');
+        state.lines[state.activeLine] = line;
+        state.selectedBar = null;
+        barsChanged();
+        Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + Bars.alongOf(state.activeLine) + '=' + line[0][Bars.alongOf(state.activeLine)] +
+                 ' bis ' + line[line.length - 1][Bars.alongOf(state.activeLine)] + '. Punkte lassen sich verschieben, löschen und ergänzen.');
+        return;
+      }
+      Desk.say('keine Linien gefunden: Der Punkt ist so gesetzt, wie geklickt.', true);
+    }
+    addBarPoint(point);
+  }
+
   function addBarPoint(point) {
     Undo.remember('balken');
     var line = state.lines[state.activeLine];
@@ -138,7 +167,8 @@
   }
 
   Desk.addTab('balken', {
-    click: addBarPoint,
+    click: clicked,
+    snap: function () { return 'line'; },
     handles: function () {
       var list = [];
       Bars.LINES[state.run].forEach(function (line) {

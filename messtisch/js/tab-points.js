@@ -27,16 +27,21 @@
     Desk.say(name + ' geöffnet.');
   }
 
+  var proposals = Proposals.create(points);
+
   Desk.addTab('punkte', {
     click: points.clicked,
+    snap: function () { return 'crossing'; },
+    nextProposal: proposals.next,
+    key: proposals.key,
     handles: function () {
       return points.positions().map(function (p, i) { return { x: p.x, y: p.y, index: i }; });
     },
     grab: function (handle) { points.select(handle.index); },
     drag: function (handle, point) { points.move(handle.index, point); },
     deleteSelected: points.deleteSelected,
-    draw: function (context, view) { points.draw(context, view, state.showGrid); },
-    pictureOpened: points.pictureChanged,
+    draw: function (context, view) { points.draw(context, view, state.showGrid); proposals.draw(context); },
+    pictureOpened: function (picture, name) { points.pictureChanged(picture, name); proposals.pictureOpened(); },
     save: points.save,
     restore: points.restore,
     hasWork: function () { return points.count() > 0; },

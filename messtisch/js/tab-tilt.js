@@ -1,28 +1,79 @@
-// The Schräglage tab: two clicks on a line that should stand straight, and
-// the kippdreh commands that straighten it (tilt.js, tiltpanel.js).
+// The Schräglage tab: two clicks on a line that should stand straight, or
+// the sheet's longest straight line found by the desk, and the kippdreh
+// commands that straighten it (tilt.js, tiltpanel.js, frame.js). A steep
+// line (a meridian) is checked against the frame or an earlier level line.
 (function () {
   'use strict';
 
-  var state = Desk.state;
+  var $ = Desk.$, state = Desk.state;
+  var found = null;      // the frame's tilt found in this picture: {line, degrees} or {message}
+  var level = null;      // the last line across measured by clicks: its degrees
+  var proposed = false;  // the clicks shown are the found line
 
   function show() {
-    TiltPanel.show(Desk.$('kippung-ergebnis'), state.tiltClicks, state.picture, state.fileName);
+    TiltPanel.show($('kippung-ergebnis'), state.tiltClicks, state.picture, state.fileName, proposed);
+    var warning = $('meridian-warnung'), text = null;
+    if (state.tiltClicks.length === 2 && !proposed) {
+      var t = Tilt.commands(state.tiltClicks[0], state.tiltClicks[1], state.picture.width, state.picture.height, state.fileName);
+      if (t && !t.horizontal) {
+        var frame = frameTilt();
+        text = frame ? Tilt.disagreement(t, frame.degrees, 'der Rahmen') : Tilt.disagreement(t, level, 'die waagerechte Messung');
+      } else if (t) {
+        level = t.degrees;
+      }
+    }
+    warning.hidden = !text;
+    warning.textContent = text || '';
+  }
+
+  // The frame's tilt, looked for once per picture.
+  function frameTilt() {
+    if (!found) found = look();
+    return found.ok ? found : null;
+  }
+
+  function look() {
+    var p = state.picture;
+    if (p.width * p.height > 60e6) return { ok: false, message: 'Das Bild ist für die Suche zu groß; bitte zwei Punkte anklicken.' };
+    return Frame.findTilt(Lines.wholeInk(p), Assist.levels());
+  }
+
+  function find() {
+    if (!state.picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
+    Desk.say('Die Schräglage wird gesucht …');
+    // let the status line show before the search holds the page
+    setTimeout(function () {
+      var result = frameTilt() || found;
+      if (!result.ok) { Desk.say(result.message, true); return; }
+      state.tiltClicks = [result.line.from, result.line.to];
+      proposed = true;
+      show();
+      Desk.say('Schräglage gefunden: g=' + Tilt.twoDecimals(result.degrees) + ' an der Linie von (' + Math.round(result.line.from.x) + ', ' +
+               Math.round(result.line.from.y) + ') nach (' + Math.round(result.line.to.x) + ', ' + Math.round(result.line.to.y) + ').');
+      Desk.redraw();
+    }, 0);
   }
 
   Desk.addTab('kippung', {
     click: function (point) {
-      if (state.tiltClicks.length >= 2) state.tiltClicks = [];
+      if (state.tiltClicks.length >= 2 || proposed) state.tiltClicks = [];
+      proposed = false;
       state.tiltClicks.push(point);
       show();
     },
+    snap: function () { return 'line'; },
     draw: function (context, view) {
       if (!state.tiltClicks.length) return;
-      var a = Overlays.marker(context, view, state.tiltClicks[0], '#ff00ff', 5);
+      var colour = proposed ? '#00c000' : '#ff00ff';
+      var a = Overlays.marker(context, view, state.tiltClicks[0], colour, 5);
       if (state.tiltClicks[1]) {
-        var b = Overlays.marker(context, view, state.tiltClicks[1], '#ff00ff', 5);
+        var b = Overlays.marker(context, view, state.tiltClicks[1], colour, 5);
+        context.lineWidth = proposed ? 3 : 2;
         context.beginPath(); context.moveTo(a.x, a.y); context.lineTo(b.x, b.y); context.stroke();
       }
     },
-    pictureOpened: function () { state.tiltClicks = []; show(); }
+    pictureOpened: function () { state.tiltClicks = []; found = null; level = null; proposed = false; show(); }
   });
+
+  $('kippung-finden').addEventListener('click', find);
 })();

@@ -55,5 +55,18 @@ var Tilt = (function () {
              omega: twoDecimals(degrees(angle)), tilt: 2 * shift };
   }
 
-  return { commands: commands, roundHalfEven: roundHalfEven, twoDecimals: twoDecimals };
+  // A steep line (a meridian, or a side of the sheet) against the tilt found
+  // some other way: on a conic map the meridians converge and only the middle
+  // one stands upright. measured: what commands() gave; reference: degrees;
+  // against: what the reference is ("der Rahmen"). The warning, or null.
+  function disagreement(measured, reference, against) {
+    if (!measured || measured.horizontal || typeof reference !== 'number') return null;
+    var off = Math.abs(measured.degrees - reference);
+    if (off <= 0.2) return null;
+    return 'Meridiane laufen auf Kegelkarten zusammen: Diese steile Linie ergäbe g=' + twoDecimals(measured.degrees) + ', ' +
+      (against || 'der Rahmen') + ' aber g=' + twoDecimals(reference) + ' (' + twoDecimals(off).replace('.', ',') +
+      ' Grad Unterschied). Messen Sie an einer waagerechten Linie, am Rahmen oder am Mittelmeridian.';
+  }
+
+  return { commands: commands, roundHalfEven: roundHalfEven, twoDecimals: twoDecimals, disagreement: disagreement };
 })();

@@ -3,7 +3,8 @@
 var TiltPanel = (function () {
   'use strict';
 
-  function show(box, clicks, picture, fileName) {
+  // found: the line was found by the desk, not clicked (a proposal).
+  function show(box, clicks, picture, fileName, found) {
     box.textContent = '';
     if (clicks.length < 2 || !picture) {
       box.innerHTML = clicks.length === 1 ? '<p>Erster Punkt gewählt; nun den zweiten anklicken.</p>'
@@ -13,8 +14,10 @@ var TiltPanel = (function () {
     var t = Tilt.commands(clicks[0], clicks[1], picture.width, picture.height, fileName);
     if (!t) { box.innerHTML = '<p>Beide Punkte sind dasselbe Pixel.</p>'; return; }
     var intro = document.createElement('p');
-    intro.textContent = 'Die Linie von (' + clicks[0].x + ', ' + clicks[0].y + ') nach (' + clicks[1].x + ', ' + clicks[1].y +
-      ') soll ' + (t.horizontal ? 'waagerecht' : 'senkrecht') + ' stehen. Sie ist um ' + Tilt.twoDecimals(Math.abs(t.degrees)) +
+    var at = function (p) { return '(' + Math.round(p.x) + ', ' + Math.round(p.y) + ')'; };
+    intro.textContent = (found ? 'Vorschlag: die längste gerade Linie des Bildes, ' + Math.round(Math.hypot(clicks[1].x - clicks[0].x, clicks[1].y - clicks[0].y)) +
+      ' Pixel lang (im Bild eingezeichnet). Sie übernehmen ihn mit einem der Befehle oder klicken selbst zwei Punkte an. ' : '') +
+      'Die Linie von ' + at(clicks[0]) + ' nach ' + at(clicks[1]) + ' soll ' + (t.horizontal ? 'waagerecht' : 'senkrecht') + ' stehen. Sie ist um ' + Tilt.twoDecimals(Math.abs(t.degrees)) +
       ' Grad ' + (t.degrees > 0 ? 'gegen den Uhrzeigersinn gekippt; kippdreh dreht sie im Uhrzeigersinn zurück (positiver Winkel).'
                                 : 'im Uhrzeigersinn gekippt; kippdreh dreht sie nach links zurück (negativer Winkel).');
     box.appendChild(intro);

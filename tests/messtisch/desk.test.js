@@ -40,7 +40,8 @@ async function shot(page, name) {
 
 async function clickLine(page, key, pixels) {
   await page.check(`input[name=linie][value=${key}]`);
-  for (const [x, y] of pixels) await clickPixel(page, x, y);
+  // each point where it is clicked: Alt, no tracing and no snapping
+  for (const [x, y] of pixels) await clickPixel(page, x, y, 'Alt');
 }
 
 // The saved picture equals its input except in pixels that turned pure blue.
@@ -72,8 +73,8 @@ test('a tilted framed map is straightened, framed and rectified from the desk th
     await page.keyboard.press('k');
     await page.keyboard.press('1');
     const scan = load(folder, 'scan.bmp'), top = 120, bottom = 600;
-    await clickPixel(page, frameFromLeft(scan, top), top);
-    await clickPixel(page, frameFromLeft(scan, bottom), bottom);
+    await clickPixel(page, frameFromLeft(scan, top), top, 'Alt');
+    await clickPixel(page, frameFromLeft(scan, bottom), bottom, 'Alt');
     await shot(page, '6-messtisch-schraeglage.png');
     const g = await page.textContent('code[data-form=g]');
     assert.match(g, /^kippdreh scan\.bmp g=1\.[3-7]\d$/);
@@ -92,7 +93,7 @@ test('a tilted framed map is straightened, framed and rectified from the desk th
     await page.keyboard.press('1');
     const rows = [100, 360, 620];
     await clickLine(page, 'left', rows.map((y) => [frameFromLeft(straight, y), y]));
-    await clickPixel(page, 30, 400); // a stray click, taken back
+    await clickPixel(page, 30, 400, 'Alt'); // a stray click, taken back
     assert.match(await page.textContent('#linienwahl'), /linke Rahmenlinie \(4 Punkte\)/);
     await page.keyboard.press('Control+z');
     assert.match(await page.textContent('#linienwahl'), /linke Rahmenlinie \(3 Punkte\)/);
@@ -154,12 +155,12 @@ test('control points on the rectified map give the .INF file that messkart write
     });
     points[3][3] = (Number(points[3][3]) + 1).toFixed(5); // the typo: one degree off
     for (const [px, py, lon, lat] of points.slice(0, 4)) {
-      await clickPixel(page, px, py);
+      await clickPixel(page, px, py, 'Alt');
       await page.fill('#punkt-laenge', lon);
       await page.fill('#punkt-breite', lat);
       await page.press('#punkt-breite', 'Enter');
     }
-    await clickPixel(page, 440, 320);
+    await clickPixel(page, 440, 320, 'Alt');
     await page.keyboard.press('Escape');
     for (let i = 0; i < 10; i++) await page.keyboard.press('Shift+ArrowDown');
     await page.keyboard.press('Enter');

@@ -118,11 +118,14 @@ async function pixelOnScreen(page, x, y) {
   }, [x, y]);
 }
 
-// Clicks inside picture pixel (x, y) at 1:1, where clicks are exact.
-async function clickPixel(page, x, y) {
+// Clicks inside picture pixel (x, y) at 1:1, where clicks are exact; with
+// modifiers 'Alt' the desk takes the click as it is, without snapping.
+async function clickPixel(page, x, y, modifiers) {
   const at = await pixelOnScreen(page, x, y);
   if (at.scale !== 1 || !at.inside) throw new Error(`pixel ${x},${y} is not in sight at 1:1`);
+  if (modifiers) await page.keyboard.down(modifiers);
   await page.mouse.click(at.x, at.y);
+  if (modifiers) await page.keyboard.up(modifiers);
 }
 
 async function download(page, button, folder) {

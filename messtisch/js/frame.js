@@ -1,0 +1,291 @@
+// The sheet's frame in the picture's pixels: its long straight lines, whose
+// slant is the tilt to take out with kippdreh, and one frame line traced from
+// a click across the picture, straight or curved, as a polyline for the bars.
+// Plain functions over Lines' darkness patches; nothing here touches the page.
+var Frame = (function () {
+  'use strict';
+
+  var MOST = 15 * Math.PI / 180; // steepest slant looked for, either way
+
+  // The longest straight dark line within 15 degrees of across (horizontal
+  // true) or of down. Returns {from, to, length, slope} or null; slope is
+  // the change across per pixel along, from, to the ends in picture coordinates.
+  function longestLine(ink, levels, horizontal) {
+    var w = ink.width, h = ink.height, xs = [], ys = [], want = horizontal ? 1 : 2;
+    var step = Math.max(1, Math.floor(Math.sqrt(w * h / 2e6)));
+    for (var y = 0; y < h; y += step) {
+      for (var x = 0; x < w; x += step) {
+        if (Lines.lineKind(ink, levels, x, y) & want) { xs.push(horizontal ? x : y); ys.push(horizontal ? y : x); }
+      }
+    }
+    if (xs.length < 50) return null;
+    var along = horizontal ? w : h, across = horizontal ? h : w;
+    // slants of 0.1 degrees; offsets across in whole pixels
+    var best = { votes: 0 }, span = Math.ceil(along * Math.tan(MOST)) + 2, bins = new Int32Array(across + 2 * span + 2);
+    for (var a = -MOST; a <= MOST + 1e-9; a += 0.1 * Math.PI / 180) {
+      var t = Math.tan(a);
+      bins.fill(0);
+      for (var i = 0; i < xs.length; i++) bins[Math.round(ys[i] - t * xs[i]) + span]++;
+      for (var b = 1; b < bins.length - 1; b++) {
+        var votes = bins[b - 1] + bins[b] + bins[b + 1];
+        if (votes > best.votes) best = { votes: votes, slope: t, offset: b - span };
+      }
+    }
+    if (best.votes < 50 * 2 / step) return null;
+    return refine(ink, levels, horizontal, best.slope, best.offset);
+  }
+
+  // The line's centre column by column (or row by row), fitted by least
+  // squares over its longest stretch without long gaps.
+  function refine(ink, levels, horizontal, slope, offset) {
+    var along = horizontal ? ink.width : ink.height, found = [], i;
+    for (var t = 0; t < along; t++) {
+      var guess = offset + slope * t, profile = [], base = Math.round(guess) - 4;
+      for (i = 0; i < 9; i++) profile.push(horizontal ? Lines.darkAt(ink, t, base + i) : Lines.darkAt(ink, base + i, t));
+      var nearest = null;
+      for (i = 0; i < 9; i++) {
+        var run = Lines.runCentre(profile, i, levels.cut, levels.paper);
+        if (run && run.length <= 6 && (!nearest || Math.abs(base + run.centre - guess) < Math.abs(base + nearest.centre - guess))) nearest = run;
+      }
+      if (nearest && Math.abs(base + nearest.centre - guess) <= 2) found.push({ t: t, c: base + nearest.centre });
+    }
+    var stretch = longestStretch(found, 30);
+    if (stretch.length < 100) return null;
+    var fit = null;
+    for (var round = 0; round < 3; round++) {
+      fit = straightFit(stretch);
+      stretch = stretch.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 1.2; });
+      if (stretch.length < 100) return null;
+    }
+    fit = straightFit(stretch);
+    var first = stretch[0].t, last = stretch[stretch.length - 1].t;
+    var point = function (t) {
+      return horizontal ? { x: ink.x0 + t, y: ink.y0 + fit.at(t) } : { x: ink.x0 + fit.at(t), y: ink.y0 + t };
+    };
+    return { from: point(first), to: point(last), length: last - first, slope: fit.slope, horizontal: horizontal };
+  }
+
+  function straightFit(points) {
+    var n = points.length, st = 0, sc = 0, stt = 0, stc = 0;
+    points.forEach(function (p) { st += p.t; sc += p.c; stt += p.t * p.t; stc += p.t * p.c; });
+    var slope = (n * stc - st * sc) / (n * stt - st * st), intercept = (sc - slope * st) / n;
+    return { slope: slope, at: function (t) { return intercept + slope * t; } };
+  }
+
+  // The longest run of points whose steps along leave no gap over `gap`.
+  function longestStretch(points, gap) {
+    var best = [], current = [];
+    points.forEach(function (p) {
+      if (current.length && p.t - current[current.length - 1].t > gap) current = [];
+      current.push(p);
+      if (current.length > best.length) best = current;
+    });
+    return best;
+  }
+
+  // The tilt of the sheet: the longest straight line across or down.
+  // Returns {ok: false, message} or {ok, line: {from, to, horizontal}, degrees}:
+  // degrees is the clockwise turn that sets the line straight (kippdreh's g).
+  function findTilt(ink, levels) {
+    if (!levels.contrast) return { ok: false, message: 'keine Linien gefunden' };
+    var across = longestLine(ink, levels, true), down = longestLine(ink, levels, false);
+    var line = across && (!down || across.length >= down.length) ? across : down;
+    if (!line) return { ok: false, message: 'keine Linien gefunden' };
+    // a line across that falls to the right is turned back anticlockwise,
+    // a line down that leans right at the bottom clockwise
+    var degrees = (line.horizontal ? -1 : 1) * Math.atan(line.slope) * 180 / Math.PI;
+    return { ok: true, line: line, degrees: degrees };
+  }
+
+  // ---- one frame line traced ---------------------------------------------------
+
+  // From a click near a dark line, follow it both ways along `along` ('x': the
+  // line runs across the picture, 'y': down it). Returns the centre at every
+  // step reached, [{t, c}] with t along and c across, or null when no line
+  // is under the click.
+  function traceLine(ink, levels, start, along) {
+    if (!levels.contrast) return null;
+    var horizontal = along === 'x';
+    var at = function (t, c) { return horizontal ? Lines.darkAt(ink, t, c) : Lines.darkAt(ink, c, t); };
+    var t0 = (horizontal ? start.x : start.y) - (horizontal ? ink.x0 : ink.y0);
+    var c0 = (horizontal ? start.y : start.x) - (horizontal ? ink.y0 : ink.x0);
+    var length = horizontal ? ink.width : ink.height;
+    var centreNear = function (t, guess, reach) {
+      var base = Math.round(guess) - reach - 3, profile = [], nearest = null, i;
+      for (i = 0; i < 2 * reach + 7; i++) profile.push(at(t, base + i));
+      for (i = 3; i < 2 * reach + 4; i++) {
+        var run = Lines.runCentre(profile, i, levels.cut, levels.paper);
+        if (!run) continue;
+        if (!nearest || Math.abs(base + run.centre - guess) < Math.abs(base + nearest.centre - guess)) nearest = run;
+      }
+      if (!nearest || nearest.length > 6) return null; // paper, or another line crossing here
+      return { c: base + nearest.centre, length: nearest.length };
+    };
+    // the click may be where another line crosses: the line is looked for a little aside
+    var first = null;
+    for (var k = 0; k <= 24 && first === null; k++) {
+      var side = k % 2 ? (k + 1) / 2 : -k / 2;
+      first = centreNear(t0 + side, c0, 6);
+      if (first !== null) t0 += side;
+    }
+    if (first === null) return null;
+    var found = [{ t: t0, c: first.c }];
+    [1, -1].forEach(function (direction) {
+      var recent = [{ t: t0, c: first.c }], widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
+      for (var t = t0 + direction; t >= 0 && t < length; t += direction) {
+        var guess = predict(recent, t), hit = centreNear(t, guess, 2);
+        // a wider run is the line with another one joining it: its centre is off
+        var usual = widths.slice().sort(function (a, b) { return a - b; })[widths.length >> 1];
+        if (hit === null || Math.abs(hit.c - guess) > 1.5) {
+          if (++missed > 25) break;
+          continue;
+        }
+        missed = 0;
+        // a run wider by one is the line's edge falling on a pixel; wider
+        // still, or off the course, it is another line joining
+        var off = Math.abs(hit.c - guess) > (hit.length > usual ? 0.5 : 0.7);
+        if (hit.length > usual + 1 || off) {
+          // a turned picture's lines go in steps of a whole pixel: a line of
+          // its usual width that stays a step aside for a while is the line
+          if (hit.length <= usual + 1 && Math.abs(hit.c - guess) <= 1.3) aside.push({ t: t, c: hit.c }); else aside = [];
+          if (aside.length >= 15 && spread(aside) <= 0.4) {
+            side = side.concat(aside);
+            recent = aside;
+            aside = [];
+            covered = 0;
+            continue;
+          }
+          if (++covered > 60) break;
+          continue;
+        }
+        covered = 0;
+        aside = [];
+        side.push({ t: t, c: hit.c });
+        recent.push({ t: t, c: hit.c });
+        widths.push(hit.length);
+        if (recent.length > 100) recent.shift();
+        if (widths.length > 40) widths.shift();
+      }
+      if (aside.length >= 5 && spread(aside) <= 0.4) side = side.concat(aside); // a step just before the end
+      found = found.concat(side);
+    });
+    found.sort(function (a, b) { return a.t - b.t; });
+    // a few stray pixels after the line's end are not the line
+    var kept = trimEnds(found);
+    return kept.map(function (p) { return { t: p.t + (horizontal ? ink.x0 : ink.y0), c: p.c + (horizontal ? ink.y0 : ink.x0) }; });
+  }
+
+  // Where the line will be at t: the straight line through its last stretch.
+  // How far points stray from the straight line through them, at most.
+  function spread(points) {
+    var fit = straightFit(points), most = 0;
+    points.forEach(function (p) { most = Math.max(most, Math.abs(p.c - fit.at(p.t))); });
+    return most;
+  }
+
+  // A few centres pulled aside by a line joining do not steer it: the fit is
+  // made again without those far from the first one.
+  function predict(recent, t) {
+    if (recent.length < 8) return recent[recent.length - 1].c;
+    var fit = straightFit(recent);
+    var kept = recent.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
+    return (kept.length >= 8 ? straightFit(kept) : fit).at(t);
+  }
+
+  function trimEnds(points) {
+    var pieces = [], current = [];
+    points.forEach(function (p) {
+      if (current.length && p.t - current[current.length - 1].t > 5) { pieces.push(current); current = []; }
+      current.push(p);
+    });
+    if (current.length) pieces.push(current);
+    while (pieces.length > 1 && pieces[0].length < 10) pieces.shift();
+    while (pieces.length > 1 && pieces[pieces.length - 1].length < 10) pieces.pop();
+    return [].concat.apply([], pieces);
+  }
+
+  // The traced centres as the bars' polyline: whole pixels, a point at least
+  // every 200 pixels and where the line bends, none closer than 50 but the ends.
+  function polylineOf(traced, along) {
+    if (!traced || traced.length < 2) return [];
+    // the drawn line is smooth, its noise and the letters touching it are not:
+    // each centre from the straight line through its neighbours, stray ones left out
+    var smooth = traced.map(function (p, i) {
+      var near = traced.slice(Math.max(0, i - 12), i + 13).filter(function (q) { return Math.abs(q.t - p.t) <= 16; });
+      var fit = straightFit(near);
+      var kept = near.filter(function (q) { return Math.abs(q.c - fit.at(q.t)) <= 0.6; });
+      if (kept.length >= 5) fit = straightFit(kept);
+      return { t: p.t, c: fit.at(p.t) };
+    });
+    var keep = new Uint8Array(smooth.length);
+    keep[0] = keep[smooth.length - 1] = 1;
+    simplify(smooth, 0, smooth.length - 1, 0.3, keep);
+    var chosen = [];
+    smooth.forEach(function (p, i) { if (keep[i]) chosen.push(p); });
+    // two points closer than 50: the one whose loss bends the line least goes (never an end)
+    for (var i = 1; i < chosen.length && chosen.length > 2; i++) {
+      if (chosen[i].t - chosen[i - 1].t >= 50) continue;
+      var drop;
+      if (i === chosen.length - 1) drop = i - 1;
+      else if (i === 1) drop = 1;
+      else drop = deviation(smooth, chosen[i - 2], chosen[i]) < deviation(smooth, chosen[i - 1], chosen[i + 1]) ? i - 1 : i;
+      if (drop === 0) break;
+      chosen.splice(drop, 1);
+      i = Math.max(0, drop - 1);
+    }
+    var points = [];
+    chosen.forEach(function (p, k) {
+      if (k > 0) {
+        var previous = chosen[k - 1], parts = Math.ceil((p.t - previous.t) / 185);
+        for (var j = 1; j < parts; j++) {
+          var t = Math.round(previous.t + (p.t - previous.t) * j / parts);
+          points.push(pointAt(smooth, t));
+        }
+      }
+      points.push(p);
+    });
+    // each point moved a few pixels along to where the line is nearest a whole pixel across
+    return points.map(function (p, k) {
+      var index = smooth.indexOf(p), best = p;
+      if (k > 0 && k < points.length - 1) {
+        for (var j = Math.max(0, index - 6); j <= Math.min(smooth.length - 1, index + 6); j++) {
+          var q = smooth[j];
+          if (Math.abs(q.t - p.t) <= 6 && Math.abs(q.c - Math.round(q.c)) < Math.abs(best.c - Math.round(best.c))) best = q;
+        }
+      }
+      var c = Math.round(best.c);
+      return along === 'x' ? { x: best.t, y: c } : { x: c, y: best.t };
+    });
+  }
+
+  function pointAt(smooth, t) {
+    for (var i = 0; i < smooth.length; i++) if (smooth[i].t >= t) return smooth[i];
+    return smooth[smooth.length - 1];
+  }
+
+  // Largest distance across of the centres between a and b from their chord.
+  function deviation(smooth, a, b) {
+    var most = 0;
+    smooth.forEach(function (p) {
+      if (p.t <= a.t || p.t >= b.t) return;
+      var chord = a.c + (b.c - a.c) * (p.t - a.t) / (b.t - a.t);
+      most = Math.max(most, Math.abs(p.c - chord));
+    });
+    return most;
+  }
+
+  // Douglas and Peucker's simplification, measured across.
+  function simplify(points, from, to, tolerance, keep) {
+    var worst = -1, most = tolerance, a = points[from], b = points[to];
+    for (var i = from + 1; i < to; i++) {
+      var chord = a.c + (b.c - a.c) * (points[i].t - a.t) / (b.t - a.t), d = Math.abs(points[i].c - chord);
+      if (d > most) { most = d; worst = i; }
+    }
+    if (worst < 0) return;
+    keep[worst] = 1;
+    simplify(points, from, worst, tolerance, keep);
+    simplify(points, worst, to, tolerance, keep);
+  }
+
+  return { findTilt: findTilt, traceLine: traceLine, polylineOf: polylineOf };
+})();
