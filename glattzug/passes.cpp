@@ -7,12 +7,13 @@ namespace glattzug {
 namespace {
 
 void rectifyLines(RectifyState& state, LineKind kind) {
-    PixelInput input(state.input);
+    PixelInput input(state.input, state.options.views);
     const HyperbolicCoefficients coefficients = coefficientsOf(state);
     Pass pass{state, kind, lineCount(state.layout, kind), lineLength(state.layout, kind),
               kind == LineKind::Column && hyperbolicWanted(state) ? &coefficients : nullptr, input};
     if (!stretchFromTables(pass)) {
-        PixelOutput output(state.output, state.output.length());
+        PixelOutput output(state.output, state.output.length(),
+                           state.options.views ? OutputAccess::Viewed : OutputAccess::ThroughFile);
         stretchLineByLine(pass, output);
         output.finish();
     }

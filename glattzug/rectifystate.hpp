@@ -4,7 +4,7 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
-#include "parallelbands.hpp"
+#include "passoptions.hpp"
 
 #include <cstdint>
 #include <string>
@@ -31,8 +31,8 @@ struct RectifyState {
     double linOffset = 0.0;  // b
     double hypScale = 0.0;   // c
     double hypOffset = 0.0;  // d
-    // How many threads may build bands of output rows (the bytes are the same for any count).
-    int threads = defaultThreadCount();
+    // How the passes work: threads, vector forms, views (the bytes are the same for any).
+    PassOptions options = defaultPassOptions();
 };
 
 // Reads the command line and writes the status line; shows the help text

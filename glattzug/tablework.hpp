@@ -36,15 +36,13 @@ struct LinearTable {
 };
 
 // Tables built as the bands come to need them, by whichever thread first
-// does, and kept within the memory budget; beyond it, a thread keeps its own.
+// does, and kept within the memory budget (options.tableCacheEntries);
+// beyond it, a thread keeps its own.
 struct TableCache {
     std::mutex mutex;
     std::map<std::int32_t, LinearTable> tables;
     std::size_t entries = 0;
 };
-
-// For tests: how many entries the cache may keep (8 M unless told).
-void limitTableCache(std::size_t entries);
 
 // The table of a linear stretch, whose writes never leave the line; own
 // holds it where the cache is full.

@@ -3,7 +3,7 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
-#include "parallelbands.hpp"
+#include "passoptions.hpp"
 
 #include <cstdint>
 #include <string>
@@ -41,7 +41,7 @@ void parseArguments(RotationJob& job, int argc, char** argv);
 
 // The work step from opening the input to closing the output. False after a
 // failure that it has reported itself, with its pause.
-bool runRotation(RotationJob& job, int threads = defaultThreadCount());
+bool runRotation(RotationJob& job, const PassOptions& options = defaultPassOptions());
 
 // Sets job.angle from the shift in the shift modes.
 void computeAngle(RotationJob& job);
@@ -53,9 +53,8 @@ StepMessage computeGeometry(RotationJob& job);
 // Angle in degrees as the rotation report shows it: two decimals.
 std::string degreesText(double angle);
 
-// The pixel pass. threads: how many may build bands of output rows at once
-// (the result is the same for any count).
-void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output, int threads = defaultThreadCount());
+// The pixel pass (the result is the same for any options).
+void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output, const PassOptions& options);
 
 // The whole run of the program, from its banner to its exit code, in the
 // run frame that turns a failed check into the failure report.

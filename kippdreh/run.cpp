@@ -32,7 +32,7 @@ bool angleDividesByZero(const RotationJob& job) {
 
 } // namespace
 
-bool runRotation(RotationJob& job, int threads) {
+bool runRotation(RotationJob& job, const PassOptions& options) {
     job.outputName = outputNameFor(job.inputName);
     ByteFile input;
     if (outputWouldReplaceInput(job.typedName, ".TMP", job.outputName)) {
@@ -72,7 +72,7 @@ bool runRotation(RotationJob& job, int threads) {
         reportStepFailure(*failed, input, &output);
         return false;
     }
-    rotatePixels(job, input, output, threads);
+    rotatePixels(job, input, output, options);
     input.close();
     output.close();
     return true;

@@ -3,7 +3,7 @@
 // the same bytes as with views.
 #include "bmpwriter.hpp"
 #include "console.hpp"
-#include "filemapping.hpp"
+#include "passoptions.hpp"
 #include "files.hpp"
 #include "rectifystate.hpp"
 #include "rotationjob.hpp"
@@ -41,20 +41,21 @@ void runWithoutViews(const ToolRun& run, const std::string& input) {
     const int argc = static_cast<int>(argv.size());
     std::string console;
     captureConsole(&console);
-    refuseFileMappings(true);
+    PassOptions options = defaultPassOptions();
+    options.views = false;
     if (std::string(run.program) == "kippdreh") {
         kippdreh::RotationJob job;
         kippdreh::parseArguments(job, argc, argv.data());
-        ASSERT_TRUE(kippdreh::runRotation(job));
+        ASSERT_TRUE(kippdreh::runRotation(job, options));
     } else {
         glattzug::RectifyState state;
         glattzug::parseArguments(state, argc, argv.data());
+        state.options = options;
         ASSERT_TRUE(glattzug::prepareFiles(state));
         state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
         state.input.close();
         state.output.close();
     }
-    refuseFileMappings(false);
     captureConsole(nullptr);
 }
 
