@@ -48,14 +48,14 @@ void parseArguments(RectifyState& state, int argc, char** argv) {
     if (count != 2 && count != 4) showUsage();
     std::string mode = upperCaseAscii(argv[2]);
     if (mode.empty() || (mode[0] != 'H' && mode[0] != 'V')) showUsage();
-    state.modeLetter = mode[0];
-    if (state.modeLetter == 'H' && count != 2) showUsage();
+    state.mode = mode[0] == 'H' ? LineKind::Row : LineKind::Column;
+    if (state.mode == LineKind::Row && count != 2) showUsage();
     state.typedName = argv[1];
     state.inName = upperCaseLastComponent(state.typedName);
 
     consoleWrite(state.inName);
     consoleWrite(": Entzerrung ");
-    consoleWrite(state.modeLetter == 'H' ? "horizontal" : "vertikal");
+    consoleWrite(state.mode == LineKind::Row ? "horizontal" : "vertikal");
     if (count == 2) {
         state.BG_unten = noLatitude;
         state.BG_oben = noLatitude;

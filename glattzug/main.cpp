@@ -13,7 +13,7 @@ int rectifierRun(int argc, char** argv) {
     RectifyState state;
     parseArguments(state, argc, argv);
     if (!prepareFiles(state)) return 1;
-    if (state.modeLetter == 'H') {
+    if (state.mode == LineKind::Row) {
         rectifyRows(state);
     } else {
         rectifyColumns(state);

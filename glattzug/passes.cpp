@@ -8,9 +8,8 @@ namespace {
 
 void rectifyLines(RectifyState& state, LineKind kind) {
     PixelInput input(state.input, state.options.views);
-    const HyperbolicCoefficients coefficients = coefficientsOf(state);
     Pass pass{state, kind, lineCount(state.layout, kind), lineLength(state.layout, kind),
-              kind == LineKind::Column && hyperbolicWanted(state) ? &coefficients : nullptr, input};
+              kind == LineKind::Column && state.hyperbolic ? &*state.hyperbolic : nullptr, input};
     if (!stretchFromTables(pass)) {
         PixelOutput output(state.output, state.output.length(),
                            state.options.views ? OutputAccess::Viewed : OutputAccess::ThroughFile);

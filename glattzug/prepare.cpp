@@ -23,9 +23,12 @@ bool prepareFiles(RectifyState& state) {
         reportStepFailure(*failed, state.input);
         return false;
     }
-    if (hyperbolicWanted(state) && !formHyperbolicCoefficients(state)) {
-        reportStepFailure(coefficientsMessage, state.input);
-        return false;
+    if (hyperbolicWanted(state.BG_unten)) {
+        state.hyperbolic = hyperbolicCoefficients(state.BG_unten, state.BG_oben, state.layout.height);
+        if (!state.hyperbolic) {
+            reportStepFailure(coefficientsMessage, state.input);
+            return false;
+        }
     }
     if (StepMessage failed = checkPixelLayout(state.header, state.layout, inputLength)) {
         reportStepFailure(*failed, state.input);

@@ -4,6 +4,8 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
+#include "hyperbolic.hpp"
+#include "lines.hpp"
 #include "passoptions.hpp"
 
 #include <cstdint>
@@ -12,14 +14,11 @@
 
 namespace glattzug {
 
-// What both latitudes hold when none are given.
-inline constexpr double noLatitude = 1000000000.0;
-
 struct RectifyState {
     std::string typedName;   // the first argument as typed: the input is opened under it
     std::string inName;      // as shown: the last component upper-cased
     std::string outName;
-    char modeLetter = 'H';   // 'H' stretches rows, 'V' columns
+    LineKind mode = LineKind::Row;   // h stretches rows, v columns
     double BG_unten = noLatitude;   // latitude of the bottom row, degrees
     double BG_oben = noLatitude;    // latitude of the top row, degrees
     BmpHeader header{};
@@ -27,10 +26,7 @@ struct RectifyState {
     ByteFile input;
     ByteFile output;
     // Set only when the hyperbolic mapping is wanted.
-    double linSlope = 0.0;   // a
-    double linOffset = 0.0;  // b
-    double hypScale = 0.0;   // c
-    double hypOffset = 0.0;  // d
+    std::optional<HyperbolicCoefficients> hyperbolic;
     // How the passes work: threads, vector forms, views (the bytes are the same for any).
     PassOptions options = defaultPassOptions();
 };

@@ -133,7 +133,7 @@ TEST(RectifyAgainstModel, EveryThreadCountGivesTheModelsBytes) {
             if (threads == 3) state.options.tableCacheEntries = 3 * 301;
             state.options.vectorForms = threads % 2 == 0;
             ASSERT_TRUE(glattzug::prepareFiles(state));
-            state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
+            state.mode == glattzug::LineKind::Row ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
             state.input.close();
             state.output.close();
             captureConsole(nullptr);

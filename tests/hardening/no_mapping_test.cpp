@@ -52,7 +52,7 @@ void runWithoutViews(const ToolRun& run, const std::string& input) {
         glattzug::parseArguments(state, argc, argv.data());
         state.options = options;
         ASSERT_TRUE(glattzug::prepareFiles(state));
-        state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
+        state.mode == glattzug::LineKind::Row ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
         state.input.close();
         state.output.close();
     }
