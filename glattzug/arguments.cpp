@@ -1,4 +1,4 @@
-#include "rectifystate.hpp"
+#include "arguments.hpp"
 
 #include "console.hpp"
 #include "failure.hpp"

@@ -1,4 +1,4 @@
-#include "tablework.hpp"
+#include "bands.hpp"
 
 #include "bandpass.hpp"
 

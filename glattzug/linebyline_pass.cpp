@@ -1,4 +1,4 @@
-#include "pass.hpp"
+#include "linebyline_pass.hpp"
 
 #include "checked.hpp"
 #include "console.hpp"

@@ -1,5 +1,9 @@
 // glattzug: rectifies a scanned map framed by pure-blue bars, row by row or column by column.
-#include "rectifystate.hpp"
+#include "main.hpp"
+
+#include "arguments.hpp"
+#include "passes.hpp"
+#include "prepare.hpp"
 
 #include "console.hpp"
 #include "runtool.hpp"

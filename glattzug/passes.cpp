@@ -1,4 +1,8 @@
+#include "passes.hpp"
+
+#include "linebyline_pass.hpp"
 #include "pass.hpp"
+#include "table_pass.hpp"
 
 #include "console.hpp"
 

@@ -1,5 +1,6 @@
-#include "hyperbolic.hpp"
-#include "rectifystate.hpp"
+#include "prepare.hpp"
+
+#include "arguments.hpp"
 
 #include "console.hpp"
 #include "outputfile.hpp"

@@ -1,5 +1,6 @@
-// The map rectifier's state for one run and the operations that read and
-// write it: command line, files, frame scan, passes, hyperbolic mapping.
+// The map rectifier's state for one run: what the command line asked for,
+// the open files, the input's header and layout, and the coefficients of the
+// hyperbolic mapping where it is wanted.
 #pragma once
 
 #include "bmpheader.hpp"
@@ -30,21 +31,5 @@ struct RectifyState {
     // How the passes work: threads, vector forms, views (the bytes are the same for any).
     PassOptions options = defaultPassOptions();
 };
-
-// Reads the command line and writes the status line; shows the help text
-// (and ends the run with exit code 1) on any fault.
-void parseArguments(RectifyState& state, int argc, char** argv);
-[[noreturn]] void showUsage();
-
-// Opens and checks the input, creates the output and writes the header into
-// it. False after a failure that it has reported itself, with its pause.
-bool prepareFiles(RectifyState& state);
-
-void rectifyRows(RectifyState& state);
-void rectifyColumns(RectifyState& state);
-
-// The whole run of the program, from its banner to its exit code, in the
-// run frame that turns a failed check into the failure report.
-int run(int argc, char** argv);
 
 } // namespace glattzug

@@ -1,4 +1,4 @@
-#include "pass.hpp"
+#include "table_edges.hpp"
 
 #include "parallelbands.hpp"
 

@@ -1,4 +1,8 @@
-#include "tablework.hpp"
+#include "table_pass.hpp"
+
+#include "bands.hpp"
+#include "table_edges.hpp"
+#include "tables.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tablework.hpp"
+#include "tables.hpp"
 
 #include "failure.hpp"
 #include "parallelbands.hpp"

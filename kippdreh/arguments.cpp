@@ -1,4 +1,4 @@
-#include "rotationjob.hpp"
+#include "arguments.hpp"
 
 #include "console.hpp"
 #include "failure.hpp"

@@ -1,4 +1,4 @@
-#include "rotationjob.hpp"
+#include "geometry.hpp"
 
 #include "checked.hpp"
 #include "realmath.hpp"

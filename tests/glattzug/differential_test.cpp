@@ -5,8 +5,9 @@
 #include "glattzugrun.hpp"
 #include "reference_rectify.hpp"
 #include "console.hpp"
-#include "rectifystate.hpp"
-#include "tablework.hpp"
+#include "arguments.hpp"
+#include "passes.hpp"
+#include "prepare.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,11 @@
 #include "console.hpp"
 #include "passoptions.hpp"
 #include "files.hpp"
-#include "rectifystate.hpp"
-#include "rotationjob.hpp"
+#include "glattzug/arguments.hpp"
+#include "glattzug/passes.hpp"
+#include "glattzug/prepare.hpp"
+#include "kippdreh/arguments.hpp"
+#include "kippdreh/runrotation.hpp"
 #include "runprogram.hpp"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,8 @@
 // picture turns by exact quarters.
 #include "kippdreh_runs.hpp"
 #include "reference_rotation.hpp"
-#include "rotationjob.hpp"
+#include "arguments.hpp"
+#include "runrotation.hpp"
 #include "turn.hpp"
 #include "console.hpp"
 #include "extendedmath.hpp"

@@ -2,7 +2,7 @@
 // source pixel whose exact target lands in a part must lie within the rows
 // and columns that the bounds give for that part.
 #include "reaching.hpp"
-#include "rotationjob.hpp"
+#include "geometry.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "rotationjob.hpp"
+#include "rotatepixels.hpp"
 
 #include "outputrows_pass.hpp"
 #include "sourceorder_pass.hpp"

@@ -1,4 +1,7 @@
-#include "rotationjob.hpp"
+#include "runrotation.hpp"
+
+#include "geometry.hpp"
+#include "rotatepixels.hpp"
 
 #include "console.hpp"
 #include "outputfile.hpp"
