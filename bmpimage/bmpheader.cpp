@@ -80,12 +80,3 @@ StepMessage writeBmpHeader(ByteFile& output, const BmpHeader& header) {
     if (!output.tryWriteAt(0, header.data(), header.size(), error)) return "WriteFileError:Header";
     return std::nullopt;
 }
-
-void reportStepFailure(std::string_view message, ByteFile& input, ByteFile* output) {
-    std::string line(message);
-    line += bell;
-    consoleLine(line);
-    input.close();
-    if (output != nullptr) output->close();
-    waitForReturn();
-}
