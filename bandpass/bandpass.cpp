@@ -1,3 +1,5 @@
+// The band engine: bands built on the helper threads, written whole, the
+// files checked and the dots advanced after each band (contract in bandpass.hpp).
 #include "bandpass.hpp"
 
 #include "checked.hpp"

@@ -1,3 +1,5 @@
+// The options of a pass as a run starts them: the one place that reads the
+// environment.
 #include "passoptions.hpp"
 
 #include "parallelbands.hpp"

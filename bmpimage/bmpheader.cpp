@@ -1,3 +1,5 @@
+// The BMP header: read, tested, rewritten with a new size; the pixel layout
+// that follows from it.
 #include "bmpheader.hpp"
 
 #include "checked.hpp"

@@ -1,3 +1,5 @@
+// Pixels read and written through a view or through the file, with the
+// lengths and failures that one positioned access per pixel would give.
 #include "pixelio.hpp"
 
 #include "checked.hpp"

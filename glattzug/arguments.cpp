@@ -1,3 +1,4 @@
+// The rectifier's command line and its status line.
 #include "arguments.hpp"
 
 #include "console.hpp"

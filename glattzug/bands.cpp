@@ -1,3 +1,5 @@
+// The bands of stored rows of the table pass: each built in memory from the
+// lines' sources and handed to the band engine.
 #include "bands.hpp"
 
 #include "bandpass.hpp"

@@ -1,3 +1,5 @@
+// The hyperbolic mapping: coefficients, latitudes and rows, each a pure
+// function of its arguments, in extended precision with doubles stored.
 #include "hyperbolic.hpp"
 
 #include "checked.hpp"

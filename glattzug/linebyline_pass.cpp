@@ -1,3 +1,4 @@
+// The rectifier's pass line by line as the rule reads, every access checked.
 #include "linebyline_pass.hpp"
 
 #include "checked.hpp"

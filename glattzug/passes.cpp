@@ -1,3 +1,5 @@
+// The rectifier's pass over all rows or all columns: from tables where they
+// give the same bytes, else line by line.
 #include "passes.hpp"
 
 #include "linebyline_pass.hpp"

@@ -1,3 +1,5 @@
+// The rectifier's steps before its pass: files opened and checked, the
+// hyperbolic coefficients formed, the output created.
 #include "prepare.hpp"
 
 #include "arguments.hpp"

@@ -1,3 +1,4 @@
+// The frame edges of rows and columns held in memory, by the rule's own scan.
 #include "table_edges.hpp"
 
 #include "parallelbands.hpp"

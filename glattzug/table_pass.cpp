@@ -1,3 +1,4 @@
+// The rectifier's pass from tables of sources, in bands of stored rows.
 #include "table_pass.hpp"
 
 #include "bands.hpp"

@@ -1,3 +1,4 @@
+// Tables of sources for lines of equal inner length, and their cache.
 #include "tables.hpp"
 
 #include "failure.hpp"

@@ -1,3 +1,4 @@
+// The rotation tool's command line and its help text.
 #include "arguments.hpp"
 
 #include "console.hpp"

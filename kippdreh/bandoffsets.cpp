@@ -1,3 +1,5 @@
+// Targets turned into offsets in a band, eight at a time with AVX2 or one by
+// one; both forms give the same offsets.
 #include "bandoffsets.hpp"
 
 #include <algorithm>

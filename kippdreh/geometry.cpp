@@ -1,3 +1,4 @@
+// The angle of a shift and the size of the turned picture.
 #include "geometry.hpp"
 
 #include "checked.hpp"

@@ -1,3 +1,5 @@
+// One source row's pixels placed in a part of a band in the source order:
+// one by one, in runs, or by a fixed step at a quarter turn.
 #include "placerow.hpp"
 
 #include "bandoffsets.hpp"

@@ -1,3 +1,5 @@
+// The source rows and columns that may land in a part of a band, widened by
+// margins derived below so that none is missed.
 #include "reaching.hpp"
 
 #include <algorithm>

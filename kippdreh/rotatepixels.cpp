@@ -1,3 +1,5 @@
+// The turn's pixel pass: by output rows where it is planned, else in the
+// source order; then the top row black.
 #include "rotatepixels.hpp"
 
 #include "outputrows_pass.hpp"

@@ -1,3 +1,5 @@
+// The rotation's work step: files opened and checked, the report of the
+// turn, the output created, the pass.
 #include "runrotation.hpp"
 
 #include "geometry.hpp"

@@ -1,3 +1,4 @@
+// The turn pixel by pixel in the source order, every access checked.
 #include "sourceorder_pass.hpp"
 
 #include "blackfill.hpp"

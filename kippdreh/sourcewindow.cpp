@@ -1,3 +1,4 @@
+// The ring of source rows that slides down the picture at small turns.
 #include "sourcewindow.hpp"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Where each source pixel lands: the polar form decides, the direct form
+// stands in wherever it provably rounds alike.
 #include "turn.hpp"
 
 #include "checked.hpp"

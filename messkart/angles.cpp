@@ -1,3 +1,4 @@
+// The angle fields of the measurement file: degrees, and the packed degrees-minutes form.
 #include "calibrationrun.hpp"
 
 #include "numberfields.hpp"

@@ -1,3 +1,4 @@
+// The .INF calibration file written.
 #include "calibrationrun.hpp"
 
 #include "bytefile.hpp"

@@ -1,3 +1,4 @@
+// The least-squares fit of pixel positions against coordinates, and the latitude scale.
 #include "calibrationrun.hpp"
 
 #include "checked.hpp"

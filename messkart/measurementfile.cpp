@@ -1,3 +1,4 @@
+// The measurement file read line by line.
 #include "calibrationrun.hpp"
 
 #include "bytefile.hpp"

@@ -1,3 +1,4 @@
+// The open, check and create steps of an image run, each reporting its own fault.
 #include "imagefiles.hpp"
 
 #include "outputfile.hpp"

@@ -1,3 +1,4 @@
+// The report of a step failure: message, bell, files closed, pause.
 #include "stepfailure.hpp"
 
 #include "console.hpp"

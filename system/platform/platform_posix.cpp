@@ -1,3 +1,5 @@
+// The POSIX half of the platform layer: files, views with their SIGBUS
+// guard, large buffers, the standard streams.
 #include "platform.hpp"
 
 #include <atomic>
