@@ -1,5 +1,5 @@
 // The angle fields of the measurement file: degrees, and the packed degrees-minutes form.
-#include "calibrationrun.hpp"
+#include "angles.hpp"
 
 #include "numberfields.hpp"
 #include "realmath.hpp"

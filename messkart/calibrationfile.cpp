@@ -1,5 +1,5 @@
 // The .INF calibration file written.
-#include "calibrationrun.hpp"
+#include "calibrationfile.hpp"
 
 #include "bytefile.hpp"
 #include "console.hpp"

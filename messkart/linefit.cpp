@@ -1,5 +1,5 @@
 // The least-squares fit of pixel positions against coordinates, and the latitude scale.
-#include "calibrationrun.hpp"
+#include "linefit.hpp"
 
 #include "checked.hpp"
 #include "realmath.hpp"

@@ -1,5 +1,7 @@
 // The measurement file read line by line.
-#include "calibrationrun.hpp"
+#include "measurementfile.hpp"
+
+#include "angles.hpp"
 
 #include "bytefile.hpp"
 #include "console.hpp"
