@@ -46,7 +46,9 @@ void PixelInput::readThroughFile(std::int64_t offset, unsigned char* into, std::
 }
 
 PixelOutput::PixelOutput(ByteFile& file, std::int64_t extent, OutputAccess access) : file_(file) {
-    length_ = file.size();
+    // The length the earlier writes left (the pre-fill's), not what the file
+    // shows now: a cut by another process must not become the output's length.
+    length_ = file.settledLength() >= 0 ? file.settledLength() : file.size();
     if (extent <= 0) return;
     file.fillWithZeros(extent);
     // Without address space for a view, every write goes to the file.
@@ -64,16 +66,28 @@ void PixelOutput::confirmIntact() const {
 void PixelOutput::finish() { release(true); }
 
 void PixelOutput::release(bool reportErrors) {
+    // Called from the destructor too, where nothing may be raised: then
+    // failures are left for the run's own checks (publishOutput) to find.
     const bool lost = mapping_.lostPages();
     int unmapped = mapping_.unmap();
     if (reportErrors && lost) raiseIoFailure(EIO);
     if (unmapped != 0 && reportErrors) raiseIoFailure(unmapped);
     if (!file_.isOpen()) return;
+    int error = 0;
+    const std::int64_t size = file_.trySize(error);
+    if (size < 0) {
+        if (reportErrors) raiseIoFailure(error);
+        return;
+    }
+    // Shorter than the writes left it: what they put behind the cut is gone.
+    if (size < length_ && reportErrors) raiseIoFailure(EIO);
     // The reservation may reach beyond what was written: give the file back
     // the length that the writes left.
-    if (file_.size() == length_) return;
-    int truncated = file_.tryTruncate(length_);
-    if (truncated != 0 && reportErrors) raiseIoFailure(truncated);
+    if (size != length_) {
+        int truncated = file_.tryTruncate(length_);
+        if (truncated != 0 && reportErrors) raiseIoFailure(truncated);
+    }
+    if (reportErrors) file_.settleLength(length_);
 }
 
 Pixel readOutsideMapping(PixelOutput& output, std::int32_t offset) {

@@ -47,7 +47,7 @@ endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/pictures DESTINATION ${KARTEN_DOC_DIR}
         FILES_MATCHING PATTERN "*.png")
 install(FILES ${PROJECT_SOURCE_DIR}/samples/scan.bmp ${PROJECT_SOURCE_DIR}/samples/karte.bmp
-              ${PROJECT_SOURCE_DIR}/samples/karte.txt
+              ${PROJECT_SOURCE_DIR}/samples/KARTE-HV.TXT
         DESTINATION ${KARTEN_DOC_DIR}/samples)
 
 # The measuring desk is a web page opened from disk: it needs nothing but its

@@ -5,6 +5,7 @@
 #include "failure.hpp"
 #include "numberfields.hpp"
 #include "asciitext.hpp"
+#include "hyperbolic.hpp"
 #include "outputfile.hpp"
 
 #include <array>
@@ -67,6 +68,11 @@ void parseArguments(RectifyState& state, int argc, char** argv) {
         consoleWrite(" hyperbolisch.");
     }
     consoleLine(" Strg+C bricht ab.");
+    // North-up maps have the lower edge south of the upper one on either
+    // hemisphere: latitudes the other way round are most likely swapped.
+    if (count == 4 && hyperbolicWanted(state.BG_unten) && state.BG_unten > state.BG_oben) {
+        consoleLine("Achtung: BG_unten ist groesser als BG_oben - sind die Breiten vertauscht?");
+    }
 }
 
 } // namespace glattzug

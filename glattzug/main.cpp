@@ -6,6 +6,7 @@
 #include "prepare.hpp"
 
 #include "console.hpp"
+#include "outputfile.hpp"
 #include "runtool.hpp"
 
 namespace glattzug {
@@ -23,7 +24,7 @@ int rectifierRun(int argc, char** argv) {
         rectifyColumns(state);
     }
     state.input.close();
-    state.output.close();
+    publishOutput(state.output, state.outName);
     consoleLine(state.outName + " geschrieben und kann auf *.BMP umbenannt werden.");
     waitForReturn();
     return 0;

@@ -23,8 +23,13 @@ void rectifyLines(RectifyState& state, LineKind kind) {
         output.finish();
     }
     consoleLine();
-    // A frame that stops short of the picture's edge is not seen at all.
-    if (!pass.frameSeen) consoleLine("Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.");
+    // A frame that stops short of the picture's edge is not seen at all. Without
+    // one a hyperbolic run still respaces the rows, and says so.
+    if (!pass.frameSeen) {
+        consoleLine(pass.hyperbolic
+                        ? "Kein blauer Rahmen gefunden: die Zeilen werden nur nach den Breitengraden verteilt."
+                        : "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.");
+    }
 }
 
 } // namespace

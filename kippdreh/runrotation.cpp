@@ -68,7 +68,7 @@ bool runRotation(RotationJob& job, const PassOptions& options) {
     if (!createOutput(job.outputName, job.geometry.outputSize, job.header, input, output)) return false;
     rotatePixels(job, input, output, options);
     input.close();
-    output.close();
+    publishOutput(output, job.outputName);
     return true;
 }
 

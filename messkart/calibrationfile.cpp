@@ -5,7 +5,8 @@
 #include "console.hpp"
 #include "failure.hpp"
 #include "outputfile.hpp"
-#include "process.hpp"
+#include "temporaryfile.hpp"
+#include "testpause.hpp"
 
 #include <cerrno>
 #include <charconv>
@@ -28,22 +29,24 @@ bool targetRefusesWriting(const std::string& name) {
     return error != 0 && error != ENOENT;
 }
 
-// A new file beside the calibration file, named so that it cannot clash;
-// empty when the folder does not let one be made.
-std::string createTemporary(const std::string& name, ByteFile& file) {
-    const std::size_t slash = name.find_last_of("/\\:");
-    const std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::string temporaryName = directory + ".messkart-" + std::to_string(processNumber()) + "-" + std::to_string(attempt);
-        int error = file.tryCreateExclusive(temporaryName);
-        if (error == 0) return temporaryName;
-        if (error != EEXIST) break;
+// The folder allows no new file: the calibration file itself is rewritten.
+// The new text goes in with one write from its start and only then is the
+// file cut to its length, with interrupts held back in between, so that a
+// run stopped at any moment leaves the old calibration or the whole new one.
+void rewriteInPlace(const std::string& name, const std::string& text) {
+    ByteFile file;
+    if (file.tryOpenOrCreate(name) != 0) refuseToWrite(name);
+    pauseForTest("before-rename", name);
+    holdInterrupts(true);
+    int error = 0;
+    if (!file.tryWriteAt(0, text.data(), text.size(), error)) {
+        holdInterrupts(false);
+        raiseIoFailure(error);
     }
-    return {};
-}
-
-void writeWhole(ByteFile& file, const std::string& text) {
-    file.writeAt(0, text.data(), text.size());
+    error = file.tryTruncate(static_cast<std::int64_t>(text.size()));
+    holdInterrupts(false);
+    if (error != 0) raiseIoFailure(error);
+    if (int synced = file.trySync()) raiseIoFailure(synced);
     file.close();
 }
 
@@ -90,24 +93,18 @@ void writeCalibrationFile(const CalibrationRun& run) {
     const std::string name = calibrationFileName(run);
     if (targetRefusesWriting(name)) refuseToWrite(name);
     const std::string text = calibrationText(run);
-    // Written under a temporary name and put in place only when complete, so
-    // a failed write leaves an earlier calibration as it was, with its
-    // permissions. A folder that allows no new file gets the plain create.
+    // Written to a new file beside it that takes its place only when complete
+    // and on the disk, so that a failed or interrupted run leaves an earlier
+    // calibration as it was. It keeps the old file's owner where the runner
+    // may set it, and its access list or permission bits: access never widens.
     ByteFile file;
-    const std::string temporaryName = createTemporary(name, file);
-    if (temporaryName.empty()) {
-        if (file.tryCreate(name) != 0) refuseToWrite(name);
-        writeWhole(file, text);
+    if (createTemporaryBeside(file, name) != 0) {
+        rewriteInPlace(name, text);
     } else {
-        try {
-            if (int error = file.tryCopyPermissionsOf(name); error != 0 && error != ENOENT) raiseIoFailure(error);
-            writeWhole(file, text);
-            if (int error = replaceFile(temporaryName, name)) raiseIoFailure(error);
-        } catch (...) {
-            file = ByteFile();
-            removeFile(temporaryName);
-            throw;
-        }
+        if (int error = file.tryCopyOwnerAndAccessOf(name); error != 0 && error != ENOENT) raiseIoFailure(error);
+        file.writeAt(0, text.data(), text.size());
+        if (int error = file.trySync()) raiseIoFailure(error);
+        putTemporaryInPlace(file, name);
     }
 
     consoleLine();

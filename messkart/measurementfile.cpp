@@ -100,6 +100,15 @@ double angleOrStop(std::string_view field, std::string_view shown) {
     return *value;
 }
 
+// A latitude beyond a pole is a slip of the pen (a packed 1132436 reads as
+// 113 degrees); it stops like a field that cannot be read. Longitudes keep
+// their range: 0 to 360 is in use.
+double latitudeOrStop(std::string_view field, std::string_view shown) {
+    const double latitude = angleOrStop(field, shown);
+    if (latitude > 90.0 || latitude < -90.0) stopOnFormatError(shown);
+    return latitude;
+}
+
 void readCorrectionLine(CalibrationRun& run, std::string_view line) {
     std::string_view values = line.size() > 4 ? line.substr(4) : std::string_view{};
     std::string_view lonField = fieldBeforeBlank(values);
@@ -132,7 +141,7 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     rest = afterField(rest, field);
     std::size_t blank = rest.find(' ');
     field = blank == std::string_view::npos ? rest : rest.substr(0, blank);
-    const double latitude = angleOrStop(field, rest);
+    const double latitude = latitudeOrStop(field, rest);
     addLatitudePoint(run.latFit, y,
                      storeDouble(static_cast<long double>(latitude) + run.latCorrection));
 }

@@ -5,6 +5,10 @@
 #include "checked.hpp"
 #include "console.hpp"
 #include "failure.hpp"
+#include "temporaryfile.hpp"
+#include "testpause.hpp"
+
+#include <cerrno>
 
 
 namespace {
@@ -50,21 +54,23 @@ std::int32_t prefillBlockSize(std::int32_t remaining) {
 ByteFile createOutputFile(const std::string& name, std::int32_t length, const ByteFile& input) {
     consoleLine();
     consoleLine("TMP-Datei erstellen...");
-    // Opened without truncating and compared with the open input before a
-    // byte changes: no link or rename by another process, made before or
-    // after the names were compared, can turn the output into the input.
+    // Every write goes to a new file beside the output, which takes the
+    // output's name only when it is complete (publishOutput).
     ByteFile file;
-    if (file.tryOpenOrCreate(name) != 0) {
+    if (isFolder(name) || createTemporaryBeside(file, name) != 0) {
         consoleLine(std::string("Disk-Schreibfehler") + bell);
         waitForReturn();
         throw ExitRequest{1};
     }
-    if (file.isSameFileAs(input)) {
+    // The names were compared before; a link made since then still must not
+    // let the output take the input's place.
+    if (nameLeadsTo(name, input)) {
+        file = ByteFile();
+        discardTemporary();
         consoleLine(std::string(outputIsInputMessage) + bell);
         waitForReturn();
         throw ExitRequest{1};
     }
-    if (int error = file.tryTruncate(0)) raiseIoFailure(error);
     // The zeros are written as blocks of 1024, 32 and 1 bytes; an emptied
     // file extended to its length holds the same zeros, so the blocks only
     // set the pace of the dots, and the space is reserved in one go.
@@ -75,6 +81,16 @@ ByteFile createOutputFile(const std::string& name, std::int32_t length, const By
         dots.advance(checkedSub(length, remaining), length);
         remaining = checkedSub(remaining, prefillBlockSize(remaining));
     }
+    file.settleLength(length > 0 ? length : 0);
     consoleLine();
+    pauseForTest("after-prefill", temporaryReachableName(file));
     return file;
+}
+
+void publishOutput(ByteFile& output, const std::string& name) {
+    pauseForTest("before-check", temporaryReachableName(output));
+    // Cut (or lengthened) by another process since the pass ended: what it
+    // wrote is not what the file holds.
+    if (output.size() != output.settledLength()) raiseIoFailure(EIO);
+    putTemporaryInPlace(output, name);
 }

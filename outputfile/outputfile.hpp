@@ -31,8 +31,15 @@ inline constexpr std::string_view outputIsInputMessage =
 std::int32_t prefillBlockSize(std::int32_t remaining);
 
 // Creates the output at length bytes, all zero, with a line of progress dots,
-// and hands it over open for reading and writing. A file that cannot be
-// created ("Disk-Schreibfehler") or that turns out to be the open input ends
-// the run with exit code 1 after the bell and the pause; a failed write ends
-// it with the failure report.
+// and hands it over open for reading and writing. It is a temporary file in
+// the output's folder: name itself stays as it was until publishOutput. A file
+// that cannot be created, or a folder of that name ("Disk-Schreibfehler"), or
+// a name that now leads to the open input ends the run with exit code 1 after
+// the bell and the pause; a failed write ends it with the failure report.
 ByteFile createOutputFile(const std::string& name, std::int32_t length, const ByteFile& input);
+
+// Checks that the output still has the length its writes left it at, closes
+// it and renames it over name (a file or link of that name is replaced; what
+// a link led to is left alone). Any failure ends the run with the failure
+// report, and then the temporary file is gone and name is as it was.
+void publishOutput(ByteFile& output, const std::string& name);

@@ -4,6 +4,7 @@
 #include "asciitext.hpp"
 #include "console.hpp"
 #include "standardstreams.hpp"
+#include "temporaryfile.hpp"
 
 #include <new>
 #include <stdexcept>
@@ -30,11 +31,9 @@ void failureReport(const RunFailure& failure) {
     writeConsoleQuietly(failureReportText(failure, moduleNameOfRun));
 }
 
-int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**)) {
-    // A closed standard stream would hand its number to the next file
-    // opened, and console text would land in a picture.
-    prepareStandardStreams();
-    moduleNameOfRun = moduleNameOf(argc, argv, programName);
+namespace {
+
+int runBody(int argc, char** argv, int (*body)(int, char**)) {
     try {
         return body(argc, argv);
     } catch (const RunFailure& failure) {
@@ -50,4 +49,17 @@ int runTool(int argc, char** argv, const char* programName, int (*body)(int, cha
         failureReport(RunFailure{FailureKind::OutOfMemory, 0, 0x00400000u});
         return 1;
     }
+}
+
+} // namespace
+
+int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**)) {
+    // A closed standard stream would hand its number to the next file
+    // opened, and console text would land in a picture.
+    prepareStandardStreams();
+    moduleNameOfRun = moduleNameOf(argc, argv, programName);
+    int code = runBody(argc, argv, body);
+    // A run that did not put its output in place leaves no temporary behind.
+    discardTemporary();
+    return code;
 }

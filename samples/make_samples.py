@@ -5,6 +5,7 @@ bars drawn at its left and right (karte.bmp): one run in mode h stretches its
 rows between them, a run in mode v with latitudes then respaces its rows."""
 import math
 import struct
+from fractions import Fraction
 
 W, H = 320, 240
 PAPER = (222, 236, 244)        # blue, green, red
@@ -31,9 +32,21 @@ def write_bmp(path, rows):
         f.write(header + data)
 
 
-def map_colour(u, v):
-    """Colour of the map at (u, v), both from 0 to 1 across and down."""
-    if abs((u * 8) - round(u * 8)) < 0.012 or abs((v * 6) - round(v * 6)) < 0.015:
+def on_line(t, lines, pixel):
+    """Whether t lies on one of the lines at multiples of 1 / lines: exactly
+    one pixel of size pixel in each row or column does."""
+    offset = (t - Fraction(round(t * lines), lines)) / pixel
+    return -0.5 <= offset < 0.5
+
+
+def map_colour(u, v, pixel=None):
+    """Colour of the map at (u, v), both from 0 to 1 across and down. Given
+    the size of a pixel in u and v, every grid line is one pixel wide."""
+    if pixel is None:
+        on_grid = abs((u * 8) - round(u * 8)) < 0.012 or abs((v * 6) - round(v * 6)) < 0.015
+    else:
+        on_grid = on_line(u, 8, pixel[0]) or on_line(v, 6, pixel[1])
+    if on_grid:
         return GRID
     river = 0.55 + 0.12 * math.sin(u * 7.0) + 0.05 * math.sin(u * 23.0)
     if abs(v - river) < 0.012:
@@ -65,13 +78,19 @@ def tilted_scan(degrees):
 
 
 def framed_map():
-    rows = straight_map()
+    """The map as a slightly warped sheet: its frame (the outer meridians)
+    wanders a little from row to row, and the user's bars cover everything
+    outside it, up to the frame line. A run in mode h thus makes the
+    meridians straight, and the graticule lies where the measurement file
+    (KARTE-HV.TXT) says."""
+    rows = []
     for y in range(H):
-        left = 6 + (y * 5) // H           # the bars wander a little, as drawn by hand
-        right = 4 + ((H - y) * 3) // H
-        for x in range(W):
-            if x < left or x >= W - right:
-                rows[y][x] = BLUE_BAR
+        left = 6 + (y * 5) // H           # the first and last map pixel of the row
+        last = W - 1 - (4 + ((H - y) * 3) // H)
+        # Exact fractions, so that a line halfway between two pixels takes the left one.
+        pixel = (Fraction(1, last - left), Fraction(1, H - 1))
+        rows.append([map_colour(Fraction(x - left, last - left), Fraction(y, H - 1), pixel)
+                     if left <= x <= last else BLUE_BAR for x in range(W)])
     return rows
 
 

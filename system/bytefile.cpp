@@ -13,12 +13,14 @@ ByteFile::~ByteFile() {
     if (fd_ >= 0) platform::closeFile(fd_);
 }
 
-ByteFile::ByteFile(ByteFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+ByteFile::ByteFile(ByteFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), settledLength_(std::exchange(other.settledLength_, -1)) {}
 
 ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) platform::closeFile(fd_);
         fd_ = std::exchange(other.fd_, -1);
+        settledLength_ = std::exchange(other.settledLength_, -1);
     }
     return *this;
 }
@@ -48,6 +50,12 @@ int ByteFile::tryCreateExclusive(const std::string& name) {
     return 0;
 }
 
+void ByteFile::adopt(int fd) {
+    if (fd_ >= 0) platform::closeFile(fd_);
+    fd_ = fd;
+    settledLength_ = -1;
+}
+
 void ByteFile::openForReading(const std::string& name) {
     if (int error = tryOpenForReading(name)) raiseIoFailure(error);
 }
@@ -62,6 +70,8 @@ std::int64_t ByteFile::size() const {
     if (size < 0) raiseIoFailure(error);
     return size;
 }
+
+std::int64_t ByteFile::trySize(int& error) const { return platform::fileSize(fd_, error); }
 
 std::int32_t ByteFile::length() const { return checkedNarrow<std::int32_t>(size()); }
 
@@ -128,6 +138,10 @@ bool ByteFile::isSameFileAs(const ByteFile& other) const { return platform::same
 
 int ByteFile::tryCopyPermissionsOf(const std::string& name) { return platform::copyPermissions(name, fd_); }
 
+int ByteFile::tryCopyOwnerAndAccessOf(const std::string& name) { return platform::copyOwnerAndAccess(name, fd_); }
+
+int ByteFile::trySync() { return platform::syncFile(fd_); }
+
 void ByteFile::close() {
     if (fd_ < 0) return;
     int fd = std::exchange(fd_, -1);
@@ -137,6 +151,14 @@ void ByteFile::close() {
 bool sameFileOnDisk(const std::string& first, const std::string& second) {
     return platform::sameFile(first, second);
 }
+
+bool nameLeadsTo(const std::string& name, const ByteFile& file) {
+    ByteFile named;
+    if (named.tryOpenForReading(name) != 0) return false;
+    return named.isSameFileAs(file);
+}
+
+bool isFolder(const std::string& name) { return platform::isFolder(name); }
 
 int replaceFile(const std::string& from, const std::string& to) { return platform::replaceFile(from, to); }
 

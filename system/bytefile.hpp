@@ -26,12 +26,17 @@ public:
     void openForReading(const std::string& name);
     void openForUpdate(const std::string& name);
 
+    // Takes over an open descriptor (closing what was open before).
+    void adopt(int fd);
+
     bool isOpen() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }
 
     // The length in bytes, as a 32-bit value (a longer file is out of range).
     std::int32_t length() const;
     std::int64_t size() const;
+    // The length, or -1 with error set: for destructors, which must not raise.
+    std::int64_t trySize(int& error) const;
 
     // Reads up to count bytes at offset; returns how many arrived, or -1 and
     // sets error to the platform's error number.
@@ -52,15 +57,30 @@ public:
     bool isSameFileAs(const ByteFile& other) const;
     // Gives this file the permission bits of the file called name (where the system has them).
     int tryCopyPermissionsOf(const std::string& name);
+    // Gives this file the owner (where this process may), the access list or
+    // else the permission bits of the file called name; ENOENT when it does not exist.
+    int tryCopyOwnerAndAccessOf(const std::string& name);
+    // Writes the file's data through to the disk; 0 or the platform's error number.
+    int trySync();
+
+    // The length that the writes so far are known to have left the file at
+    // (-1 until one is settled), for checking that nobody cut it since.
+    void settleLength(std::int64_t length) { settledLength_ = length; }
+    std::int64_t settledLength() const { return settledLength_; }
 
     void close();
 
 private:
     int fd_ = -1;
+    std::int64_t settledLength_ = -1;
 };
 
 // Whether two names lead to the same existing file on disk.
 bool sameFileOnDisk(const std::string& first, const std::string& second);
+// Whether name leads to the open file.
+bool nameLeadsTo(const std::string& name, const ByteFile& file);
+// Whether name is an existing folder.
+bool isFolder(const std::string& name);
 
 // Puts the file from in the place of the file to, in one step; 0 or the platform's error number.
 int replaceFile(const std::string& from, const std::string& to);

@@ -267,7 +267,8 @@ var MesskartModel = (function () {
     var blank = rest.indexOf(' ');
     field = blank < 0 ? rest : rest.slice(0, blank);
     var latitude = parseAngle(field);
-    if (latitude === null) formatError(rest);
+    // A latitude beyond a pole stops like a field that cannot be read.
+    if (latitude === null || latitude > 90 || latitude < -90) formatError(rest);
     var lat = store(X.add(X.fromDouble(latitude), X.fromDouble(run.latCorrection)));
     var scale = latitudeScale(lat);
     addPoint(run.latFit, y, scale);

@@ -14,7 +14,9 @@ namespace platform {
 // Create truncates an existing file; OpenOrCreate keeps its bytes.
 enum class OpenMode { Read, Update, Create, OpenOrCreate };
 
-// A file descriptor, or -1 with error set. Directories are refused (EISDIR).
+// A file descriptor, or -1 with error set. Directories are refused (EISDIR),
+// and so, for reading, is anything else that is not a regular file (a pipe,
+// a device, a socket): it is opened without waiting and refused the same way.
 int openFile(const std::string& name, OpenMode mode, int& error);
 // A new file that must not exist yet, for reading and writing.
 int createExclusive(const std::string& name, int& error);
@@ -43,10 +45,37 @@ int unmapFile(Mapping& mapping);
 bool mappingLostPages(const Mapping& mapping);
 
 bool sameFile(const std::string& first, const std::string& second);
+bool isFolder(const std::string& name);
 // Whether two open files are one file on disk (device and file number).
 bool sameOpenFile(int first, int second);
 // Gives the open file to the permission bits of the file called from.
 int copyPermissions(const std::string& from, int to);
+// Gives the open file the owner (as far as this process may set it), the
+// access list and otherwise the permission bits of the file called from;
+// ENOENT when there is no such file.
+int copyOwnerAndAccess(const std::string& from, int to);
+// Writes the open file's data through to the disk.
+int syncFile(int fd);
+
+// A new, empty file in the folder of name, for reading and writing. Where the
+// system can make it without a name, temporaryName is left empty; otherwise
+// it is a hidden name of its own in that folder, made by an exclusive create
+// that follows no link. -1 with error set.
+int createTemporaryBeside(const std::string& name, std::string& temporaryName, int& error);
+// The hidden name of the given attempt for a temporary beside name.
+std::string hiddenNameBeside(const std::string& name, int attempt);
+// A name under which another process of this user can open the open file.
+std::string openFileName(int fd);
+// Gives an unnamed temporary file the name hiddenName; EEXIST when it is taken.
+int nameTemporary(int fd, const std::string& hiddenName);
+// While set, an interrupting signal (Ctrl+C, a request to terminate, a hang-up)
+// first removes the file called name, then ends the process as it would have
+// without it; nullptr disarms. Arming installs the handlers once.
+void removeOnInterrupt(const std::string* name);
+// Holds interrupting signals back (true) or lets them through again (false).
+void holdInterrupts(bool hold);
+// Sleeps for about the given milliseconds.
+void sleepMilliseconds(int milliseconds);
 int removeFile(const std::string& name);
 // Replaces to by from, in one step.
 int replaceFile(const std::string& from, const std::string& to);

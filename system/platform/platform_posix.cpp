@@ -10,17 +10,23 @@
 #include <cstdlib>
 #include <mutex>
 #include <fcntl.h>
+#include <pthread.h>
+#include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
+
+#include "faultseam.hpp"
 
 namespace platform {
 
 namespace {
 
-int refuseDirectory(int fd, int& error) {
+int refuseDirectory(int fd, bool regularOnly, int& error) {
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) == 0 && (S_ISDIR(info.st_mode) || (regularOnly && !S_ISREG(info.st_mode)))) {
         ::close(fd);
         error = EISDIR;
         return -1;
@@ -35,12 +41,15 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
                 : mode == OpenMode::Update ? O_RDWR
                 : mode == OpenMode::Create ? O_RDWR | O_CREAT | O_TRUNC
                                            : O_RDWR | O_CREAT;
+    // A pipe or a device would make open wait for a writer; it is refused below anyway.
+    if (mode == OpenMode::Read) flags |= O_NONBLOCK;
     int fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
-        error = errno;
+        // A socket cannot be opened at all: refused as the other non-files are.
+        error = mode == OpenMode::Read && errno == ENXIO ? EISDIR : errno;
         return -1;
     }
-    return refuseDirectory(fd, error);
+    return refuseDirectory(fd, mode == OpenMode::Read, error);
 }
 
 int createExclusive(const std::string& name, int& error) {
@@ -49,9 +58,19 @@ int createExclusive(const std::string& name, int& error) {
     return fd;
 }
 
-int closeFile(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
+int closeFile(int fd) {
+    if (int fault = injectedFault(FaultCall::Close)) {
+        ::close(fd);
+        return fault;
+    }
+    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+}
 
 std::int64_t fileSize(int fd, int& error) {
+    if (int fault = injectedFault(FaultCall::Size)) {
+        error = fault;
+        return -1;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         error = errno;
@@ -88,6 +107,7 @@ int reserve(int fd, std::int64_t from, std::int64_t length) {
 }
 
 int truncateTo(int fd, std::int64_t length) {
+    if (int fault = injectedFault(FaultCall::Truncate)) return fault;
     return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
 }
 
@@ -228,6 +248,11 @@ bool sameFile(const std::string& first, const std::string& second) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+bool isFolder(const std::string& name) {
+    struct stat info {};
+    return ::lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool sameOpenFile(int first, int second) {
     struct stat a {};
     struct stat b {};
@@ -241,9 +266,146 @@ int copyPermissions(const std::string& from, int to) {
     return ::fchmod(to, info.st_mode & 07777) == 0 ? 0 : errno;
 }
 
+int copyOwnerAndAccess(const std::string& from, int to) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) return errno;
+    // The owner where this process may give it (as root, say); else at least the group.
+    if (::fchown(to, info.st_uid, info.st_gid) != 0 && ::fchown(to, static_cast<uid_t>(-1), info.st_gid) != 0) {
+        // The runner's own owner and group stay.
+    }
+#ifdef __linux__
+    // An access list carries the permission bits with it; the bits alone would
+    // show its mask as the group's rights and widen them.
+    const char* const accessList = "system.posix_acl_access";
+    char list[4096];
+    ssize_t length = ::getxattr(from.c_str(), accessList, list, sizeof list);
+    if (length > 0 && ::fsetxattr(to, accessList, list, static_cast<std::size_t>(length), 0) == 0) return 0;
+#endif
+    return ::fchmod(to, info.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int syncFile(int fd) {
+    for (;;) {
+        if (::fsync(fd) == 0) return 0;
+        if (errno != EINTR) return errno;
+    }
+}
+
+namespace {
+
+std::string folderOf(const std::string& name) {
+    std::size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : name.substr(0, slash);
+}
+
+} // namespace
+
+std::string hiddenNameBeside(const std::string& name, int attempt) {
+    std::size_t slash = name.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+    return folder + "." + name.substr(folder.size()) + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+}
+
+std::string openFileName(int fd) { return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd); }
+
+int createTemporaryBeside(const std::string& name, std::string& temporaryName, int& error) {
+    temporaryName.clear();
+    if (int fault = injectedFault(FaultCall::Temporary)) {
+        error = fault;
+        return -1;
+    }
+#ifdef O_TMPFILE
+    int fd = ::open(folderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        // It is named at the end through /proc: without it, a named file from the start.
+        if (::access(openFileName(fd).c_str(), F_OK) == 0) return fd;
+        ::close(fd);
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        // Only a file system (or kernel) without unnamed files goes on to a name.
+        error = errno;
+        return -1;
+    }
+#endif
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string hidden = hiddenNameBeside(name, attempt);
+        int named = ::open(hidden.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (named >= 0) {
+            temporaryName = hidden;
+            return named;
+        }
+        if (errno != EEXIST) break;
+    }
+    error = errno;
+    return -1;
+}
+
+int nameTemporary(int fd, const std::string& hiddenName) {
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, hiddenName.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    int error = errno;
+    // Without /proc, the privileged form.
+    if (error != EEXIST && ::linkat(fd, "", AT_FDCWD, hiddenName.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    return error;
+}
+
+namespace {
+
+char interruptRemoval[4096];
+std::atomic<bool> interruptRemovalArmed{false};
+std::atomic<bool> interruptHandlersInstalled{false};
+constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void onInterrupt(int signal) {
+    // Only async-signal-safe calls: unlink, sigaction, raise.
+    if (interruptRemovalArmed.load()) ::unlink(interruptRemoval);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signal, &fallback, nullptr);
+    ::raise(signal);
+}
+
+} // namespace
+
+void removeOnInterrupt(const std::string* name) {
+    if (name == nullptr || name->size() >= sizeof interruptRemoval) {
+        interruptRemovalArmed.store(false);
+        return;
+    }
+    if (!interruptHandlersInstalled.exchange(true)) {
+        for (int signal : interruptingSignals) {
+            struct sigaction previous {};
+            ::sigaction(signal, nullptr, &previous);
+            if (previous.sa_handler == SIG_IGN) continue;  // nohup and the like keep theirs
+            struct sigaction action {};
+            action.sa_handler = onInterrupt;
+            sigemptyset(&action.sa_mask);
+            ::sigaction(signal, &action, nullptr);
+        }
+    }
+    interruptRemovalArmed.store(false);
+    name->copy(interruptRemoval, name->size());
+    interruptRemoval[name->size()] = '\0';
+    interruptRemovalArmed.store(true);
+}
+
+void holdInterrupts(bool hold) {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : interruptingSignals) sigaddset(&set, signal);
+    ::pthread_sigmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
+
+void sleepMilliseconds(int milliseconds) {
+    struct timespec pause {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    ::nanosleep(&pause, nullptr);
+}
+
 int removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0 : errno; }
 
 int replaceFile(const std::string& from, const std::string& to) {
+    if (int fault = injectedFault(FaultCall::Rename)) return fault;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 

@@ -1,7 +1,11 @@
 #include "platform.hpp"
 
+#include "faultseam.hpp"
+
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -77,7 +81,10 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
         return -1;
     }
     struct _stat64 info {};
-    if (::_fstat64(fd, &info) == 0 && (info.st_mode & _S_IFDIR) != 0) {
+    // For reading, anything but a file on disk (a pipe, a device such as NUL
+    // or CON) is refused as a folder is.
+    const bool noFile = mode == OpenMode::Read && ::GetFileType(handleOf(fd)) != FILE_TYPE_DISK;
+    if ((::_fstat64(fd, &info) == 0 && (info.st_mode & _S_IFDIR) != 0) || noFile) {
         ::_close(fd);
         error = EISDIR;
         return -1;
@@ -91,9 +98,19 @@ int createExclusive(const std::string& name, int& error) {
     return fd;
 }
 
-int closeFile(int fd) { return ::_close(fd) == 0 ? 0 : errno; }
+int closeFile(int fd) {
+    if (int fault = injectedFault(FaultCall::Close)) {
+        ::_close(fd);
+        return fault;
+    }
+    return ::_close(fd) == 0 ? 0 : errno;
+}
 
 std::int64_t fileSize(int fd, int& error) {
+    if (int fault = injectedFault(FaultCall::Size)) {
+        error = fault;
+        return -1;
+    }
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(handleOf(fd), &size)) {
         error = errnoOf(::GetLastError());
@@ -116,7 +133,10 @@ int reserve(int fd, std::int64_t from, std::int64_t length) {
     return ::_chsize_s(fd, length) == 0 ? 0 : errno;
 }
 
-int truncateTo(int fd, std::int64_t length) { return ::_chsize_s(fd, length) == 0 ? 0 : errno; }
+int truncateTo(int fd, std::int64_t length) {
+    if (int fault = injectedFault(FaultCall::Truncate)) return fault;
+    return ::_chsize_s(fd, length) == 0 ? 0 : errno;
+}
 
 int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping) {
     HANDLE section = ::CreateFileMappingA(handleOf(fd), nullptr, writable ? PAGE_READWRITE : PAGE_READONLY,
@@ -169,9 +189,111 @@ bool sameOpenFile(int first, int second) {
 // refused before it would be replaced.
 int copyPermissions(const std::string&, int) { return 0; }
 
+int copyOwnerAndAccess(const std::string& from, int) {
+    // The new file takes the folder's inherited access, as the old one did.
+    return ::GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES ? ENOENT : 0;
+}
+
+int syncFile(int fd) { return ::FlushFileBuffers(handleOf(fd)) ? 0 : errnoOf(::GetLastError()); }
+
+bool isFolder(const std::string& name) {
+    DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+std::string hiddenNameBeside(const std::string& name, int attempt) {
+    std::size_t separator = name.find_last_of("/\\:");
+    std::string folder = separator == std::string::npos ? std::string() : name.substr(0, separator + 1);
+    return folder + "." + name.substr(folder.size()) + "." + std::to_string(::GetCurrentProcessId()) + "-" +
+           std::to_string(attempt);
+}
+
+// Every temporary has a name here; others may delete it while it is open, so
+// that an interrupt can remove it before the process ends.
+int createTemporaryBeside(const std::string& name, std::string& temporaryName, int& error) {
+    temporaryName.clear();
+    if (int fault = injectedFault(FaultCall::Temporary)) {
+        error = fault;
+        return -1;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string hidden = hiddenNameBeside(name, attempt);
+        HANDLE file = ::CreateFileA(hidden.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            DWORD code = ::GetLastError();
+            if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
+            error = errnoOf(code);
+            return -1;
+        }
+        int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+        if (fd < 0) {
+            ::CloseHandle(file);
+            ::DeleteFileA(hidden.c_str());
+            error = EMFILE;
+            return -1;
+        }
+        temporaryName = hidden;
+        return fd;
+    }
+    error = EEXIST;
+    return -1;
+}
+
+int nameTemporary(int, const std::string&) { return EOPNOTSUPP; }
+
+std::string openFileName(int) { return {}; }
+
+namespace {
+
+char interruptRemoval[4096];
+std::atomic<bool> interruptRemovalArmed{false};
+std::atomic<bool> interruptHandlerInstalled{false};
+CRITICAL_SECTION interruptHold;
+
+// Runs on a thread of its own when Ctrl+C, Ctrl+Break or the window's close
+// comes; FALSE lets the default handling end the process.
+BOOL WINAPI onInterrupt(DWORD) {
+    ::EnterCriticalSection(&interruptHold);
+    if (interruptRemovalArmed.load()) ::DeleteFileA(interruptRemoval);
+    ::LeaveCriticalSection(&interruptHold);
+    return FALSE;
+}
+
+void installInterruptHandler() {
+    if (interruptHandlerInstalled.exchange(true)) return;
+    ::InitializeCriticalSection(&interruptHold);
+    ::SetConsoleCtrlHandler(onInterrupt, TRUE);
+}
+
+} // namespace
+
+void removeOnInterrupt(const std::string* name) {
+    installInterruptHandler();
+    interruptRemovalArmed.store(false);
+    if (name == nullptr || name->size() >= sizeof interruptRemoval) return;
+    name->copy(interruptRemoval, name->size());
+    interruptRemoval[name->size()] = '\0';
+    interruptRemovalArmed.store(true);
+}
+
+void holdInterrupts(bool hold) {
+    installInterruptHandler();
+    if (hold) {
+        ::EnterCriticalSection(&interruptHold);
+    } else {
+        ::LeaveCriticalSection(&interruptHold);
+    }
+}
+
+void sleepMilliseconds(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+
 int removeFile(const std::string& name) { return ::DeleteFileA(name.c_str()) ? 0 : errnoOf(::GetLastError()); }
 
 int replaceFile(const std::string& from, const std::string& to) {
+    if (int fault = injectedFault(FaultCall::Rename)) return fault;
     if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
     return errnoOf(::GetLastError());
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -123,16 +125,40 @@ TEST(Guide, ChainLeavesEveryPictureOfTheSampleRun) {
     EXPECT_EQ(readFile(dir / "karte.bmp"), readFile(repositoryRoot() / "samples" / "karte.bmp"));
     EXPECT_FALSE(fs::exists(dir / "komma.INF"));
     EXPECT_FALSE(fs::exists(dir / "wenig.INF"));
+    EXPECT_FALSE(fs::exists(dir / "pol.INF"));
+    // The chain ends in a pair the viewer finds: picture and calibration under one name.
+    EXPECT_TRUE(fs::exists(dir / "KARTE-HV.INF"));
 }
 
 TEST(Guide, SampleMeasurementFileIsTheShippedOne) {
     bool found = false;
     for (const GuideExample& example : guideExamples(guideText())) {
-        if (example.kind != ExampleKind::File || example.name != "karte.txt") continue;
-        EXPECT_EQ(withCrLf(example.body), readFile(repositoryRoot() / "samples" / "karte.txt"));
+        if (example.kind != ExampleKind::File || example.name != "KARTE-HV.TXT") continue;
+        EXPECT_EQ(withCrLf(example.body), readFile(repositoryRoot() / "samples" / "KARTE-HV.TXT"));
         found = true;
     }
     EXPECT_TRUE(found);
+}
+
+// "Abschnitt 8.5", "Abschnitte 8.5 und 8.6": every section a reference names is a heading.
+TEST(Guide, EverySectionReferenceNamesAHeading) {
+    const std::string guide = guideText();
+    std::set<std::string> headings;
+    const std::regex heading("(^|\n)#{2,3} ([0-9]+(\\.[0-9]+)?)\\.? ");
+    for (std::sregex_iterator it(guide.begin(), guide.end(), heading), end; it != end; ++it) {
+        headings.insert((*it)[2]);
+    }
+    EXPECT_GE(headings.size(), 30u);
+    const std::regex reference("Abschnitte? ([0-9]+(\\.[0-9]+)?)( und ([0-9]+(\\.[0-9]+)?))?");
+    int references = 0;
+    for (std::sregex_iterator it(guide.begin(), guide.end(), reference), end; it != end; ++it) {
+        for (int group : {1, 4}) {
+            if (!(*it)[group].matched) continue;
+            EXPECT_TRUE(headings.count((*it)[group])) << "Abschnitt " << (*it)[group] << " has no heading";
+            ++references;
+        }
+    }
+    EXPECT_GE(references, 20);
 }
 
 TEST(Guide, EveryShellBlockIsATestedExample) {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -32,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "oberen und unteren", "Breitengrade ungeeignet: hyperbolische Entzerrung nicht berechenbar",
                       "Ausgabe: ", ": Entzerrung horizontal linear.", ": Entzerrung vertikal hyperbolisch.",
                       "Entzerrung vertikalDas Bild muss", ": Datei nicht gefunden oder nicht lesbar.",
-                      "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert."));
+                      "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.",
+                      "Kein blauer Rahmen gefunden: die Zeilen werden nur nach den Breitengraden verteilt.",
+                      "Achtung: BG_unten ist groesser als BG_oben - sind die Breiten vertauscht?"));
 
 INSTANTIATE_TEST_SUITE_P(
     Messkart, GuideExplains,
@@ -85,6 +89,55 @@ TEST_P(ManualPage, NamesItsToolAndTheGuide) {
     EXPECT_NE(page.find(".TH " + upper + " 1 "), std::string::npos);
     EXPECT_NE(page.find("\\fB" + tool + "\\fR"), std::string::npos);
     EXPECT_NE(page.find("ANLEITUNG.md"), std::string::npos);
+}
+
+// The page as man sets it at a width, hyphens and minus signs written "-".
+std::string manRendering(const std::string& tool, int width) {
+    const std::string command = "MANWIDTH=" + std::to_string(width) + " LC_ALL=C.UTF-8 man -l '" +
+                                (repositoryRoot() / "docs" / "man" / (tool + ".1")).string() + "' 2>/dev/null";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+        pclose(pipe);
+    }
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 3, "\u2010") == 0 || text.compare(i, 3, "\u2212") == 0) {
+            plain += '-';
+            i += 2;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+std::vector<std::string> wordsOf(const std::string& line) {
+    std::istringstream stream(line);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
+}
+
+// A line may end in a hyphen only where the text has one: the word broken
+// there, joined again, stands so in the page set without line breaks.
+TEST_P(ManualPage, BreaksNoWordAtAHyphenItDoesNotHave) {
+    std::string unbroken;
+    for (const std::string& word : wordsOf(manRendering(GetParam(), 1000))) unbroken += word + " ";
+    ASSERT_NE(unbroken.find("SIEHE AUCH"), std::string::npos) << "man -l did not set the page";
+    for (int width : {80, 100}) {
+        std::vector<std::vector<std::string>> lines;
+        std::istringstream text(manRendering(GetParam(), width));
+        for (std::string line; std::getline(text, line);) lines.push_back(wordsOf(line));
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            if (lines[i].empty() || lines[i + 1].empty()) continue;
+            const std::string& last = lines[i].back();
+            if (last == "-" || last.back() != '-') continue;
+            EXPECT_NE(unbroken.find(last + lines[i + 1].front()), std::string::npos)
+                << GetParam() << ".1 at " << width << " columns: " << last << " / " << lines[i + 1].front();
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ManualPage, ::testing::Values("kippdreh", "glattzug", "messkart"));

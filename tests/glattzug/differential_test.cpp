@@ -6,6 +6,7 @@
 #include "reference_rectify.hpp"
 #include "console.hpp"
 #include "arguments.hpp"
+#include "outputfile.hpp"
 #include "passes.hpp"
 #include "prepare.hpp"
 
@@ -136,7 +137,7 @@ TEST(RectifyAgainstModel, EveryThreadCountGivesTheModelsBytes) {
             ASSERT_TRUE(glattzug::prepareFiles(state));
             state.mode == glattzug::LineKind::Row ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
             state.input.close();
-            state.output.close();
+            publishOutput(state.output, state.outName);
             captureConsole(nullptr);
             const bool hyperbolic = mode.size() == 3;
             EXPECT_TRUE(readFile(dir / "K.TMP") ==

@@ -50,10 +50,13 @@ std::string closingText(const std::string& outName) {
 }
 
 std::string successText(const std::string& statusLine, const std::string& outName,
-                        std::int64_t length, int passDots, bool frameFound) {
+                        std::int64_t length, int passDots, bool frameFound, bool respaced) {
+    const std::string noFrame =
+        respaced ? "Kein blauer Rahmen gefunden: die Zeilen werden nur nach den Breitengraden verteilt.\r\n"
+                 : "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.\r\n";
     return bannerText() + statusLine + "\r\nAusgabe: " + outName + "\r\n" + prefillText(length) +
-           std::string(static_cast<std::size_t>(passDots), '.') + "\r\n" +
-           (frameFound ? "" : "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert.\r\n") + closingText(outName);
+           std::string(static_cast<std::size_t>(passDots), '.') + "\r\n" + (frameFound ? "" : noFrame) +
+           closingText(outName);
 }
 
 PixelRows transposed(const PixelRows& rows) {

@@ -20,8 +20,9 @@ std::string helpText();
 std::string prefillText(std::int64_t length);
 std::string closingText(const std::string& outName);
 
-// frameFound false: no line began or ended with frame blue, and the run says so.
+// frameFound false: no line began or ended with frame blue, and the run says so,
+// in a run that respaces the rows by latitude (respaced) with other words.
 std::string successText(const std::string& statusLine, const std::string& outName,
-                        std::int64_t length, int passDots, bool frameFound = true);
+                        std::int64_t length, int passDots, bool frameFound = true, bool respaced = false);
 
 PixelRows transposed(const PixelRows& rows);

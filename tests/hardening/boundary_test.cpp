@@ -124,7 +124,7 @@ TEST(TwoGigabytes, ARectifiedPictureJustBelowTheBoundaryReadsOnlyWhatIsThere) {
     RunResult result = runProgram(GLATTZUG_PATH, {"k.bmp", "h"}, dir.path(), {});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("\nRead beyond end of file.\r\n"), std::string::npos) << result.output;
-    EXPECT_EQ(fs::file_size(dir / "K.TMP"), static_cast<std::uint64_t>(topRowStart + 3));
+    EXPECT_FALSE(fs::exists(dir / "K.TMP"));
 }
 
 } // namespace

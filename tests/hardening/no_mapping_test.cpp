@@ -3,6 +3,7 @@
 // the same bytes as with views.
 #include "bmpwriter.hpp"
 #include "console.hpp"
+#include "outputfile.hpp"
 #include "passoptions.hpp"
 #include "files.hpp"
 #include "glattzug/arguments.hpp"
@@ -57,7 +58,7 @@ void runWithoutViews(const ToolRun& run, const std::string& input) {
         ASSERT_TRUE(glattzug::prepareFiles(state));
         state.mode == glattzug::LineKind::Row ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
         state.input.close();
-        state.output.close();
+        publishOutput(state.output, state.outName);
     }
     captureConsole(nullptr);
 }

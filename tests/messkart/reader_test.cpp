@@ -60,7 +60,18 @@ INSTANTIATE_TEST_SUITE_P(
                         "13 100 30.0"},
         FormatErrorCase{"PixelBeyond32Bits", header + "2147483648 10.0 900 0.0\r\n",
                         "2147483648 10.0 900 0.0"},
-        FormatErrorCase{"LineFeedEndsALine", header + point + "300 12.0 100\n30.0\r\n", "100"}),
+        FormatErrorCase{"LineFeedEndsALine", header + point + "300 12.0 100\n30.0\r\n", "100"},
+        // A latitude beyond a pole, as read and before any correction, stops like an unreadable one.
+        FormatErrorCase{"LatitudeBeyondTheNorthPole", header + point + "300 12.0 100 480.0 Turm\r\n",
+                        "480.0 Turm"},
+        FormatErrorCase{"LatitudeFarBeyond", header + point + "300 12.0 100 20000.0\r\n", "20000.0"},
+        FormatErrorCase{"LatitudeAHairBeyondTheSouthPole", header + point + "300 12.0 100 -90.000001\r\n",
+                        "-90.000001"},
+        FormatErrorCase{"PackedLatitudeOf113Degrees", header + point + "300 12.0 100 1132436\r\n", "1132436"},
+        FormatErrorCase{"PackedLatitudeOneSecondBeyond", header + point + "300 12.0 100 -900001\r\n",
+                        "-900001"},
+        FormatErrorCase{"CorrectionDoesNotExcuseALatitude",
+                        header + "WGS 0 -7200\r\n" + point + "300 12.0 100 91.0\r\n", "91.0"}),
     [](const testing::TestParamInfo<FormatErrorCase>& testInfo) { return std::string(testInfo.param.name); });
 
 struct AcceptedCase {
@@ -119,6 +130,21 @@ TEST(Reader, EveryLineEndReadsAsCarriageReturnLineFeed) {
     }
     // x: 100 pixels a degree from 10 degrees at pixel 100; y: 800 pixels over sinh(pi / 6) = 0.5478535.
     EXPECT_EQ(expected, "100.0000\r\n-900.0000\r\n-1460.2445\r\n900.0000\r\n1000\r\n800\r\n");
+}
+
+// The poles themselves are latitudes; longitudes keep every value (0 to 360 is in use),
+// and a correction may carry a latitude past a pole.
+TEST(Reader, PolesAndWideLongitudesPass) {
+    for (const std::string& points : {std::string("100 10.0 900 -90.0\r\n300 350.0 100 90.0\r\n"),
+                                      std::string("100 100000 900 -900000\r\n300 3500000 100 900000\r\n"),
+                                      std::string("WGS 0 3600\r\n100 10.0 900 89.5\r\n300 480.0 100 0.0\r\n")}) {
+        TempDir dir;
+        writeFile(dir / "KARTE.TXT", exampleHeader + points);
+        RunResult run = runMesskart(dir, {"KARTE.TXT"});
+        EXPECT_EQ(run.output, successOutput("KARTE.INF", points[0] == 'W' ? "mit" : "ohne", "PD")) << points;
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(std::filesystem::exists(dir / "KARTE.INF"));
+    }
 }
 
 TEST(Reader, OneDataLineIsTooFew) {

@@ -74,10 +74,15 @@ TEST(PreFill, WritesZerosAndDots) {
     ByteFile input = openInput(dir / "IN.BMP");
     std::string console;
     captureConsole(&console);
-    createOutputFile((dir / "A.TMP").string(), 1, input);
-    createOutputFile((dir / "B.TMP").string(), 20000000, input);
-    createOutputFile((dir / "C.TMP").string(), 0, input);
+    for (auto [name, length] : {std::pair{"A.TMP", 1}, {"B.TMP", 20000000}, {"C.TMP", 0}}) {
+        ByteFile output = createOutputFile((dir / name).string(), length, input);
+        // Nothing shows under the output's name until the finished output is put there.
+        EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+        publishOutput(output, (dir / name).string());
+    }
     captureConsole(nullptr);
+    // Only the input and the three outputs: no temporary file is left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
     const std::string head = "\r\nTMP-Datei erstellen...\r\n";
     EXPECT_EQ(console, head + ".\r\n" + head + std::string(79, '.') + "\r\n" + head + "\r\n");
     EXPECT_EQ(readFile(dir / "A.TMP"), std::string(1, '\0'));
@@ -92,9 +97,11 @@ TEST(PreFill, ReplacesAnExistingFile) {
     std::string console;
     captureConsole(&console);
     ByteFile output = createOutputFile((dir / "A.TMP").string(), 100, input);
+    EXPECT_EQ(readFile(dir / "A.TMP"), std::string(5000, 'x'));
+    output.writeAt(7, "new", 3);
+    publishOutput(output, (dir / "A.TMP").string());
     captureConsole(nullptr);
-    EXPECT_TRUE(output.isOpen());
-    EXPECT_EQ(readFile(dir / "A.TMP"), std::string(100, '\0'));
+    EXPECT_EQ(readFile(dir / "A.TMP"), std::string(7, '\0') + "new" + std::string(90, '\0'));
 }
 
 // The names were compared before; a link made since then must still not

@@ -29,3 +29,20 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path.string());
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+std::filesystem::path pendingOutputIn(const std::filesystem::path& dir) {
+    namespace fs = std::filesystem;
+    // An unnamed file shows as "dir/#number (deleted)", a hidden one as "dir/.name".
+    const std::string unnamed = dir.string() + "/#";
+    const std::string hidden = dir.string() + "/.";
+    std::error_code error;
+    for (const fs::directory_entry& process : fs::directory_iterator("/proc", error)) {
+        const std::string pid = process.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        for (const fs::directory_entry& fd : fs::directory_iterator(process.path() / "fd", error)) {
+            std::string target = fs::read_symlink(fd.path(), error).string();
+            if (target.rfind(unnamed, 0) == 0 || target.rfind(hidden, 0) == 0) return fd.path();
+        }
+    }
+    return {};
+}

@@ -20,3 +20,7 @@ private:
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A path under which the temporary output that a running tool holds open in
+// dir can be opened (through /proc), or an empty path when none is open.
+std::filesystem::path pendingOutputIn(const std::filesystem::path& dir);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -33,6 +34,7 @@ constexpr auto timeLimit = std::chrono::seconds(120);
         rlimit limit{setting.fileSizeLimit, setting.fileSizeLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
+    for (const std::string& variable : setting.environment) putenv(const_cast<char*>(variable.c_str()));
     if (chdir(workingDirectory.c_str()) != 0) _exit(127);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -54,7 +56,16 @@ bool readSome(int fd, std::string& into) {
 } // namespace
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingDirectory, const RunSetting& setting) {
+                     const std::filesystem::path& workingDirectory, const RunSetting& given) {
+    RunSetting setting = given;
+    std::filesystem::path marker;
+    if (!setting.pauseAt.empty()) {
+        static int pauses = 0;
+        marker = std::filesystem::temp_directory_path() /
+                 ("kartentest-pause-" + std::to_string(getpid()) + "-" + std::to_string(++pauses));
+        std::filesystem::remove(marker);
+        setting.environment.push_back("KARTEN_TEST_PAUSE=" + setting.pauseAt + ":" + marker.string());
+    }
     int outputPipe[2];
     int inputPipe[2];
     if (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(inputPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -76,6 +87,20 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     const auto deadline = std::chrono::steady_clock::now() + timeLimit;
     int status = 0;
     for (;;) {
+        if (!marker.empty() && !result.paused && std::filesystem::exists(marker)) {
+            std::string pending;
+            // The tool writes the marker in one go, but it may not be closed yet.
+            for (int tries = 0; pending.empty() && tries < 100; ++tries) {
+                std::ifstream in(marker);
+                std::getline(in, pending);
+                if (pending.empty()) poll(nullptr, 0, 5);
+            }
+            result.paused = true;
+            std::filesystem::path reachable = pending;
+            if (reachable.is_relative()) reachable = workingDirectory / reachable;
+            if (setting.atPause) setting.atPause(reachable, static_cast<int>(child));
+            std::filesystem::remove(marker);
+        }
         if (reading >= 0) {
             pollfd ready{reading, POLLIN, 0};
             if (poll(&ready, 1, 20) > 0) {
@@ -109,6 +134,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
             break;
         }
     }
+    if (!marker.empty()) std::filesystem::remove(marker);
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;

@@ -22,10 +22,20 @@ struct RunSetting {
     // Once the collected output satisfies when, then runs, while the tool goes on.
     std::function<bool(const std::string& output)> when;
     std::function<void()> then;
+    // Extra variables for the tool's environment ("NAME=value").
+    std::vector<std::string> environment;
+    // The tool's test pause: at the named point ("after-prefill",
+    // "before-check", "before-rename") the run stops, atPause is called with
+    // a path under which the pending output can be opened (relative ones are
+    // in the working directory) and the tool's process number, and the run
+    // goes on when it returns.
+    std::string pauseAt;
+    std::function<void(const std::filesystem::path& pendingOutput, int processId)> atPause;
 };
 
 struct RunResult {
     std::string output;  // everything written to standard output
+    bool paused = false; // the pause point was reached
     int exitCode = -1;   // -1 when the process ended by a signal
     int signal = 0;
     bool hung = false;   // killed after the time limit

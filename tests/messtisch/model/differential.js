@@ -1,6 +1,7 @@
 // The page's model of messkart against the built tool: random measurement
-// files (and files aimed at equal and nearly equal latitudes, packed angles,
-// corrections, GPS marks, line ends and format errors) must give the same
+// files (and files aimed at equal and nearly equal latitudes, latitudes at and
+// beyond the poles, packed angles, corrections, GPS marks, line ends and
+// format errors) must give the same
 // .INF bytes, or the same failure, in both.
 //   node tests/messtisch/model/differential.js path/to/messkart [count]
 'use strict';
@@ -29,6 +30,18 @@ function angle(kind) {
   }
 }
 
+// Latitudes at and beyond the poles, decimal and packed: 90 and -90 pass, a
+// hair beyond them stops with the format error.
+function poleAngle() {
+  const sign = random() < 0.5 ? '-' : '';
+  switch (int(0, 3)) {
+    case 0: return sign + pick(['90.0', '90.', '90.0000001', '91.', '480.0', '20000.0', '9.0000001e1', '1.e3']);
+    case 1: return sign + pick(['900000', '0900000', '900001', '895960', '1132436', '0910000']);
+    case 2: return sign + (90 + random() * 400).toFixed(int(0, 6));
+    default: return sign + String(int(90, 179)) + String(int(0, 59)).padStart(2, '0') + String(int(0, 59)).padStart(2, '0');
+  }
+}
+
 function measurementFile() {
   const lines = [String(int(0, 9999)).padStart(4, '0') + ' ' + String(int(0, 9999)).padStart(4, '0')];
   if (random() < 0.2) lines.push('* Kommentar ' + int(0, 99));
@@ -36,7 +49,7 @@ function measurementFile() {
   const base = pick(latitudes);
   const points = int(1, 8);
   for (let i = 0; i < points; ++i) {
-    const lat = random() < 0.4 ? base : angle(int(0, 4));
+    const lat = random() < 0.4 ? base : random() < 0.08 ? poleAngle() : angle(int(0, 4));
     const lon = random() < 0.1 ? '8.3' : angle(int(0, 4));
     let line = int(-50, 4000) + ' ' + lon + ' ' + int(-50, 4000) + ' ' + lat;
     if (random() < 0.2) line += ' Turm' + i;

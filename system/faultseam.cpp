@@ -1,0 +1,45 @@
+#include "faultseam.hpp"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct ChosenFault {
+    bool active = false;
+    FaultCall call = FaultCall::Size;
+    long occurrence = 0;
+};
+
+ChosenFault chosenFault() {
+    ChosenFault fault;
+    const char* setting = std::getenv("KARTEN_TEST_FAULT");
+    if (setting == nullptr) return fault;
+    const char* colon = std::strchr(setting, ':');
+    if (colon == nullptr) return fault;
+    const std::size_t nameLength = static_cast<std::size_t>(colon - setting);
+    const struct {
+        const char* name;
+        FaultCall call;
+    } names[] = {{"fstat", FaultCall::Size}, {"ftruncate", FaultCall::Truncate}, {"close", FaultCall::Close},
+                 {"rename", FaultCall::Rename},
+                 {"tmpfile", FaultCall::Temporary}};
+    for (const auto& entry : names) {
+        if (std::strlen(entry.name) != nameLength || std::strncmp(entry.name, setting, nameLength) != 0) continue;
+        fault.active = true;
+        fault.call = entry.call;
+        fault.occurrence = std::strtol(colon + 1, nullptr, 10);
+    }
+    return fault;
+}
+
+} // namespace
+
+int injectedFault(FaultCall call) {
+    static const ChosenFault fault = chosenFault();
+    static std::atomic<long> calls{0};
+    if (!fault.active || call != fault.call) return 0;
+    return calls.fetch_add(1) + 1 == fault.occurrence ? EIO : 0;
+}

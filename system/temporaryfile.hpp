@@ -1,0 +1,34 @@
+// A new file made beside the file it is to replace, which takes that file's
+// place only when it is complete: a run that stops early, however it stops,
+// leaves the earlier file (or none) as it was.
+//
+// Where the system allows it the file has no name until it is put in place;
+// otherwise it has a hidden name of its own, which is removed on every way
+// out of the run: by discardTemporary on the tool's way out, and by the
+// handlers of Ctrl+C, termination and hang-up, which then end the process as
+// the signal would have.
+#pragma once
+
+#include "bytefile.hpp"
+
+#include <string>
+
+// Opens file as a new, empty temporary beside target; 0 or the platform's
+// error number. One at a time per process.
+int createTemporaryBeside(ByteFile& file, const std::string& target);
+
+// A name under which a test can open the temporary while it is pending.
+std::string temporaryReachableName(const ByteFile& file);
+
+// Closes the temporary (a failed close ends the run with the failure report,
+// and the temporary is gone) and renames it over target: a file, a link or a
+// hard link of that name is replaced, and whatever a link led to is left alone.
+void putTemporaryInPlace(ByteFile& file, const std::string& target);
+
+// Removes a temporary that was not put in place. Safe to call at any time.
+void discardTemporary() noexcept;
+
+// Holds Ctrl+C, termination and hang-up back (true) until released (false),
+// for a step that must not be cut in half; a signal that came meanwhile
+// arrives on release.
+void holdInterrupts(bool hold);
