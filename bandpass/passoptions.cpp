@@ -1,5 +1,5 @@
-// The options of a pass as a run starts them: the one place that reads the
-// environment.
+// The options of a pass as a run starts them: the one place where the passes
+// read the environment.
 #include "passoptions.hpp"
 
 #include "parallelbands.hpp"

@@ -24,7 +24,7 @@ struct PassOptions {
 // The options of a run: as many threads as the machine gives (at most four),
 // and the vector forms unless the environment says KARTEN_VECTOR_FORMS=off,
 // which the test suite uses to cover processors without AVX2. This is the one
-// place where the environment is read.
+// place where the passes read the environment.
 PassOptions defaultPassOptions();
 
 // Whether a pass with these options runs its AVX2 forms on this processor.
