@@ -1,3 +1,5 @@
+// The transcendental functions in extended precision, by series and
+// reductions of its own, so that every platform gives the same bits.
 #include "extendedmath.hpp"
 
 #include <cmath>

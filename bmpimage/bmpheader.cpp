@@ -1,3 +1,5 @@
+// The BMP header: read, tested, rewritten with a new size; the pixel layout
+// that follows from it.
 #include "bmpheader.hpp"
 
 #include "checked.hpp"
@@ -79,13 +81,4 @@ StepMessage writeBmpHeader(ByteFile& output, const BmpHeader& header) {
     int error = 0;
     if (!output.tryWriteAt(0, header.data(), header.size(), error)) return "WriteFileError:Header";
     return std::nullopt;
-}
-
-void reportStepFailure(std::string_view message, ByteFile& input, ByteFile* output) {
-    std::string line(message);
-    line += bell;
-    consoleLine(line);
-    input.close();
-    if (output != nullptr) output->close();
-    waitForReturn();
 }

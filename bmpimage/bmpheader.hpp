@@ -65,5 +65,3 @@ void storeImageSize(BmpHeader& header, std::int32_t width, std::int32_t height);
 
 StepMessage writeBmpHeader(ByteFile& output, const BmpHeader& header);
 
-// Writes the message, the bell and a line end, closes the files, pauses.
-void reportStepFailure(std::string_view message, ByteFile& input, ByteFile* output = nullptr);

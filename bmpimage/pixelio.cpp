@@ -1,3 +1,5 @@
+// Pixels read and written through a view or through the file, with the
+// lengths and failures that one positioned access per pixel would give.
 #include "pixelio.hpp"
 
 #include "checked.hpp"
@@ -14,7 +16,8 @@ constexpr std::int64_t readWindowBytes = 1 << 20;
 
 void failReadBeyondEnd() { raiseFailure(FailureKind::ReadBeyondEnd); }
 
-PixelInput::PixelInput(const ByteFile& file) : file_(file), length_(file.size()) {}
+PixelInput::PixelInput(const ByteFile& file, bool mayView)
+    : file_(file), length_(file.size()), viewTried_(!mayView) {}
 
 const unsigned char* PixelInput::view() {
     // Without address space for a view, the pass reads through the file.

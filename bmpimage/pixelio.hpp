@@ -31,7 +31,8 @@ using Pixel = std::array<unsigned char, 3>;
 
 class PixelInput {
 public:
-    explicit PixelInput(const ByteFile& file);
+    // mayView false: no view is ever made, as where the address space has no room.
+    explicit PixelInput(const ByteFile& file, bool mayView = true);
     PixelInput(const PixelInput&) = delete;
     PixelInput& operator=(const PixelInput&) = delete;
 

@@ -1,3 +1,4 @@
+// Letter case of the tools' 7-bit text.
 #include "asciitext.hpp"
 
 std::string upperCaseAscii(std::string_view text) {

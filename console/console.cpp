@@ -1,3 +1,4 @@
+// Console lines with CR LF, flushed at once; the progress dots; the Return pause.
 #include "console.hpp"
 
 #include "failure.hpp"

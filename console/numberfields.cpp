@@ -1,3 +1,4 @@
+// Number fields read and written the same in every locale.
 #include "numberfields.hpp"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// The failure kinds, their class names and messages, and the report's text.
 #include "failure.hpp"
 
 #include <cerrno>

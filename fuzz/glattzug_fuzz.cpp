@@ -2,7 +2,7 @@
 #include "imagerun.hpp"
 
 #include "fuzzsupport.hpp"
-#include "rectifystate.hpp"
+#include "main.hpp"
 
 #include <cstddef>
 #include <cstdint>

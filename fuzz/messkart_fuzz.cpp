@@ -3,7 +3,7 @@
 // as it was; a .INF exists exactly after a successful run, and no
 // temporary file is left behind.
 #include "fuzzsupport.hpp"
-#include "calibrationrun.hpp"
+#include "main.hpp"
 
 #include "console.hpp"
 

@@ -1,7 +1,7 @@
 // The number-field readers on arbitrary text: integer and decimal fields,
 // angles and packed angles. No input may crash them, and a decimal field
 // that is accepted is always a finite number.
-#include "calibrationrun.hpp"
+#include "angles.hpp"
 #include "numberfields.hpp"
 
 #include "fuzzsupport.hpp"

@@ -1,4 +1,5 @@
-#include "rectifystate.hpp"
+// The rectifier's command line and its status line.
+#include "arguments.hpp"
 
 #include "console.hpp"
 #include "failure.hpp"
@@ -49,14 +50,14 @@ void parseArguments(RectifyState& state, int argc, char** argv) {
     if (count != 2 && count != 4) showUsage();
     std::string mode = upperCaseAscii(argv[2]);
     if (mode.empty() || (mode[0] != 'H' && mode[0] != 'V')) showUsage();
-    state.modeLetter = mode[0];
-    if (state.modeLetter == 'H' && count != 2) showUsage();
+    state.mode = mode[0] == 'H' ? LineKind::Row : LineKind::Column;
+    if (state.mode == LineKind::Row && count != 2) showUsage();
     state.typedName = argv[1];
     state.inName = upperCaseLastComponent(state.typedName);
 
     consoleWrite(state.inName);
     consoleWrite(": Entzerrung ");
-    consoleWrite(state.modeLetter == 'H' ? "horizontal" : "vertikal");
+    consoleWrite(state.mode == LineKind::Row ? "horizontal" : "vertikal");
     if (count == 2) {
         state.BG_unten = noLatitude;
         state.BG_oben = noLatitude;
@@ -69,7 +70,7 @@ void parseArguments(RectifyState& state, int argc, char** argv) {
     consoleLine(" Strg+C bricht ab.");
     // North-up maps have the lower edge south of the upper one on either
     // hemisphere: latitudes the other way round are most likely swapped.
-    if (count == 4 && hyperbolicWanted(state) && state.BG_unten > state.BG_oben) {
+    if (count == 4 && hyperbolicWanted(state.BG_unten) && state.BG_unten > state.BG_oben) {
         consoleLine("Achtung: BG_unten ist groesser als BG_oben - sind die Breiten vertauscht?");
     }
 }

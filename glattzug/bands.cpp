@@ -1,7 +1,8 @@
-#include "tablework.hpp"
+// The bands of stored rows of the table pass: each built in memory from the
+// lines' sources and handed to the band engine.
+#include "bands.hpp"
 
-#include "console.hpp"
-#include "parallelbands.hpp"
+#include "bandpass.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -95,34 +96,23 @@ void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<R
     PixelOutput output(pass.state.output, 0);
     std::vector<WorkBuffer> built(rows.size());
     const std::vector<ColumnRun> columns = pass.kind == LineKind::Column ? columnRuns(lines) : std::vector<ColumnRun>{};
-    ProgressDots dots;
-    std::int32_t linesShown = 0;
-    auto showProgress = [&](std::int32_t linesDone) {
-        for (; linesShown < linesDone; ++linesShown) dots.advance(linesShown, pass.lines - 1);
-    };
-    forEachBand(
-        bands, static_cast<int>(rows.size()),
-        [&](std::int32_t band, int worker) {
-            placeSources(band, worker);
-            const std::int32_t firstStored = band * bandRows;
-            const std::int32_t endStored = std::min(firstStored + bandRows, layout.height);
-            // The fill bytes of the band's last row are left as the pre-fill made
-            // them: writing them could lengthen the file. Those between the rows
-            // are zero on both sides.
-            const std::size_t bytes = rowRunBytes(layout, endStored - firstStored);
-            unsigned char* into = built[static_cast<std::size_t>(worker)].reserved(bytes);
-            const RowsInMemory& sourceRows = rows[static_cast<std::size_t>(worker)];
-            buildRows(lines, columns, layout, pass.kind, firstStored, endStored, sourceRows, into);
-            writeRows(output, rowStart(layout, layout.height - 1 - firstStored), into, bytes);
-        },
-        [&](std::int32_t done) {
-            // The dots count lines; in mode v every stored row advances all columns a little.
-            showProgress(static_cast<std::int32_t>(static_cast<std::int64_t>(pass.lines) * done / bands));
-            pass.input.confirmIntact();
-            output.confirmIntact();
-        });
-    if (bands > 0) showProgress(pass.lines);
-    pass.input.confirmIntact();
+    PassOptions options = pass.state.options;
+    options.threads = static_cast<int>(rows.size());
+    // The dots count lines; in mode v every stored row advances all columns a little.
+    runBandPass({bands, pass.lines}, options, pass.input, output, [&](std::int32_t band, int worker) {
+        placeSources(band, worker);
+        const std::int32_t firstStored = band * bandRows;
+        const std::int32_t endStored = std::min(firstStored + bandRows, layout.height);
+        // The fill bytes of the band's last row are left as the pre-fill made
+        // them: writing them could lengthen the file. Those between the rows
+        // are zero on both sides.
+        const std::size_t bytes = rowRunBytes(layout, endStored - firstStored);
+        unsigned char* into = built[static_cast<std::size_t>(worker)].reserved(bytes);
+        const RowsInMemory& sourceRows = rows[static_cast<std::size_t>(worker)];
+        buildRows(lines, columns, layout, pass.kind, firstStored, endStored, sourceRows, into);
+        const std::int32_t offset = rowStart(layout, layout.height - 1 - firstStored);
+        return BuiltBand{into, bytes, offset, offset + static_cast<std::int64_t>(bytes)};
+    });
     output.finish();
 }
 

@@ -1,3 +1,4 @@
+// Which rows each band of the table pass reads, and the columns gathered once.
 #include "bandsources.hpp"
 
 #include "parallelbands.hpp"

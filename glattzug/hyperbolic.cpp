@@ -1,3 +1,5 @@
+// The hyperbolic mapping: coefficients, latitudes and rows, each a pure
+// function of its arguments, in extended precision with doubles stored.
 #include "hyperbolic.hpp"
 
 #include "checked.hpp"
@@ -21,46 +23,38 @@ long double radiansOf(double degrees) { return extendedPi * degrees / 180.0L; }
 
 } // namespace
 
-bool hyperbolicWanted(const RectifyState& state) { return state.BG_unten < 91.0; }
+bool hyperbolicWanted(double lowerLatitude) { return lowerLatitude < 91.0; }
 
 double hyperbolicSine(double x) { return storeDouble(sinhExtended(x)); }
 
-bool formHyperbolicCoefficients(RectifyState& state) {
-    std::int32_t lastRow = checkedSub(state.layout.height, 1);
+std::optional<HyperbolicCoefficients> hyperbolicCoefficients(double lower, double upper, std::int32_t height) {
+    std::int32_t lastRow = checkedSub(height, 1);
     std::int32_t negatedLastRow = checkedSub(0, lastRow);
-    if (lastRow == 0) return false;
-    long double latitudeSpan = static_cast<long double>(state.BG_oben) - state.BG_unten;
-    if (latitudeSpan == 0.0L) return false;
+    if (lastRow == 0) return std::nullopt;
+    long double latitudeSpan = static_cast<long double>(upper) - lower;
+    if (latitudeSpan == 0.0L) return std::nullopt;
 
     std::optional<double> a = finiteDouble(negatedLastRow / latitudeSpan);
-    if (!a) return false;
-    std::optional<double> b = finiteDouble(-static_cast<long double>(*a) * state.BG_oben);
-    if (!b) return false;
+    if (!a) return std::nullopt;
+    std::optional<double> b = finiteDouble(-static_cast<long double>(*a) * upper);
+    if (!b) return std::nullopt;
 
-    std::optional<double> lowerS = finiteDouble(sinhExtended(storeDouble(radiansOf(state.BG_unten))));
-    std::optional<double> upperS = finiteDouble(sinhExtended(storeDouble(radiansOf(state.BG_oben))));
-    if (!lowerS || !upperS) return false;
+    std::optional<double> lowerS = finiteDouble(sinhExtended(storeDouble(radiansOf(lower))));
+    std::optional<double> upperS = finiteDouble(sinhExtended(storeDouble(radiansOf(upper))));
+    if (!lowerS || !upperS) return std::nullopt;
     long double e = static_cast<long double>(*lowerS) * *a + *b;
     long double f = static_cast<long double>(*upperS) * *a + *b;
     // The pass stores values of this size as doubles at the two ends of a column.
-    if (!finiteDouble(e) || !finiteDouble(f)) return false;
+    if (!finiteDouble(e) || !finiteDouble(f)) return std::nullopt;
     long double rowSpan = e - f;
-    if (rowSpan == 0.0L) return false;
+    if (rowSpan == 0.0L) return std::nullopt;
 
     std::optional<double> c = finiteDouble(lastRow / rowSpan);
-    if (!c) return false;
+    if (!c) return std::nullopt;
     std::optional<double> d = finiteDouble(f * -static_cast<long double>(*c));
-    if (!d) return false;
+    if (!d) return std::nullopt;
 
-    state.linSlope = *a;
-    state.linOffset = *b;
-    state.hypScale = *c;
-    state.hypOffset = *d;
-    return true;
-}
-
-HyperbolicCoefficients coefficientsOf(const RectifyState& state) {
-    return {state.linSlope, state.linOffset, state.hypScale, state.hypOffset};
+    return HyperbolicCoefficients{*a, *b, *c, *d};
 }
 
 double latitudeAtRow(const HyperbolicCoefficients& coefficients, double v) {

@@ -1,13 +1,16 @@
 // The hyperbolic mapping of the rectifier's v run: rows spaced evenly in the
-// hyperbolic sine of the latitude between BG_unten and BG_oben.
+// hyperbolic sine of the latitude between the lower and the upper latitude.
+// Pure functions of their arguments: the run's state holds only the result.
 #pragma once
 
-#include "rectifystate.hpp"
-
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace glattzug {
+
+// What both latitudes hold when none are given.
+inline constexpr double noLatitude = 1000000000.0;
 
 // The four coefficients, all the per-pixel maths needs of a run's state.
 struct HyperbolicCoefficients {
@@ -17,18 +20,16 @@ struct HyperbolicCoefficients {
     double hypOffset = 0.0;  // d
 };
 
-HyperbolicCoefficients coefficientsOf(const RectifyState& state);
-
-// Only BG_unten is tested: below 91 degrees.
-bool hyperbolicWanted(const RectifyState& state);
+// Only the lower latitude is tested: below 91 degrees.
+bool hyperbolicWanted(double lowerLatitude);
 
 inline constexpr std::string_view coefficientsMessage =
     "Breitengrade ungeeignet: hyperbolische Entzerrung nicht berechenbar";
 
-// Sets linSlope, linOffset, hypScale and hypOffset from the latitudes and the
-// height. False, with nothing written, when they cannot be formed as finite
-// doubles (equal latitudes, equal S values, a single row, an overflowing sinh).
-bool formHyperbolicCoefficients(RectifyState& state);
+// The coefficients for a picture of height rows between the latitudes of its
+// bottom and top rows; none when they cannot be formed as finite doubles
+// (equal latitudes, equal S values, a single row, an overflowing sinh).
+std::optional<HyperbolicCoefficients> hyperbolicCoefficients(double lower, double upper, std::int32_t height);
 
 // sinh(x) = (e^x - e^-x) / 2 in extended precision, stored as a double.
 double hyperbolicSine(double x);

@@ -1,4 +1,5 @@
-#include "pass.hpp"
+// The rectifier's pass line by line as the rule reads, every access checked.
+#include "linebyline_pass.hpp"
 
 #include "checked.hpp"
 #include "console.hpp"

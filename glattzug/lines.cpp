@@ -1,3 +1,4 @@
+// One line of the picture: its frame edges and its stretch by the rule.
 #include "lines.hpp"
 
 #include "realmath.hpp"

@@ -5,6 +5,7 @@
 // travel to and from the files.
 #pragma once
 
+#include "bmpheader.hpp"
 #include "checked.hpp"
 #include "pixelio.hpp"
 #include "hyperbolic.hpp"

@@ -1,5 +1,9 @@
 // glattzug: rectifies a scanned map framed by pure-blue bars, row by row or column by column.
-#include "rectifystate.hpp"
+#include "main.hpp"
+
+#include "arguments.hpp"
+#include "passes.hpp"
+#include "prepare.hpp"
 
 #include "console.hpp"
 #include "outputfile.hpp"
@@ -14,7 +18,7 @@ int rectifierRun(int argc, char** argv) {
     RectifyState state;
     parseArguments(state, argc, argv);
     if (!prepareFiles(state)) return 1;
-    if (state.modeLetter == 'H') {
+    if (state.mode == LineKind::Row) {
         rectifyRows(state);
     } else {
         rectifyColumns(state);

@@ -1,4 +1,10 @@
+// The rectifier's pass over all rows or all columns: from tables where they
+// give the same bytes, else line by line.
+#include "passes.hpp"
+
+#include "linebyline_pass.hpp"
 #include "pass.hpp"
+#include "table_pass.hpp"
 
 #include "console.hpp"
 
@@ -7,12 +13,12 @@ namespace glattzug {
 namespace {
 
 void rectifyLines(RectifyState& state, LineKind kind) {
-    PixelInput input(state.input);
-    const HyperbolicCoefficients coefficients = coefficientsOf(state);
+    PixelInput input(state.input, state.options.views);
     Pass pass{state, kind, lineCount(state.layout, kind), lineLength(state.layout, kind),
-              kind == LineKind::Column && hyperbolicWanted(state) ? &coefficients : nullptr, input};
+              kind == LineKind::Column && state.hyperbolic ? &*state.hyperbolic : nullptr, input};
     if (!stretchFromTables(pass)) {
-        PixelOutput output(state.output, state.output.length());
+        PixelOutput output(state.output, state.output.length(),
+                           state.options.views ? OutputAccess::Viewed : OutputAccess::ThroughFile);
         stretchLineByLine(pass, output);
         output.finish();
     }

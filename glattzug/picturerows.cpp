@@ -1,3 +1,4 @@
+// Runs of picture rows read from the file into memory with one read each.
 #include "picturerows.hpp"
 
 namespace glattzug {

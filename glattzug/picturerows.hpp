@@ -5,27 +5,13 @@
 
 #include "bmpheader.hpp"
 #include "pixelio.hpp"
+#include "rowrange.hpp"
 #include "workbuffer.hpp"
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <vector>
 
 namespace glattzug {
-
-// Picture rows first ... end - 1; empty where first >= end.
-struct RowRange {
-    std::int32_t first = INT32_MAX;
-    std::int32_t end = 0;
-
-    bool empty() const { return first >= end; }
-    bool holds(std::int32_t y) const { return y >= first && y < end; }
-    void take(std::int32_t y) {
-        first = std::min(first, y);
-        end = std::max(end, y + 1);
-    }
-};
 
 // Rows in memory: rowAt[y] is where picture row y starts, for the rows of the
 // run last placed.

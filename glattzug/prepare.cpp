@@ -1,43 +1,36 @@
-#include "hyperbolic.hpp"
-#include "rectifystate.hpp"
+// The rectifier's steps before its pass: files opened and checked, the
+// hyperbolic coefficients formed, the output created.
+#include "prepare.hpp"
+
+#include "arguments.hpp"
 
 #include "console.hpp"
+#include "imagefiles.hpp"
 #include "outputfile.hpp"
+#include "stepfailure.hpp"
 
 namespace glattzug {
 
 bool prepareFiles(RectifyState& state) {
     state.outName = outputNameFor(state.inName);
     consoleLine("Ausgabe: " + state.outName);
-    if (outputWouldReplaceInput(state.typedName, ".TMP", state.outName)) {
-        reportStepFailure(outputIsInputMessage, state.input);
-        return false;
-    }
+    if (!outputMayBeWritten(state.typedName, state.outName, state.input)) return false;
     if (state.input.tryOpenForReading(state.typedName) != 0) {
         consoleLine(state.inName + ": Datei nicht gefunden oder nicht lesbar.");
         showUsage();
     }
     std::int32_t inputLength = state.input.length();
 
-    if (StepMessage failed = readBmpHeader(state.input, state.header, state.layout)) {
-        reportStepFailure(*failed, state.input);
-        return false;
+    if (!readInputHeader(state.input, state.header, state.layout)) return false;
+    if (hyperbolicWanted(state.BG_unten)) {
+        state.hyperbolic = hyperbolicCoefficients(state.BG_unten, state.BG_oben, state.layout.height);
+        if (!state.hyperbolic) {
+            reportStepFailure(coefficientsMessage, state.input);
+            return false;
+        }
     }
-    if (hyperbolicWanted(state) && !formHyperbolicCoefficients(state)) {
-        reportStepFailure(coefficientsMessage, state.input);
-        return false;
-    }
-    if (StepMessage failed = checkPixelLayout(state.header, state.layout, inputLength)) {
-        reportStepFailure(*failed, state.input);
-        return false;
-    }
-
-    state.output = createOutputFile(state.outName, inputLength, state.input);
-    if (StepMessage failed = writeBmpHeader(state.output, state.header)) {
-        reportStepFailure(*failed, state.input, &state.output);
-        return false;
-    }
-    return true;
+    if (!checkInputLayout(state.input, state.header, state.layout, inputLength)) return false;
+    return createOutput(state.outName, inputLength, state.header, state.input, state.output);
 }
 
 } // namespace glattzug

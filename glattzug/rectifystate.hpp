@@ -1,10 +1,13 @@
-// The map rectifier's state for one run and the operations that read and
-// write it: command line, files, frame scan, passes, hyperbolic mapping.
+// The map rectifier's state for one run: what the command line asked for,
+// the open files, the input's header and layout, and the coefficients of the
+// hyperbolic mapping where it is wanted.
 #pragma once
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
-#include "parallelbands.hpp"
+#include "hyperbolic.hpp"
+#include "lines.hpp"
+#include "passoptions.hpp"
 
 #include <cstdint>
 #include <string>
@@ -12,14 +15,11 @@
 
 namespace glattzug {
 
-// What both latitudes hold when none are given.
-inline constexpr double noLatitude = 1000000000.0;
-
 struct RectifyState {
     std::string typedName;   // the first argument as typed: the input is opened under it
     std::string inName;      // as shown: the last component upper-cased
     std::string outName;
-    char modeLetter = 'H';   // 'H' stretches rows, 'V' columns
+    LineKind mode = LineKind::Row;   // h stretches rows, v columns
     double BG_unten = noLatitude;   // latitude of the bottom row, degrees
     double BG_oben = noLatitude;    // latitude of the top row, degrees
     BmpHeader header{};
@@ -27,28 +27,9 @@ struct RectifyState {
     ByteFile input;
     ByteFile output;
     // Set only when the hyperbolic mapping is wanted.
-    double linSlope = 0.0;   // a
-    double linOffset = 0.0;  // b
-    double hypScale = 0.0;   // c
-    double hypOffset = 0.0;  // d
-    // How many threads may build bands of output rows (the bytes are the same for any count).
-    int threads = defaultThreadCount();
+    std::optional<HyperbolicCoefficients> hyperbolic;
+    // How the passes work: threads, vector forms, views (the bytes are the same for any).
+    PassOptions options = defaultPassOptions();
 };
-
-// Reads the command line and writes the status line; shows the help text
-// (and ends the run with exit code 1) on any fault.
-void parseArguments(RectifyState& state, int argc, char** argv);
-[[noreturn]] void showUsage();
-
-// Opens and checks the input, creates the output and writes the header into
-// it. False after a failure that it has reported itself, with its pause.
-bool prepareFiles(RectifyState& state);
-
-void rectifyRows(RectifyState& state);
-void rectifyColumns(RectifyState& state);
-
-// The whole run of the program, from its banner to its exit code, in the
-// run frame that turns a failed check into the failure report.
-int run(int argc, char** argv);
 
 } // namespace glattzug

@@ -1,4 +1,5 @@
-#include "pass.hpp"
+// The frame edges of rows and columns held in memory, by the rule's own scan.
+#include "table_edges.hpp"
 
 #include "parallelbands.hpp"
 

@@ -1,4 +1,9 @@
-#include "tablework.hpp"
+// The rectifier's pass from tables of sources, in bands of stored rows.
+#include "table_pass.hpp"
+
+#include "bands.hpp"
+#include "table_edges.hpp"
+#include "tables.hpp"
 
 #include <algorithm>
 
@@ -95,7 +100,7 @@ bool stretchColumns(Pass& pass, std::vector<RowsInMemory>& rows) {
 // rows it takes pixels from through the file, in one run.
 bool stretchFromTables(Pass& pass) {
     if (!tablesApply(pass.state.layout, pass.input.length())) return false;
-    std::vector<RowsInMemory> rows(static_cast<std::size_t>(std::max(pass.state.threads, 1)));
+    std::vector<RowsInMemory> rows(static_cast<std::size_t>(std::max(pass.state.options.threads, 1)));
     if (pass.kind == LineKind::Row) {
         stretchRows(pass, rows);
         return true;

@@ -1,4 +1,5 @@
-#include "tablework.hpp"
+// Tables of sources for lines of equal inner length, and their cache.
+#include "tables.hpp"
 
 #include "failure.hpp"
 #include "parallelbands.hpp"
@@ -16,8 +17,6 @@ struct LeavesTheLine {};
 
 // Tables for all inner lengths in use, within a memory budget.
 constexpr std::size_t tableBudget = 8u << 20;  // entries: 32 MiB
-
-std::atomic<std::size_t> cacheBudget{tableBudget};
 
 } // namespace
 
@@ -50,7 +49,7 @@ bool buildTables(const Pass& pass, const std::vector<FrameEdges>& edges,
     const std::size_t withinBudget = std::min(lengths.size(), tableBudget / static_cast<std::size_t>(std::max(pass.length, 1)));
     std::vector<std::exception_ptr> failures(withinBudget);
     forEachBand(
-        static_cast<std::int32_t>(withinBudget), pass.state.threads,
+        static_cast<std::int32_t>(withinBudget), pass.state.options.threads,
         [&](std::int32_t i, int) {
             const auto k = static_cast<std::size_t>(i);
             try {
@@ -99,7 +98,7 @@ const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t
     if (made.table.empty()) raiseFailure(FailureKind::RangeError);
     made.runs = runsOf(made.table);
     const std::lock_guard<std::mutex> lock(cache.mutex);
-    if (cache.entries + made.table.size() > cacheBudget) {
+    if (cache.entries + made.table.size() > pass.state.options.tableCacheEntries) {
         own = std::move(made);
         return &own;
     }
@@ -108,6 +107,5 @@ const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t
     return &at->second;
 }
 
-void limitTableCache(std::size_t entries) { cacheBudget = entries; }
 
 } // namespace glattzug

@@ -1,4 +1,5 @@
-#include "rotationjob.hpp"
+// The rotation tool's command line and its help text.
+#include "arguments.hpp"
 
 #include "console.hpp"
 #include "failure.hpp"

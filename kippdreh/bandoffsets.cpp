@@ -1,6 +1,6 @@
+// Targets turned into offsets in a band, eight at a time with AVX2 or one by
+// one; both forms give the same offsets.
 #include "bandoffsets.hpp"
-
-#include "turn.hpp"
 
 #include <algorithm>
 #include <immintrin.h>
@@ -62,8 +62,8 @@ __attribute__((target("avx2"))) std::int32_t bandOffsetsAvx2(const BandFrame& f,
 } // namespace
 
 std::int32_t bandOffsets(const BandFrame& frame, const std::int32_t* columns, const std::int32_t* targetRows,
-                         std::int32_t count, std::int32_t* offsets) {
-    if (severalAtATime()) return bandOffsetsAvx2(frame, columns, targetRows, count, offsets);
+                         std::int32_t count, std::int32_t* offsets, bool vectorForms) {
+    if (vectorForms) return bandOffsetsAvx2(frame, columns, targetRows, count, offsets);
     std::int32_t reached = 0;
     for (std::int32_t i = 0; i < count; ++i) offsets[i] = bandOffset(frame, columns[i], targetRows[i], reached);
     return reached;

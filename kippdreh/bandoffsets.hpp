@@ -21,8 +21,9 @@ constexpr std::int32_t outsideBand = -1;
 constexpr std::int32_t firstColumnAt = -2;
 
 // The offsets of count targets into offsets (which may be columns itself);
-// returns the end of the furthest target inside the part, or 0.
+// returns the end of the furthest target inside the part, or 0. vectorForms:
+// eight at a time with AVX2 (the processor must have it), else one by one.
 std::int32_t bandOffsets(const BandFrame& frame, const std::int32_t* columns, const std::int32_t* targetRows,
-                         std::int32_t count, std::int32_t* offsets);
+                         std::int32_t count, std::int32_t* offsets, bool vectorForms);
 
 } // namespace kippdreh

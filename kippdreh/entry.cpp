@@ -1,4 +1,4 @@
 // The program's entry; its run, from banner to exit code, is in main.cpp.
-#include "rotationjob.hpp"
+#include "main.hpp"
 
 int main(int argc, char** argv) { return kippdreh::run(argc, argv); }

@@ -1,4 +1,5 @@
-#include "rotationjob.hpp"
+// The angle of a shift and the size of the turned picture.
+#include "geometry.hpp"
 
 #include "checked.hpp"
 #include "realmath.hpp"

@@ -1,5 +1,8 @@
 // kippdreh: straightens a scanned picture by a pixel-exact turn about its centre.
-#include "rotationjob.hpp"
+#include "main.hpp"
+
+#include "arguments.hpp"
+#include "runrotation.hpp"
 
 #include "console.hpp"
 #include "runtool.hpp"

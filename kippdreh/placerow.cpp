@@ -1,6 +1,9 @@
+// One source row's pixels placed in a part of a band in the source order:
+// one by one, in runs, or by a fixed step at a quarter turn.
 #include "placerow.hpp"
 
 #include "bandoffsets.hpp"
+#include "blackfill.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +12,6 @@
 namespace kippdreh {
 
 namespace {
-
-inline bool isBlack(const unsigned char* pixel) { return (pixel[0] | pixel[1] | pixel[2]) == 0; }
 
 // The end of the run of pixels from i on that land side by side in one row:
 // pixel j belongs to it while it lands in pixel i's row, j - i columns right.
@@ -45,28 +46,28 @@ inline bool holdsZero(std::uint64_t word) {
     return ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) != 0;
 }
 
-// Each black pixel of the run but its last takes the pixel after it. A black
-// pixel holds zero bytes: eight bytes without one are passed at once.
-void fillBlackPixels(const unsigned char* run, std::size_t length, unsigned char* target) {
+} // namespace
+
+std::int32_t runEnd(const std::int32_t* columns, const std::int32_t* targetRows, std::int32_t i, std::int32_t count,
+                    bool vectorForms) {
+    return vectorForms ? runEndAvx2(columns, targetRows, i, count) : runEndOneByOne(columns, targetRows, i, count);
+}
+
+// A black pixel holds zero bytes: eight bytes without one are passed at once.
+void fillBlackPixels(const unsigned char* run, std::size_t length, unsigned char* target, bool wordAtATime) {
     const std::size_t bytes = 3 * (length - 1);  // the pixels that may take the one after them
     std::size_t k = 0;  // the pixels before k are done
-    for (std::size_t at = 0; at + 8 <= bytes; at += 8) {
+    for (std::size_t at = 0; wordAtATime && at + 8 <= bytes; at += 8) {
         std::uint64_t word;
         std::memcpy(&word, run + at, 8);
         if (!holdsZero(word)) {
             k = std::max(k, (at + 8) / 3);  // no pixel that ends within these bytes is black
             continue;
         }
-        for (; 3 * k < at + 8; ++k) {
-            if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
-        }
+        for (; 3 * k < at + 8; ++k) fillLeftNeighbour(target + 3 * k, run + 3 * k + 3);
     }
-    for (; k + 1 < length; ++k) {
-        if (isBlack(run + 3 * k)) std::memcpy(target + 3 * k, run + 3 * k + 3, 3);
-    }
+    for (; k + 1 < length; ++k) fillLeftNeighbour(target + 3 * k, run + 3 * k + 3);
 }
-
-} // namespace
 
 std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned char* pixel, std::int32_t count,
                       std::int32_t* columns, const std::int32_t* targetRows, unsigned char* band) {
@@ -74,15 +75,14 @@ std::size_t placeEach(const TurnPass& pass, const BandPart& part, const unsigned
     const BandFrame frame{pass.geometry.marginX, lastRow,          part.endRow - part.firstRow,
                           pass.out.rowBytes,     part.firstColumn, part.endColumn};
     std::int32_t* const offsets = columns;  // each column is read before its offset replaces it
-    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets);
+    const std::int32_t reached = bandOffsets(frame, columns, targetRows, count, offsets, pass.vectorForms);
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t at = offsets[i];
         const unsigned char* from = pixel + 3 * static_cast<std::size_t>(i);
         if (at >= 0) {
             unsigned char* target = band + at;
             std::memcpy(target, from, 3);
-            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
-            if (isBlack(target - 3)) std::memcpy(target - 3, from, 3);
+            fillLeftNeighbour(target - 3, from);
         } else if (at != outsideBand) {
             std::memcpy(band + (firstColumnAt - at), from, 3);
         }
@@ -101,7 +101,6 @@ std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsign
     const std::int32_t marginX = pass.geometry.marginX;
     const std::int32_t lastRow = part.endRow - 1 - pass.geometry.marginY;  // band row = lastRow - target row
     const auto rows = static_cast<std::uint32_t>(part.endRow - part.firstRow);
-    const bool several = severalAtATime();
     std::size_t furthest = 0;
     for (std::int32_t i = 0; i < count;) {
         const auto bandRow = static_cast<std::uint32_t>(lastRow - targetRows[i]);
@@ -109,17 +108,14 @@ std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsign
             ++i;
             continue;
         }
-        const std::int32_t end = several ? runEndAvx2(columns, targetRows, i, count)
-                                         : runEndOneByOne(columns, targetRows, i, count);
+        const std::int32_t end = runEnd(columns, targetRows, i, count, pass.vectorForms);
         const auto length = static_cast<std::size_t>(end - i);
         const auto column = static_cast<std::size_t>(columns[i] + marginX);
         unsigned char* target = band + bandRow * rowBytes + 3 * column;
         const unsigned char* run = pixel + 3 * static_cast<std::size_t>(i);
         std::memcpy(target, run, 3 * length);
-        if (column > static_cast<std::size_t>(part.firstColumn) && isBlack(target - 3)) {
-            std::memcpy(target - 3, run, 3);
-        }
-        fillBlackPixels(run, length, target);
+        if (column > static_cast<std::size_t>(part.firstColumn)) fillLeftNeighbour(target - 3, run);
+        fillBlackPixels(run, length, target, pass.vectorForms);
         furthest = std::max(furthest, static_cast<std::size_t>(target - band) + 3 * length);
         i = end;
     }
@@ -143,13 +139,12 @@ std::size_t placeQuarterTurned(const TurnPass& pass, const BandPart& part, std::
     const std::int64_t rowBytes = pass.out.rowBytes;
     const std::int64_t step = -sine * rowBytes;
     const std::int64_t firstAt = (bandRow - from * sine) * rowBytes + 3 * column;
-    // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
     const bool fills = column > part.firstColumn;
     unsigned char* target = band + firstAt;
     for (std::int64_t i = from; i < end; ++i, target += step) {
         const unsigned char* source = pixel + 3 * i;
         std::memcpy(target, source, 3);
-        if (fills && isBlack(target - 3)) std::memcpy(target - 3, source, 3);
+        if (fills) fillLeftNeighbour(target - 3, source);
     }
     return static_cast<std::size_t>(std::max(firstAt, firstAt + (end - 1 - from) * step) + 3);
 }

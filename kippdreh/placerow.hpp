@@ -3,7 +3,7 @@
 // pixel placed, as an offset in the band's bytes, or 0 when none was.
 #pragma once
 
-#include "passes.hpp"
+#include "turnpass.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,5 +34,16 @@ std::size_t placeInRuns(const TurnPass& pass, const BandPart& part, const unsign
 // row y, pixel at the first of them.
 std::size_t placeQuarterTurned(const TurnPass& pass, const BandPart& part, std::int32_t y, std::int32_t first,
                                std::int32_t count, const unsigned char* pixel, unsigned char* band);
+
+// The searches of the placing, each in a vector and a plain form that give
+// the same result (vectorForms chooses; tests run one against the other).
+// The end of the run of pixels from i on that land side by side in one row:
+// pixel j belongs to it while it lands in pixel i's row, j - i columns right.
+std::int32_t runEnd(const std::int32_t* columns, const std::int32_t* targetRows, std::int32_t i, std::int32_t count,
+                    bool vectorForms);
+// The gap rule within a run placed at target: each black pixel of the run
+// but its last takes the pixel after it; wordAtATime passes eight bytes
+// without a zero at once.
+void fillBlackPixels(const unsigned char* run, std::size_t length, unsigned char* target, bool wordAtATime);
 
 } // namespace kippdreh

@@ -1,9 +1,9 @@
-// The rotation tool's state for one run.
+// The rotation tool's state for one run: what the command line asked for,
+// the input's header and layout, and the sizes of the turned picture.
 #pragma once
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
-#include "parallelbands.hpp"
 
 #include <cstdint>
 #include <string>
@@ -34,31 +34,5 @@ struct RotationJob {
     BmpLayout layout{};
     RotationGeometry geometry{};
 };
-
-// Reads the command line into job; shows the help text (and ends the run) on any fault.
-void parseArguments(RotationJob& job, int argc, char** argv);
-[[noreturn]] void showUsage();
-
-// The work step from opening the input to closing the output. False after a
-// failure that it has reported itself, with its pause.
-bool runRotation(RotationJob& job, int threads = defaultThreadCount());
-
-// Sets job.angle from the shift in the shift modes.
-void computeAngle(RotationJob& job);
-
-// The rotated size and margins; stores them in the header. Refuses a size
-// that the header or a 32-bit file offset cannot hold.
-StepMessage computeGeometry(RotationJob& job);
-
-// Angle in degrees as the rotation report shows it: two decimals.
-std::string degreesText(double angle);
-
-// The pixel pass. threads: how many may build bands of output rows at once
-// (the result is the same for any count).
-void rotatePixels(const RotationJob& job, const ByteFile& input, ByteFile& output, int threads = defaultThreadCount());
-
-// The whole run of the program, from its banner to its exit code, in the
-// run frame that turns a failed check into the failure report.
-int run(int argc, char** argv);
 
 } // namespace kippdreh

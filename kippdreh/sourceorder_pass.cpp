@@ -1,5 +1,7 @@
-#include "passes.hpp"
+// The turn pixel by pixel in the source order, every access checked.
+#include "sourceorder_pass.hpp"
 
+#include "blackfill.hpp"
 #include "checked.hpp"
 #include "console.hpp"
 
@@ -21,16 +23,16 @@ void placeInSourceOrder(const TurnPass& pass, const PixelInput& input, PixelOutp
             input.confirmIntact();
             output.confirmIntact();
         }
-        turnRun(pass.turn, y, 0, in.width, columns.data(), rows.data());
+        turnRun(pass.turn, y, 0, in.width, columns.data(), rows.data(), pass.vectorForms);
         for (std::int32_t x = 0; x < in.width; ++x) {
             Pixel pixel = readPixel(input, pixelOffset(in, x, y));
             const std::int32_t column = checkedAdd(columns[static_cast<std::size_t>(x)], g.marginX);
             const std::int32_t outRow = checkedAdd(rows[static_cast<std::size_t>(x)], g.marginY);
             writePixel(output, pixelOffset(out, column, outRow), pixel);
-            // Forward mapping leaves gaps: the left neighbour, still black, takes a copy.
+            // The gap rule, on the output through pixelio.
             if (column > 0) {
                 std::int32_t left = pixelOffset(out, column - 1, outRow);
-                if (readPixel(output, left) == Pixel{0, 0, 0}) writePixel(output, left, pixel);
+                if (isBlack(readPixel(output, left).data())) writePixel(output, left, pixel);
             }
         }
     }

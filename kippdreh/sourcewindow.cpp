@@ -1,10 +1,11 @@
+// The ring of source rows that slides down the picture at small turns.
 #include "sourcewindow.hpp"
 
 #include <algorithm>
 
 namespace kippdreh {
 
-SourceWindow::SourceWindow(const PixelInput& input, const BmpLayout& in, std::vector<RowSpan> bandRows,
+SourceWindow::SourceWindow(const PixelInput& input, const BmpLayout& in, std::vector<RowRange> bandRows,
                            std::int32_t capacity)
     : input_(input), in_(in), bandRows_(std::move(bandRows)), capacity_(capacity),
       rowBytes_(static_cast<std::size_t>(in.rowBytes)), finished_(bandRows_.size(), 0) {

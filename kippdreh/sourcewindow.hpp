@@ -8,6 +8,7 @@
 
 #include "bmpheader.hpp"
 #include "pixelio.hpp"
+#include "rowrange.hpp"
 #include "workbuffer.hpp"
 
 #include <condition_variable>
@@ -17,21 +18,16 @@
 
 namespace kippdreh {
 
-// Source rows first ... end - 1.
-struct RowSpan {
-    std::int32_t first;
-    std::int32_t end;
-};
-
 class SourceWindow {
 public:
     // For bands whose source rows are given, in the order the bands are
     // taken, with room for capacity rows (at least the largest band's).
-    SourceWindow(const PixelInput& input, const BmpLayout& in, std::vector<RowSpan> bandRows, std::int32_t capacity);
+    SourceWindow(const PixelInput& input, const BmpLayout& in, std::vector<RowRange> bandRows, std::int32_t capacity);
 
     // Waits until the band's rows are in the ring, reading them in the
     // calling thread where no other thread does; false, at once, after a
-    // band was abandoned: then the pass is ending with a failure.
+    // band was abandoned: then the pass is ending with a failure. Bands must
+    // be taken in increasing order, as the band engine begins them.
     bool take(std::int32_t band);
     // The band is built: its rows may give their room.
     void finish(std::int32_t band);
@@ -49,7 +45,7 @@ private:
 
     const PixelInput& input_;
     const BmpLayout& in_;
-    std::vector<RowSpan> bandRows_;
+    std::vector<RowRange> bandRows_;
     std::int32_t capacity_;
     std::size_t rowBytes_;
     WorkBuffer buffer_;

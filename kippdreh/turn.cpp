@@ -1,3 +1,5 @@
+// Where each source pixel lands: the polar form decides, the direct form
+// stands in wherever it provably rounds alike.
 #include "turn.hpp"
 
 #include "checked.hpp"
@@ -5,7 +7,6 @@
 #include "realmath.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <immintrin.h>
 
@@ -13,9 +14,11 @@ namespace kippdreh {
 
 namespace {
 
-// The turn in its polar form, with the storage points that decide the
-// rounding: radius, angle and the turned angle are stored as doubles, and so
-// are X and Y before they are rounded half to even.
+} // namespace
+
+// The polar form, with the storage points that decide the rounding: radius,
+// angle and the turned angle are stored as doubles, and so are X and Y before
+// they are rounded half to even.
 void turnExactly(const Turn& turn, std::int32_t x, std::int32_t y, std::int32_t& column, std::int32_t& row) {
     double a = checkedSub(x, turn.hw);
     double b = checkedSub(turn.hh, y);
@@ -36,6 +39,8 @@ void turnExactly(const Turn& turn, std::int32_t x, std::int32_t y, std::int32_t&
     column = checkedAdd(turn.hw, roundToInt32(X));
     row = checkedSub(turn.hh, roundToInt32(Y));
 }
+
+namespace {
 
 // The direct form X = a cos t + b sin t, Y = b cos t - a sin t, in doubles.
 //
@@ -134,24 +139,15 @@ __attribute__((target("avx2"))) bool directFormAvx2(const DirectForm& f, double 
     return _mm256_movemask_pd(nearAny) != 0;
 }
 
-std::atomic<bool> fourAllowed{true};
-
 } // namespace
-
-void allowFourAtATime(bool allow) { fourAllowed = allow; }
 
 bool turnsByQuarter(const Turn& turn) { return std::fabs(turn.sinT) == 1.0 && std::fabs(turn.cosT) < 0x1p-40; }
 
-bool severalAtATime() {
-    static const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
-    return processorHasAvx2 && fourAllowed;
-}
-
 void turnRun(const Turn& turn, std::int32_t y, std::int32_t first, std::int32_t end, std::int32_t* columns,
-             std::int32_t* rows) {
+             std::int32_t* rows, bool vectorForms) {
     const double b = turn.hh - y;
     const DirectForm form{turn.cosT, turn.sinT, b * turn.sinT, b * turn.cosT, turn.hw, turn.hh};
-    const bool fourAtATime = severalAtATime();
+    const bool fourAtATime = vectorForms;
     const std::int32_t step = fourAtATime ? 4 : 2;
     // The direct form, several pixels at a time; then, in the rare chunk that
     // has a pixel near a rounding boundary, the polar form for those pixels.

@@ -1,4 +1,5 @@
-#include "calibrationrun.hpp"
+// The angle fields of the measurement file: degrees, and the packed degrees-minutes form.
+#include "angles.hpp"
 
 #include "numberfields.hpp"
 #include "realmath.hpp"

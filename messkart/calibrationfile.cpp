@@ -1,4 +1,5 @@
-#include "calibrationrun.hpp"
+// The .INF calibration file written.
+#include "calibrationfile.hpp"
 
 #include "bytefile.hpp"
 #include "console.hpp"

@@ -1,4 +1,5 @@
-#include "calibrationrun.hpp"
+// The least-squares fit of pixel positions against coordinates, and the latitude scale.
+#include "linefit.hpp"
 
 #include "checked.hpp"
 #include "realmath.hpp"

@@ -1,5 +1,8 @@
 // messkart: turns a measurement text file into a .INF calibration file.
-#include "calibrationrun.hpp"
+#include "main.hpp"
+
+#include "calibrationfile.hpp"
+#include "measurementfile.hpp"
 
 #include "console.hpp"
 #include "runtool.hpp"

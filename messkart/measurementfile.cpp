@@ -1,4 +1,7 @@
-#include "calibrationrun.hpp"
+// The measurement file read line by line.
+#include "measurementfile.hpp"
+
+#include "angles.hpp"
 
 #include "bytefile.hpp"
 #include "console.hpp"

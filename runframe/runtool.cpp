@@ -1,3 +1,4 @@
+// The frame of every run: the failure report and the exit code.
 #include "runtool.hpp"
 
 #include "asciitext.hpp"

@@ -5,20 +5,11 @@
 #include <cerrno>
 #include <cstddef>
 
-namespace {
-
-bool mappingsRefused = false;
-
-} // namespace
-
-void refuseFileMappings(bool refuse) { mappingsRefused = refuse; }
-
 FileMapping::~FileMapping() { unmap(); }
 
 int FileMapping::map(const ByteFile& file, std::int64_t length, bool writable) {
     unmap();
     if (length <= 0) return 0;
-    if (mappingsRefused) return ENOMEM;
     platform::Mapping mapping;
     if (int error = platform::mapFile(file.descriptor(), static_cast<std::size_t>(length), writable, mapping)) {
         return error;

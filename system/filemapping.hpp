@@ -34,6 +34,3 @@ private:
     void* handle_ = nullptr;
     int guard_ = -1;
 };
-
-// For tests: while set, every map() fails as it does without address space.
-void refuseFileMappings(bool refuse);

@@ -1,3 +1,5 @@
+// The POSIX half of the platform layer: files, views with their SIGBUS
+// guard, large buffers, the standard streams.
 #include "platform.hpp"
 
 #include <atomic>
@@ -6,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <fcntl.h>
 #include <pthread.h>
 #include <string>
@@ -111,13 +114,22 @@ int truncateTo(int fd, std::int64_t length) {
 // Guarded views: when a mapped file shrinks, touching a page past its new
 // end raises SIGBUS. The handler puts a private zero page in its place, counts
 // the loss for the view, and lets the access go on; the pass then reports it.
-// Views are registered before any pass thread starts and removed after all
-// have ended, so the handler only reads the table.
+//
+// Each slot of the table has its own state, and the handler believes a slot
+// only while it is Active. A slot is claimed by compare-and-swap, filled, and
+// then made Active; it is released by leaving Active first, clearing end
+// before start (the handler reads start before end, so it never sees a range
+// that begins at 0), and only then is the view unmapped. The handler calls
+// nothing but mmap and sigaction, keeps errno as it found it, and uses the
+// page size read when it was installed.
 namespace {
 
 constexpr int guardSlots = 8;
 
+enum SlotState : int { Free, Busy, Active };
+
 struct GuardedView {
+    std::atomic<int> state{Free};
     std::atomic<std::uintptr_t> start{0};
     std::atomic<std::uintptr_t> end{0};
     std::atomic<int> lostPages{0};
@@ -125,47 +137,71 @@ struct GuardedView {
 
 GuardedView guardedViews[guardSlots];
 struct sigaction previousBusAction {};
-std::atomic<bool> busHandlerInstalled{false};
+std::uintptr_t pageSize = 0;
+std::once_flag busHandlerInstalled;
 
-void onBusError(int signal, siginfo_t* info, void* context) {
-    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+// Puts a zero page under address where it lies in an active view.
+bool replaceLostPage(std::uintptr_t address) {
     for (GuardedView& view : guardedViews) {
-        if (address < view.start.load() || address >= view.end.load()) continue;
-        const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        if (view.state.load() != Active) continue;
+        const std::uintptr_t start = view.start.load();
+        const std::uintptr_t end = view.end.load();
+        if (address < start || address >= end) continue;
         void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
         if (::mmap(page, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
             MAP_FAILED) {
-            break;
+            return false;
         }
         view.lostPages.fetch_add(1);
+        return true;
+    }
+    return false;
+}
+
+void onBusError(int signal, siginfo_t* info, void* context) {
+    const int savedErrno = errno;
+    if (replaceLostPage(reinterpret_cast<std::uintptr_t>(info->si_addr))) {
+        errno = savedErrno;
         return;
     }
-    // Not one of ours: the fault it always was.
+    // Not one of ours: the fault it always was. With the default action back
+    // in place, the access faults again on return and ends the process.
     ::sigaction(SIGBUS, &previousBusAction, nullptr);
     if (previousBusAction.sa_flags & SA_SIGINFO) {
         if (previousBusAction.sa_sigaction != nullptr) previousBusAction.sa_sigaction(signal, info, context);
     } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
         previousBusAction.sa_handler(signal);
     }
+    errno = savedErrno;
 }
 
 int guardView(void* address, std::size_t length) {
-    if (!busHandlerInstalled.exchange(true)) {
+    std::call_once(busHandlerInstalled, [] {
+        pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = onBusError;
         action.sa_flags = SA_SIGINFO;
         sigemptyset(&action.sa_mask);
         ::sigaction(SIGBUS, &action, &previousBusAction);
-    }
+    });
     for (int slot = 0; slot < guardSlots; ++slot) {
         GuardedView& view = guardedViews[slot];
-        if (view.end.load() != 0) continue;
+        int expected = Free;
+        if (!view.state.compare_exchange_strong(expected, Busy)) continue;
         view.lostPages.store(0);
         view.start.store(reinterpret_cast<std::uintptr_t>(address));
         view.end.store(reinterpret_cast<std::uintptr_t>(address) + length);
+        view.state.store(Active);
         return slot;
     }
     return -1;
+}
+
+void releaseGuard(int slot) {
+    GuardedView& view = guardedViews[slot];
+    view.state.store(Busy);
+    view.end.store(0);
+    view.start.store(0);
 }
 
 } // namespace
@@ -194,12 +230,9 @@ int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping) {
 
 int unmapFile(Mapping& mapping) {
     if (mapping.address == nullptr) return 0;
+    if (mapping.guard >= 0) releaseGuard(mapping.guard);
     int result = ::munmap(mapping.address, mapping.length) == 0 ? 0 : errno;
-    if (mapping.guard >= 0) {
-        GuardedView& view = guardedViews[mapping.guard];
-        view.start.store(0);
-        view.end.store(0);
-    }
+    if (mapping.guard >= 0) guardedViews[mapping.guard].state.store(Free);
     mapping = Mapping{};
     return result;
 }

@@ -1,4 +1,4 @@
-#include "rectifystate.hpp"
+#include "arguments.hpp"
 
 #include "console.hpp"
 #include "failure.hpp"
@@ -41,7 +41,7 @@ TEST(Arguments, ModeHWithTwoArgumentsIsLinearHorizontal) {
     ParseOutcome outcome = parse(state, {"karte.bmp", "h"});
     EXPECT_EQ(outcome.exitCode, -1);
     EXPECT_EQ(outcome.console, "KARTE.BMP: Entzerrung horizontal linear. Strg+C bricht ab.\r\n");
-    EXPECT_EQ(state.modeLetter, 'H');
+    EXPECT_EQ(state.mode, LineKind::Row);
     EXPECT_EQ(state.typedName, "karte.bmp");
     EXPECT_EQ(state.inName, "KARTE.BMP");
     EXPECT_EQ(state.BG_unten, noLatitude);
@@ -53,13 +53,13 @@ TEST(Arguments, ModeWordsBeginningWithHOrVAreAccepted) {
         RectifyState state;
         ParseOutcome outcome = parse(state, {"karte.bmp", word});
         EXPECT_EQ(outcome.exitCode, -1) << word;
-        EXPECT_EQ(state.modeLetter, 'H') << word;
+        EXPECT_EQ(state.mode, LineKind::Row) << word;
     }
     for (const char* word : {"v", "V", "vertikal", "Vxyz"}) {
         RectifyState state;
         ParseOutcome outcome = parse(state, {"karte.bmp", word});
         EXPECT_EQ(outcome.exitCode, -1) << word;
-        EXPECT_EQ(state.modeLetter, 'V') << word;
+        EXPECT_EQ(state.mode, LineKind::Column) << word;
         EXPECT_EQ(outcome.console, "KARTE.BMP: Entzerrung vertikal linear. Strg+C bricht ab.\r\n");
     }
 }

@@ -5,9 +5,10 @@
 #include "glattzugrun.hpp"
 #include "reference_rectify.hpp"
 #include "console.hpp"
+#include "arguments.hpp"
 #include "outputfile.hpp"
-#include "rectifystate.hpp"
-#include "tablework.hpp"
+#include "passes.hpp"
+#include "prepare.hpp"
 
 #include <gtest/gtest.h>
 
@@ -129,11 +130,12 @@ TEST(RectifyAgainstModel, EveryThreadCountGivesTheModelsBytes) {
             captureConsole(&console);
             glattzug::RectifyState state;
             glattzug::parseArguments(state, static_cast<int>(argv.size()), argv.data());
-            state.threads = threads;
+            state.options.threads = threads;
             // With three threads, rows whose tables find the cache full build their own.
-            glattzug::limitTableCache(threads == 3 ? 3 * 301 : 8u << 20);
+            if (threads == 3) state.options.tableCacheEntries = 3 * 301;
+            state.options.vectorForms = threads % 2 == 0;
             ASSERT_TRUE(glattzug::prepareFiles(state));
-            state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
+            state.mode == glattzug::LineKind::Row ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
             state.input.close();
             publishOutput(state.output, state.outName);
             captureConsole(nullptr);

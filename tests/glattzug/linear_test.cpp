@@ -23,7 +23,6 @@ struct StretchTrace {
 };
 
 StretchTrace stretchLinear(std::int32_t n, std::int32_t s0, std::int32_t s1) {
-    RectifyState state;
     FrameEdges edges{s0, s1, true};
     std::vector<Pixel> line = sourceLine(n);
     StretchTrace trace;
@@ -58,7 +57,6 @@ TEST(LinearPosition, QuotientFirstThenProductInExtendedPrecision) {
 }
 
 TEST(TargetPosition, TiesGoToTheEvenRow) {
-    RectifyState state;
     FrameEdges edges{1, 3, true};
     EXPECT_EQ(targetPosition(nullptr, 6, edges, 1), 0);
     EXPECT_EQ(targetPosition(nullptr, 6, edges, 2), 2);
@@ -91,7 +89,6 @@ TEST(StretchLine, TwoInnerPixelsFillALongLine) {
 }
 
 TEST(StretchLine, ReadAndWritesInterleavePerSourcePixel) {
-    RectifyState state;
     FrameEdges edges{1, 3, true};
     std::vector<Pixel> line = sourceLine(6);
     std::vector<std::pair<char, std::int32_t>> events;

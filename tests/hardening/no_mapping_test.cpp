@@ -4,10 +4,13 @@
 #include "bmpwriter.hpp"
 #include "console.hpp"
 #include "outputfile.hpp"
-#include "filemapping.hpp"
+#include "passoptions.hpp"
 #include "files.hpp"
-#include "rectifystate.hpp"
-#include "rotationjob.hpp"
+#include "glattzug/arguments.hpp"
+#include "glattzug/passes.hpp"
+#include "glattzug/prepare.hpp"
+#include "kippdreh/arguments.hpp"
+#include "kippdreh/runrotation.hpp"
 #include "runprogram.hpp"
 
 #include <gtest/gtest.h>
@@ -42,20 +45,21 @@ void runWithoutViews(const ToolRun& run, const std::string& input) {
     const int argc = static_cast<int>(argv.size());
     std::string console;
     captureConsole(&console);
-    refuseFileMappings(true);
+    PassOptions options = defaultPassOptions();
+    options.views = false;
     if (std::string(run.program) == "kippdreh") {
         kippdreh::RotationJob job;
         kippdreh::parseArguments(job, argc, argv.data());
-        ASSERT_TRUE(kippdreh::runRotation(job));
+        ASSERT_TRUE(kippdreh::runRotation(job, options));
     } else {
         glattzug::RectifyState state;
         glattzug::parseArguments(state, argc, argv.data());
+        state.options = options;
         ASSERT_TRUE(glattzug::prepareFiles(state));
-        state.modeLetter == 'H' ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
+        state.mode == glattzug::LineKind::Row ? glattzug::rectifyRows(state) : glattzug::rectifyColumns(state);
         state.input.close();
         publishOutput(state.output, state.outName);
     }
-    refuseFileMappings(false);
     captureConsole(nullptr);
 }
 

@@ -4,9 +4,9 @@
 // form (30 and 60 degrees put many pixels on a rounding tie) or where the
 // picture turns by exact quarters.
 #include "kippdreh_runs.hpp"
-#include "passes.hpp"
 #include "reference_rotation.hpp"
-#include "rotationjob.hpp"
+#include "arguments.hpp"
+#include "runrotation.hpp"
 #include "turn.hpp"
 #include "console.hpp"
 #include "extendedmath.hpp"
@@ -112,8 +112,10 @@ TEST(RotationAgainstModel, EveryThreadCountGivesTheModelsBytes) {
         const int width = std::uniform_int_distribution<int>(65, 131)(random) | 1;
         const std::string input = randomPicture(random, width, 150);
         for (int threads = 1; threads <= 4; ++threads) {
-            allowFourAtATime(threads % 2 == 0);
-            allowSourceWindow(threads != 2);
+            PassOptions options = defaultPassOptions();
+            options.threads = threads;
+            options.vectorForms = threads % 2 == 0;
+            options.sourceWindow = threads != 2;
             TempDir dir;
             writeFile(dir / "R.BMP", input);
             std::string path = (dir / "R.BMP").string();
@@ -123,12 +125,10 @@ TEST(RotationAgainstModel, EveryThreadCountGivesTheModelsBytes) {
             captureConsole(&console);
             RotationJob job;
             parseArguments(job, 3, argv);
-            ASSERT_TRUE(runRotation(job, threads));
+            ASSERT_TRUE(runRotation(job, options));
             captureConsole(nullptr);
             EXPECT_TRUE(readFile(dir / "R.TMP") == referenceRotation(input, job.angle)) << argument << " " << threads;
         }
-        allowFourAtATime(true);
-        allowSourceWindow(true);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "calibrationrun.hpp"
+#include "angles.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Whole runs that write a calibration file, and the file's text.
-#include "calibrationrun.hpp"
+#include "calibrationfile.hpp"
+#include "measurementfile.hpp"
 #include "messkartrun.hpp"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "calibrationrun.hpp"
+#include "linefit.hpp"
 
 #include "failure.hpp"
 

@@ -1,10 +1,14 @@
-#include "rotationjob.hpp"
+// The turn's pixel pass: by output rows where it is planned, else in the
+// source order; then the top row black.
+#include "rotatepixels.hpp"
 
-#include "passes.hpp"
+#include "outputrows_pass.hpp"
+#include "sourceorder_pass.hpp"
 
 #include "console.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace kippdreh {
@@ -36,19 +40,22 @@ void blackenTopRowAtOnce(const TurnPass& pass, PixelOutput& output) {
 
 } // namespace
 
-void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile, int threads) {
+void rotatePixels(const RotationJob& job, const ByteFile& inputFile, ByteFile& outputFile, const PassOptions& options) {
     const RotationGeometry& g = job.geometry;
     const TurnPass pass{g, job.layout, layoutFor(job.layout.dataOffset, g.newWidth, g.newHeight),
-                        turnAbout(g.halfWidth, g.halfHeight, job.angle)};
+                        turnAbout(g.halfWidth, g.halfHeight, job.angle), options};
     const std::int64_t extent = outputExtent(g, pass.out);
-    PixelInput input(inputFile);
-    if (mayPlaceByOutputRows(pass, input, extent, threads)) {
+    PixelInput input(inputFile, options.views);
+    std::optional<OutputRowsPlan> plan = planOutputRows(pass, input.length(), extent);
+    // Without a window of source rows the pass by output rows views the input.
+    if (plan && plan->windowCapacity == 0 && input.view() == nullptr) plan.reset();
+    if (plan) {
         PixelOutput output(outputFile, extent, OutputAccess::ThroughFile);
-        placeByOutputRows(pass, input, output, threads);
+        placeByOutputRows(pass, *plan, input, output);
         blackenTopRowAtOnce(pass, output);
         output.finish();
     } else {
-        PixelOutput output(outputFile, extent);
+        PixelOutput output(outputFile, extent, options.views ? OutputAccess::Viewed : OutputAccess::ThroughFile);
         input.view();  // pixel after pixel, rows far apart
         placeInSourceOrder(pass, input, output);
         blackenTopRow(pass, output);

@@ -1,3 +1,5 @@
+// Helper threads that stay for the whole run, and the sharing out of bands
+// among them in increasing order.
 #include "parallelbands.hpp"
 
 #include "x87control.hpp"

@@ -1,11 +1,10 @@
-// The parts of the table pass: tables of sources shared by lines of equal
-// inner length, and bands of stored rows built from them and written whole.
+// Tables of sources shared by lines of equal inner length: built at once for
+// mode v, or as the bands come to need them in a cache for mode h.
 #pragma once
 
 #include "bandsources.hpp"
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -36,25 +35,16 @@ struct LinearTable {
 };
 
 // Tables built as the bands come to need them, by whichever thread first
-// does, and kept within the memory budget; beyond it, a thread keeps its own.
+// does, and kept within the memory budget (options.tableCacheEntries);
+// beyond it, a thread keeps its own.
 struct TableCache {
     std::mutex mutex;
     std::map<std::int32_t, LinearTable> tables;
     std::size_t entries = 0;
 };
 
-// For tests: how many entries the cache may keep (8 M unless told).
-void limitTableCache(std::size_t entries);
-
 // The table of a linear stretch, whose writes never leave the line; own
 // holds it where the cache is full.
 const LinearTable* linearTable(const Pass& pass, TableCache& cache, std::int32_t innerLength, LinearTable& own);
-
-// Builds every band of stored rows on several threads, each in memory from
-// the lines' sources, and writes it whole through the file, with the rule's
-// progress dots. placeSources(band, worker) first makes the rows a band takes
-// its pixels from available in rows[worker], and may fill in the lines of the band.
-void writeBands(Pass& pass, const std::vector<LineSources>& lines, std::vector<RowsInMemory>& rows,
-                const std::function<void(std::int32_t band, int worker)>& placeSources);
 
 } // namespace glattzug

@@ -1,8 +1,9 @@
-#include "checked.hpp"
+// The output file of the image tools: its name, the refusal of an output
+// that is the input, its zero-filled creation with the line of dots.
 #include "console.hpp"
+#include "failure.hpp"
 #include "files.hpp"
 #include "outputfile.hpp"
-#include "realmath.hpp"
 
 #include <gtest/gtest.h>
 
@@ -141,71 +142,6 @@ TEST(PreFill, AFileThatCannotBeCreatedEndsTheRun) {
     captureConsole(nullptr);
     EXPECT_EQ(code, 1);
     EXPECT_EQ(console, "\r\nTMP-Datei erstellen...\r\nDisk-Schreibfehler\a\r\n\r\nRETURN druecken.. \r\n");
-}
-
-struct DotsCase {
-    std::int32_t units;
-    std::string shown;
-};
-
-class Dots : public ::testing::TestWithParam<DotsCase> {};
-
-TEST_P(Dots, OneForEachNewEvenStep) {
-    std::string console;
-    captureConsole(&console);
-    ProgressDots dots;
-    for (std::int32_t i = 0; i < GetParam().units; ++i) dots.advance(i, GetParam().units - 1);
-    captureConsole(nullptr);
-    EXPECT_EQ(console, GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, Dots,
-                         ::testing::Values(DotsCase{1, "."}, DotsCase{2, "."}, DotsCase{11, "...."},
-                                           DotsCase{80, "."}, DotsCase{1000, std::string(79, '.')}));
-
-TEST(Dots, NoOverflowNearTheTopOfTheRange) {
-    EXPECT_EQ(progressStep(2147483647, 2147483647), 157);
-    EXPECT_EQ(progressStep(2147483646, 2147483647), 156);
-}
-
-TEST(CheckedArithmetic, StopsOnOverflowAndNarrowing) {
-    EXPECT_EQ(checkedAdd(2147483646, 1), 2147483647);
-    EXPECT_EQ(checkedMul(-65536, 32768), INT32_MIN);
-    auto kindOf = [](auto operation) {
-        try {
-            operation();
-        } catch (const RunFailure& failure) {
-            return failure.kind;
-        }
-        return FailureKind::OtherIo;
-    };
-    EXPECT_EQ(kindOf([] { checkedAdd(2147483647, 1); }), FailureKind::IntOverflow);
-    EXPECT_EQ(kindOf([] { checkedSub(INT32_MIN, 1); }), FailureKind::IntOverflow);
-    EXPECT_EQ(kindOf([] { checkedMul(65536, 32768); }), FailureKind::IntOverflow);
-    EXPECT_EQ(kindOf([] { checkedNarrow<std::uint16_t>(65536); }), FailureKind::RangeError);
-    EXPECT_EQ(kindOf([] { roundToInt32(2147483647.5L); }), FailureKind::RangeError);
-    EXPECT_EQ(kindOf([] { roundToInt32(1e30L); }), FailureKind::InvalidOp);
-    EXPECT_EQ(kindOf([] { storeDouble(1e309L); }), FailureKind::FpOverflow);
-}
-
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(roundToInt32(2.5L), 2);
-    EXPECT_EQ(roundToInt32(3.5L), 4);
-    EXPECT_EQ(roundToInt32(-2.5L), -2);
-    EXPECT_EQ(roundToInt32(-3.5L), -4);
-    EXPECT_EQ(roundToInt32(2.5L + 0x1p-62L), 3);
-    EXPECT_EQ(truncToInt32(-13.9L), -13);
-}
-
-TEST(FailureReport, NamesClassModuleAndMessage) {
-    EXPECT_EQ(failureReportText({FailureKind::ReadBeyondEnd, 0, 0x0041A2F0u}, "kippdreh"),
-              "Exception EInOutError in module kippdreh at 0041A2F0.\nRead beyond end of file.\r\n");
-    EXPECT_EQ(failureReportText({FailureKind::OtherIo, 5, 0x00400010u}, "glattzug"),
-              "Exception EInOutError in module glattzug at 00400010.\nI/O error 5.\r\n");
-    EXPECT_EQ(failureReportText({FailureKind::FpOverflow, 0, 0x00400020u}, "messkart"),
-              "Exception EOverflow in module messkart at 00400020.\nFloating point overflow.\r\n");
-    EXPECT_EQ(failureReportText({FailureKind::OutOfMemory, 0, 0x00400000u}, "messkart"),
-              "Exception EOutOfMemory in module messkart at 00400000.\nOut of memory.\r\n");
 }
 
 } // namespace

@@ -1,7 +1,14 @@
-#include "rotationjob.hpp"
+// The rotation's work step: files opened and checked, the report of the
+// turn, the output created, the pass.
+#include "runrotation.hpp"
+
+#include "geometry.hpp"
+#include "rotatepixels.hpp"
 
 #include "console.hpp"
+#include "imagefiles.hpp"
 #include "outputfile.hpp"
+#include "stepfailure.hpp"
 
 namespace kippdreh {
 
@@ -32,30 +39,20 @@ bool angleDividesByZero(const RotationJob& job) {
 
 } // namespace
 
-bool runRotation(RotationJob& job, int threads) {
+bool runRotation(RotationJob& job, const PassOptions& options) {
     job.outputName = outputNameFor(job.inputName);
     ByteFile input;
-    if (outputWouldReplaceInput(job.typedName, ".TMP", job.outputName)) {
-        reportStepFailure(outputIsInputMessage, input);
-        return false;
-    }
+    if (!outputMayBeWritten(job.typedName, job.outputName, input)) return false;
     input.openForReading(job.typedName);
     std::int32_t inputLength = input.length();
-
-    if (StepMessage failed = readBmpHeader(input, job.header, job.layout)) {
-        reportStepFailure(*failed, input);
-        return false;
-    }
+    if (!readInputHeader(input, job.header, job.layout)) return false;
     job.geometry.halfWidth = job.layout.width / 2;
     job.geometry.halfHeight = job.layout.height / 2;
     if (job.shift >= job.geometry.halfWidth || job.shift >= job.geometry.halfHeight) {
         reportStepFailure("Winkel zu gross", input);
         return false;
     }
-    if (StepMessage failed = checkPixelLayout(job.header, job.layout, inputLength)) {
-        reportStepFailure(*failed, input);
-        return false;
-    }
+    if (!checkInputLayout(input, job.header, job.layout, inputLength)) return false;
     if (angleDividesByZero(job)) {
         reportStepFailure("Bildbreite bzw. Bildhoehe 0: kein Drehwinkel berechenbar", input);
         return false;
@@ -67,12 +64,9 @@ bool runRotation(RotationJob& job, int threads) {
         return false;
     }
 
-    ByteFile output = createOutputFile(job.outputName, job.geometry.outputSize, input);
-    if (StepMessage failed = writeBmpHeader(output, job.header)) {
-        reportStepFailure(*failed, input, &output);
-        return false;
-    }
-    rotatePixels(job, input, output, threads);
+    ByteFile output;
+    if (!createOutput(job.outputName, job.geometry.outputSize, job.header, input, output)) return false;
+    rotatePixels(job, input, output, options);
     input.close();
     publishOutput(output, job.outputName);
     return true;
