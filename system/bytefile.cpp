@@ -42,14 +42,6 @@ int ByteFile::tryOpenForUpdate(const std::string& name) { return openAs(name, pl
 int ByteFile::tryCreate(const std::string& name) { return openAs(name, platform::OpenMode::Create, fd_); }
 int ByteFile::tryOpenOrCreate(const std::string& name) { return openAs(name, platform::OpenMode::OpenOrCreate, fd_); }
 
-int ByteFile::tryCreateExclusive(const std::string& name) {
-    int error = 0;
-    int opened = platform::createExclusive(name, error);
-    if (opened < 0) return error;
-    fd_ = opened;
-    return 0;
-}
-
 void ByteFile::adopt(int fd) {
     if (fd_ >= 0) platform::closeFile(fd_);
     fd_ = fd;
@@ -136,8 +128,6 @@ int ByteFile::tryTruncate(std::int64_t length) { return platform::truncateTo(fd_
 
 bool ByteFile::isSameFileAs(const ByteFile& other) const { return platform::sameOpenFile(fd_, other.fd_); }
 
-int ByteFile::tryCopyPermissionsOf(const std::string& name) { return platform::copyPermissions(name, fd_); }
-
 int ByteFile::tryCopyOwnerAndAccessOf(const std::string& name) { return platform::copyOwnerAndAccess(name, fd_); }
 
 int ByteFile::trySync() { return platform::syncFile(fd_); }
@@ -159,7 +149,5 @@ bool nameLeadsTo(const std::string& name, const ByteFile& file) {
 }
 
 bool isFolder(const std::string& name) { return platform::isFolder(name); }
-
-int replaceFile(const std::string& from, const std::string& to) { return platform::replaceFile(from, to); }
 
 int removeFile(const std::string& name) { return platform::removeFile(name); }

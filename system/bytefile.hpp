@@ -21,7 +21,6 @@ public:
     int tryOpenForUpdate(const std::string& name);         // existing file, read and write
     int tryCreate(const std::string& name);                // create or truncate, read and write
     int tryOpenOrCreate(const std::string& name);          // read and write, an existing file kept as it is
-    int tryCreateExclusive(const std::string& name);       // a new file only, read and write
 
     void openForReading(const std::string& name);
     void openForUpdate(const std::string& name);
@@ -55,8 +54,6 @@ public:
     int tryTruncate(std::int64_t length);
     // Whether both open files are one file on disk, under whatever names.
     bool isSameFileAs(const ByteFile& other) const;
-    // Gives this file the permission bits of the file called name (where the system has them).
-    int tryCopyPermissionsOf(const std::string& name);
     // Gives this file the owner (where this process may), the access list or
     // else the permission bits of the file called name; ENOENT when it does not exist.
     int tryCopyOwnerAndAccessOf(const std::string& name);
@@ -82,6 +79,4 @@ bool nameLeadsTo(const std::string& name, const ByteFile& file);
 // Whether name is an existing folder.
 bool isFolder(const std::string& name);
 
-// Puts the file from in the place of the file to, in one step; 0 or the platform's error number.
-int replaceFile(const std::string& from, const std::string& to);
 int removeFile(const std::string& name);

@@ -18,8 +18,6 @@ enum class OpenMode { Read, Update, Create, OpenOrCreate };
 // and so, for reading, is anything else that is not a regular file (a pipe,
 // a device, a socket): it is opened without waiting and refused the same way.
 int openFile(const std::string& name, OpenMode mode, int& error);
-// A new file that must not exist yet, for reading and writing.
-int createExclusive(const std::string& name, int& error);
 int closeFile(int fd);
 
 std::int64_t fileSize(int fd, int& error);  // -1 on failure
@@ -48,8 +46,6 @@ bool sameFile(const std::string& first, const std::string& second);
 bool isFolder(const std::string& name);
 // Whether two open files are one file on disk (device and file number).
 bool sameOpenFile(int first, int second);
-// Gives the open file to the permission bits of the file called from.
-int copyPermissions(const std::string& from, int to);
 // Gives the open file the owner (as far as this process may set it), the
 // access list and otherwise the permission bits of the file called from;
 // ENOENT when there is no such file.
@@ -85,8 +81,6 @@ int replaceFile(const std::string& from, const std::string& to);
 // when there is none.
 void* allocateLargeBuffer(std::size_t& size);
 void releaseLargeBuffer(void* buffer, std::size_t size);
-
-int processId();
 
 // Standard streams: opened (closed ones lead nowhere), in binary mode; a
 // broken pipe and an exceeded file-size limit show as failed writes rather

@@ -52,12 +52,6 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
     return refuseDirectory(fd, mode == OpenMode::Read, error);
 }
 
-int createExclusive(const std::string& name, int& error) {
-    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) error = errno;
-    return fd;
-}
-
 int closeFile(int fd) {
     if (int fault = injectedFault(FaultCall::Close)) {
         ::close(fd);
@@ -260,12 +254,6 @@ bool sameOpenFile(int first, int second) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-int copyPermissions(const std::string& from, int to) {
-    struct stat info {};
-    if (::stat(from.c_str(), &info) != 0) return errno;
-    return ::fchmod(to, info.st_mode & 07777) == 0 ? 0 : errno;
-}
-
 int copyOwnerAndAccess(const std::string& from, int to) {
     struct stat info {};
     if (::stat(from.c_str(), &info) != 0) return errno;
@@ -423,7 +411,6 @@ void* allocateLargeBuffer(std::size_t& size) {
 
 void releaseLargeBuffer(void* buffer, std::size_t) { std::free(buffer); }
 
-int processId() { return static_cast<int>(::getpid()); }
 
 void prepareStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {

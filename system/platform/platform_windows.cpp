@@ -92,12 +92,6 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
     return fd;
 }
 
-int createExclusive(const std::string& name, int& error) {
-    int fd = ::_open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-    if (fd < 0) error = errno;
-    return fd;
-}
-
 int closeFile(int fd) {
     if (int fault = injectedFault(FaultCall::Close)) {
         ::_close(fd);
@@ -184,10 +178,6 @@ bool sameOpenFile(int first, int second) {
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
            a.nFileIndexLow == b.nFileIndexLow;
 }
-
-// Windows files carry no permission bits of this kind; a read-only file is
-// refused before it would be replaced.
-int copyPermissions(const std::string&, int) { return 0; }
 
 int copyOwnerAndAccess(const std::string& from, int) {
     // The new file takes the folder's inherited access, as the old one did.
@@ -306,8 +296,6 @@ void* allocateLargeBuffer(std::size_t& size) {
 void releaseLargeBuffer(void* buffer, std::size_t) {
     if (buffer != nullptr) ::VirtualFree(buffer, 0, MEM_RELEASE);
 }
-
-int processId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 void prepareStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {

@@ -1,5 +1,0 @@
-#include "process.hpp"
-
-#include "platform.hpp"
-
-int processNumber() { return platform::processId(); }
