@@ -12,23 +12,23 @@ namespace passnetz {
 
 namespace {
 
-// ln(x) for a finite x > 0 from +, -, * and / alone: x = m * 2^k with m
-// near 1, then ln m = 2 atanh(t), t = (m - 1) / (m + 1), |t| < 0.172, by its
-// series to t^23 (the next term is below 1e-19 of the sum).
-double logarithmOfDoubles(double x) {
+// ln(1 + u) for a finite u >= 0 from +, -, *, / alone: 1 + u = m * 2^k with
+// m near 1, then ln m = 2 atanh(t), t = (m - 1) / (m + 1), |t| < 0.172, by
+// its series to t^23 (the next term is below 1e-19 of the sum). Near 1, t is
+// formed from u itself, so a small u keeps all its digits.
+double logOnePlus(double u) {
     constexpr double sqrtTwo = 1.4142135623730951;
     constexpr double lnTwo = 0.6931471805599453;
     int k = 0;
-    double m = x;
-    while (m > sqrtTwo) {
-        m = m / 2.0;
-        ++k;
+    double t = u / (u + 2.0);
+    if (u + 1.0 > sqrtTwo) {
+        double m = u + 1.0;
+        while (m > sqrtTwo) {
+            m = m / 2.0;
+            ++k;
+        }
+        t = (m - 1.0) / (m + 1.0);
     }
-    while (m < sqrtTwo / 2.0) {
-        m = m * 2.0;
-        --k;
-    }
-    const double t = (m - 1.0) / (m + 1.0);
     const double t2 = t * t;
     double sum = 0.0;
     for (int j = 11; j >= 0; --j) sum = 1.0 / (2.0 * j + 1.0) + t2 * sum;
@@ -55,7 +55,9 @@ std::int32_t ceilDiv(std::int32_t a, std::int32_t b) { return checkedAdd(a, b - 
 
 double asinhOfDoubles(double s) {
     const double magnitude = s < 0.0 ? -s : s;
-    const double value = logarithmOfDoubles(magnitude + std::sqrt(magnitude * magnitude + 1.0));
+    // asinh(s) = ln(s + sqrt(s^2 + 1)) = ln(1 + s + s^2 / (1 + sqrt(s^2 + 1)))
+    const double square = magnitude * magnitude;
+    const double value = logOnePlus(magnitude + square / (1.0 + std::sqrt(square + 1.0)));
     return s < 0.0 ? -value : value;
 }
 
