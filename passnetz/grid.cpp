@@ -101,7 +101,7 @@ bool withinPoles(double row, const Calibration& calibration) {
 std::optional<std::int32_t> outerLine(std::int32_t line, std::int32_t edge, std::int32_t step,
                                       const Calibration& calibration) {
     const std::int32_t toward = line < edge ? 1 : -1;
-    while (!withinPoles(line - 0.5, calibration)) line = checkedAdd(line, toward);
+    while (line != edge && !withinPoles(line - 0.5, calibration)) line = checkedAdd(line, toward);
     const std::int32_t distance = line < edge ? edge - line : line - edge;
     if (checkedMul(distance, 4) < step) return std::nullopt;
     return line;

@@ -188,6 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
         // sinh(latitude) = (row - 0.5) / -0.8 passes -2.3 in the picture's third row.
         RefusalCase{"BeyondThePole", {"K.BMP"}, picture, "1\r\n0\r\n-0.8\r\n0.5\r\n4\r\n3\r\n",
                     headerLine + "K.INF: nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.\a\r\n"},
+        RefusalCase{"WholePictureBeyondThePole", {"K.BMP"}, picture, "1\r\n0\r\n-1\r\n100\r\n4\r\n3\r\n",
+                    headerLine + "K.INF: nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.\a\r\n"},
         RefusalCase{"PictureNamedAsTheVrt", {"K.vrt", "K.INF"}, "", smallCalibration,
                     "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"},
         RefusalCase{"CalibrationNamedAsThePoints", {"K.BMP", "k.bmp.points"}, picture, "",
