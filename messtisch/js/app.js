@@ -454,6 +454,8 @@
   $('balken-speichern').addEventListener('click', saveBars);
   $('netz-an').addEventListener('change', function () { state.showGrid = $('netz-an').checked; redraw(); });
   points.onSave = function (name, text) { download(name, text, 'text/plain'); say(name + ' gespeichert.'); };
+  $('vrt-speichern').addEventListener('click', function () { GisExport.save('vrt', state, download, say); });
+  $('points-speichern').addEventListener('click', function () { GisExport.save('points', state, download, say); });
   points.remember = remember;
   window.addEventListener('resize', function () { redraw(); });
 
