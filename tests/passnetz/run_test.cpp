@@ -85,11 +85,11 @@ TEST(PassnetzRun, SecondArgumentNamesTheCalibration) {
 
 TEST(PassnetzRun, NamesAreEscapedInTheVrt) {
     TempDir dir;
-    writeFile(dir / "a&b<c>.bmp", blankPicture(4, 3));
-    writeFile(dir / "a&b<c>.INF", smallCalibration);
-    RunResult run = runPassnetz(dir, {"a&b<c>.bmp"});
+    writeFile(dir / "Karte & Co.bmp", blankPicture(4, 3));
+    writeFile(dir / "Karte & Co.INF", smallCalibration);
+    RunResult run = runPassnetz(dir, {"Karte & Co.bmp"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(readFile(dir / "a&b<c>.vrt").find(">a&amp;b&lt;c&gt;.bmp</SourceFilename>"), std::string::npos);
+    EXPECT_NE(readFile(dir / "Karte & Co.vrt").find(">Karte &amp; Co.bmp</SourceFilename>"), std::string::npos);
 }
 
 TEST(PassnetzRun, SizeOtherThanTheHeaderValuesWarnsAndWrites) {
