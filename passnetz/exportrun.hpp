@@ -6,8 +6,6 @@
 #pragma once
 
 #include <cstdint>
-
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>

@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ": nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.",
                       "Warnung: die .INF-Datei nennt ", " Pixel (Zeilen 5 und 6), das Bild hat ",
                       "Gehoert sie zu diesem Bild? Die Passpunkte folgen ihren Zeilen 1 bis 4.",
-                      ": kann nicht geschrieben werden.", "Format:PD (Potsdam-Datum, EPSG:4314)"));
+                      ": kann nicht geschrieben werden.", "unbekanntes Format (Bild ohne Pixel)",
+                      "Format:PD (Potsdam-Datum, EPSG:4314)"));
 
 INSTANTIATE_TEST_SUITE_P(
     FailureReport, GuideExplains,
