@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "K.INF: Datei nicht gefunden oder nicht lesbar.\a\r\n"},
         RefusalCase{"EightBitPicture", {"K.BMP"}, picture.substr(0, 28) + '\x08' + picture.substr(29),
                     smallCalibration, "unbekanntes Format (nur 24 Bit erlaubt!)\a\r\n"},
-        RefusalCase{"NoPixels", {"K.BMP"}, makeBmp(PixelRows(3)), smallCalibration,
+        RefusalCase{"NoPixels", {"K.BMP"}, makeBmp(PixelRows(3)) + std::string(3, '\0'), smallCalibration,
                     "unbekanntes Format (Bild ohne Pixel)\a\r\n"},
         RefusalCase{"ShortPicture", {"K.BMP"}, "BM", smallCalibration, "unbekanntes Format\a\r\n"},
         RefusalCase{"LineNotANumber", {"K.BMP"}, picture, "1.0000\r\n-0.5000\r\n-4,0000\r\n0.5\r\n4\r\n3\r\n",
