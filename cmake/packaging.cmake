@@ -3,7 +3,7 @@
 
 include(GNUInstallDirs)
 
-set(KARTEN_MANUAL_PAGES kippdreh glattzug messkart)
+set(KARTEN_MANUAL_PAGES kippdreh glattzug messkart passnetz)
 
 # Debian keeps manual pages compressed; gzip -n leaves out name and time, so
 # the package is the same from build to build.

@@ -42,4 +42,6 @@
   });
 
   $('netz-an').addEventListener('change', function () { state.showGrid = $('netz-an').checked; Desk.redraw(); });
+  $('vrt-speichern').addEventListener('click', function () { GisExport.save('vrt', state, Desk.download, Desk.say); });
+  $('points-speichern').addEventListener('click', function () { GisExport.save('points', state, Desk.download, Desk.say); });
 })();

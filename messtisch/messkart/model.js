@@ -515,7 +515,9 @@ var MesskartModel = (function () {
   return {
     readMeasurementFile: readMeasurementFile, writeMeasurementFile: writeMeasurementFile, calibrate: calibrate,
     calibration: calibration, fieldReads: fieldReads,
-    readInfFile: readInfFile, exponential: exponential
+    readInfFile: readInfFile, exponential: exponential,
+    // the number fields, which passnetz's model reads a .INF file with
+    parseDecimalField: parseDecimalField, parseIntegerField: parseIntegerField
   };
 })();
 if (typeof module !== 'undefined') module.exports = MesskartModel;

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::map<std::string, std::string> toolPaths = {
-    {"kippdreh", KIPPDREH_PATH}, {"glattzug", GLATTZUG_PATH}, {"messkart", MESSKART_PATH}};
+    {"kippdreh", KIPPDREH_PATH}, {"glattzug", GLATTZUG_PATH}, {"messkart", MESSKART_PATH},
+    {"passnetz", PASSNETZ_PATH}, {"gdalwarp", GDALWARP_PATH}};
 
 std::vector<std::string> wordsOf(const std::string& line) {
     std::istringstream stream(line);
@@ -128,6 +129,9 @@ TEST(Guide, ChainLeavesEveryPictureOfTheSampleRun) {
     EXPECT_FALSE(fs::exists(dir / "pol.INF"));
     // The chain ends in a pair the viewer finds: picture and calibration under one name.
     EXPECT_TRUE(fs::exists(dir / "KARTE-HV.INF"));
+    // passnetz's exports, and GDAL's GeoTIFF made from them.
+    EXPECT_TRUE(fs::exists(dir / "KARTE-HV.BMP.points"));
+    EXPECT_GT(fs::file_size(dir / "KARTE-HV.tif"), fs::file_size(dir / "KARTE-HV.vrt"));
 }
 
 TEST(Guide, SampleMeasurementFileIsTheShippedOne) {

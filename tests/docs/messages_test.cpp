@@ -49,6 +49,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "ohne WGS->PD-Korrektur. Format:WGS", "mit WGS->PD-Korrektur. Format:PD"));
 
 INSTANTIATE_TEST_SUITE_P(
+    Passnetz, GuideExplains,
+    ::testing::Values("Das Programm schreibt zu einer kalibrierten Karte", ": Datei nicht gefunden oder nicht lesbar.",
+                      "; keine gueltige .INF-Datei.", "fehlt", "ist keine ganze Zahl", "ist weder GPS noch leer",
+                      "ist nicht leer", ": Zeile 1 ist 0: alle Messpunkte liegen auf einem Meridian,",
+                      ": nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.",
+                      "Warnung: die .INF-Datei nennt ", " Pixel (Zeilen 5 und 6), das Bild hat ",
+                      "Gehoert sie zu diesem Bild? Die Passpunkte folgen ihren Zeilen 1 bis 4.",
+                      ": kann nicht geschrieben werden.", "unbekanntes Format (Bild ohne Pixel)",
+                      "Format:PD (Potsdam-Datum, EPSG:4314)"));
+
+INSTANTIATE_TEST_SUITE_P(
     FailureReport, GuideExplains,
     ::testing::Values("Exception EInOutError in module kippdreh at ", "File not found.", "Invalid filename.",
                       "Too many open files.", "File access denied.", "Read beyond end of file.", "Disk full.",
@@ -140,6 +151,6 @@ TEST_P(ManualPage, BreaksNoWordAtAHyphenItDoesNotHave) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tools, ManualPage, ::testing::Values("kippdreh", "glattzug", "messkart"));
+INSTANTIATE_TEST_SUITE_P(Tools, ManualPage, ::testing::Values("kippdreh", "glattzug", "messkart", "passnetz"));
 
 } // namespace

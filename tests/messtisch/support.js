@@ -11,6 +11,7 @@ const tools = {
   kippdreh: process.env.KIPPDREH || path.join(root, 'build/release/kippdreh/kippdreh'),
   glattzug: process.env.GLATTZUG || path.join(root, 'build/release/glattzug/glattzug'),
   messkart: process.env.MESSKART || path.join(root, 'build/release/messkart/messkart'),
+  passnetz: process.env.PASSNETZ || path.join(root, 'build/release/passnetz/passnetz'),
 };
 const pageUrl = 'file://' + (process.env.MESSTISCH_PAGE || path.join(root, 'messtisch/index.html'));
 

@@ -21,6 +21,7 @@ constexpr auto timeLimit = std::chrono::seconds(120);
     case StandardInput::DevNull: dup2(open("/dev/null", O_RDONLY), 0); break;
     case StandardInput::Closed: close(0); break;
     case StandardInput::EmptyPipe: dup2(inputEnd, 0); break;
+    case StandardInput::File: dup2(open(setting.inputFile.c_str(), O_RDONLY), 0); break;
     }
     if (setting.output == StandardOutput::Closed) {
         close(1);

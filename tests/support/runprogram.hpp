@@ -10,11 +10,12 @@
 #include <sys/resource.h>
 #include <vector>
 
-enum class StandardInput { DevNull, Closed, EmptyPipe };
+enum class StandardInput { DevNull, Closed, EmptyPipe, File };
 enum class StandardOutput { Collected, Closed, BrokenPipe };
 
 struct RunSetting {
     StandardInput input = StandardInput::DevNull;
+    std::filesystem::path inputFile;  // read as standard input with StandardInput::File
     StandardOutput output = StandardOutput::Collected;
     // SIGXFSZ keeps its default action: the tool itself must turn the limit
     // into a failed write.

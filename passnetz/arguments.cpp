@@ -1,0 +1,41 @@
+#include "exportrun.hpp"
+
+#include "console.hpp"
+#include "failure.hpp"
+#include "outputfile.hpp"
+
+#include <array>
+#include <string_view>
+
+namespace passnetz {
+
+void showUsage() {
+    static constexpr std::array<std::string_view, 10> helpText = {
+        "Das Programm schreibt zu einer kalibrierten Karte (unkomprimierte 24-Bit-BMP",
+        "BitMap mit .INF-Datei) ein Netz von Passpunkten fuer GIS-Programme:",
+        "eine GDAL-VRT-Datei (.vrt), die auf das Bild verweist und die Passpunkte mit",
+        "ihrem Koordinatensystem traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum),",
+        "und eine Passpunkt-Datei fuer den QGIS-Georeferenzierer (.points).",
+        "Ohne zweite Angabe wird die .INF-Datei gleichen Namens neben dem Bild gelesen.",
+        "",
+        "Aufruf: PASSNETZ <Bilddatei> [<INF-Datei>]",
+        "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.vrt",
+        "und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.",
+    };
+    for (std::string_view line : helpText) consoleLine(line);
+    waitForReturn();
+    throw ExitRequest{1};
+}
+
+void parseArguments(ExportRun& run, int argc, char** argv) {
+    const int count = argc - 1;
+    if (count != 1 && count != 2) showUsage();
+    run.pictureName = argv[1];
+    if (run.pictureName.empty()) showUsage();
+    run.calibrationName = count == 2 ? std::string(argv[2]) : replaceExtension(run.pictureName, ".INF");
+    if (run.calibrationName.empty()) showUsage();
+    run.vrtName = replaceExtension(run.pictureName, ".vrt");
+    run.pointsName = run.pictureName + ".points";
+}
+
+} // namespace passnetz

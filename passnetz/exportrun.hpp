@@ -1,0 +1,94 @@
+// passnetz's state for one run, and the steps that read and write it.
+//
+// The numbers of the exports are computed in doubles with the operations
+// that JavaScript reproduces bit for bit (+, -, *, /, sqrt): the measuring
+// desk writes the same files (messtisch/passnetz/model.js).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace passnetz {
+
+// The six numbers of a .INF file and its format marker: a point at
+// longitude lon and latitude lat (degrees) lies at column
+// x = a * lon + b and row y = c * sinh(lat in radians) + d.
+struct Calibration {
+    double a = 0.0;
+    double b = 0.0;
+    double c = 0.0;
+    double d = 0.0;
+    std::int32_t headerValue1 = 0;
+    std::int32_t headerValue2 = 0;
+    bool gps = false;  // WGS 84 coordinates; else Potsdam datum (DHDN)
+};
+
+// A control point: a picture position in GDAL's pixel and line coordinates
+// (0,0 is the top-left corner of the top-left pixel, so a column index of
+// the .INF lies at its pixel's centre, index + 0.5) and its coordinates.
+struct ControlPoint {
+    std::int32_t pixel = 0;
+    std::int32_t line = 0;
+    double longitude = 0.0;
+    double latitude = 0.0;
+};
+
+struct ExportRun {
+    std::string pictureName;      // the first argument as typed
+    std::string calibrationName;  // the second, or the picture's name with .INF
+    std::string vrtName;          // the picture's name with .vrt
+    std::string pointsName;       // the picture's whole name with .points, as QGIS looks for it
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    Calibration calibration;
+    std::vector<ControlPoint> points;
+};
+
+// Arguments: help text, pause and exit code 1 on a wrong count.
+[[noreturn]] void showUsage();
+void parseArguments(ExportRun& run, int argc, char** argv);
+
+// Each step that fails writes its message with the bell and pauses; the run
+// then ends with exit code 1.
+bool refuseOutputAsInput(const ExportRun& run);
+bool readPicture(ExportRun& run);
+bool readCalibration(ExportRun& run);
+void warnAboutSize(const ExportRun& run);
+bool placeControlPoints(ExportRun& run);
+bool writeExports(const ExportRun& run);
+
+// Pure parts, shared with the tests.
+// The .INF text read as six numbers and the marker; a message on failure.
+struct CalibrationReading {
+    std::optional<Calibration> calibration;
+    std::string problem;  // what is wrong, after "<name>: "
+};
+CalibrationReading readCalibrationText(const std::string& text);
+
+// Intervals of the grid across and down the picture.
+struct GridSize {
+    std::int32_t across = 1;
+    std::int32_t down = 1;
+};
+GridSize gridSizeFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
+// The grid's points, row by row from the top; empty when a row lies beyond a pole.
+std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
+
+double asinhOfDoubles(double s);
+double latitudeOfRow(double row, const Calibration& calibration);
+double longitudeOfColumn(double column, const Calibration& calibration);
+
+// Shortest round-trip digits written out positionally, never with an exponent.
+std::string numberText(double value);
+
+std::string vrtText(const ExportRun& run);
+std::string pointsText(const ExportRun& run);
+// The name without its directories.
+std::string lastComponent(const std::string& name);
+
+// The whole run of the program, from its banner to its exit code.
+int run(int argc, char** argv);
+
+} // namespace passnetz

@@ -1,0 +1,201 @@
+// Whole runs of passnetz: the console, the exit code and the files it leaves.
+#include "passnetzrun.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 4 x 3 picture calibrated so that a column's longitude is its GDAL pixel
+// position (x = lon - 0.5) and row L's latitude is asinh((L - 1) / -4).
+const std::string smallCalibration = "1.0000\r\n-0.5000\r\n-4.0000\r\n0.5000\r\n4\r\n3\r\n";
+
+const std::string smallSuccess = passnetzBanner +
+                                 "K.BMP: 4 x 3 Pixel, K.INF: Format:PD (Potsdam-Datum, EPSG:4314)\r\n"
+                                 "Passpunkte: 9 x 8 = 72, im Bild alle 1 x 1 Pixel mit Ecken und Raendern.\r\n"
+                                 "K.vrt und K.BMP.points geschrieben.\r\n" +
+                                 pauseText();
+
+TEST(PassnetzRun, SmallPictureWritesBothFiles) {
+    TempDir dir;
+    writeFile(dir / "K.BMP", blankPicture(4, 3));
+    writeFile(dir / "K.INF", smallCalibration);
+    RunResult run = runPassnetz(dir, {"K.BMP"});
+    EXPECT_EQ(run.output, smallSuccess);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(folderNames(dir), (std::vector<std::string>{"K.BMP", "K.BMP.points", "K.INF", "K.vrt"}));
+
+    const std::string vrt = readFile(dir / "K.vrt");
+    EXPECT_TRUE(vrt.starts_with("<VRTDataset rasterXSize=\"4\" rasterYSize=\"3\">\r\n"
+              "  <GCPList Projection=\"EPSG:4314\" dataAxisToSRSAxisMapping=\"2,1\">\r\n"));
+    // Rows from line -2 to 5, columns from pixel -2 to 6; asinh(0.75) = ln 2.
+    EXPECT_NE(vrt.find("    <GCP Id=\"1\" Pixel=\"-2\" Line=\"-2\" X=\"-2\" Y=\"39.71440802747728\"/>\r\n"),
+              std::string::npos);
+    EXPECT_NE(vrt.find("    <GCP Id=\"31\" Pixel=\"1\" Line=\"1\" X=\"1\" Y=\"0\"/>\r\n"), std::string::npos);
+    EXPECT_NE(vrt.find("    <GCP Id=\"72\" Pixel=\"6\" Line=\"5\" X=\"6\" Y=\"-50.49898671052621\"/>\r\n"),
+              std::string::npos);
+    EXPECT_EQ(std::count(vrt.begin(), vrt.end(), '\n'), 72 + 4 + 3 * 7);
+    EXPECT_NE(vrt.find("  <VRTRasterBand dataType=\"Byte\" band=\"3\">\r\n"
+                       "    <ColorInterp>Blue</ColorInterp>\r\n"
+                       "    <SimpleSource>\r\n"
+                       "      <SourceFilename relativeToVRT=\"1\">K.BMP</SourceFilename>\r\n"
+                       "      <SourceBand>3</SourceBand>\r\n"
+                       "    </SimpleSource>\r\n"
+                       "  </VRTRasterBand>\r\n"
+                       "</VRTDataset>\r\n"),
+              std::string::npos);
+
+    const std::string points = readFile(dir / "K.BMP.points");
+    EXPECT_TRUE(points.starts_with("#CRS: EPSG:4314\r\nmapX,mapY,pixelX,pixelY,enable\r\n-2,"));
+    EXPECT_NE(points.find("\r\n-2,39.71440802747728,-2,2,1\r\n"), std::string::npos);
+    EXPECT_NE(points.find("\r\n1,0,1,-1,1\r\n"), std::string::npos);
+    EXPECT_EQ(points.substr(points.size() - 31), "\r\n6,-50.49898671052621,6,-5,1\r\n");
+    EXPECT_EQ(std::count(points.begin(), points.end(), '\n'), 74);
+}
+
+TEST(PassnetzRun, GpsLineGivesWgs84) {
+    TempDir dir;
+    writeFile(dir / "K.BMP", blankPicture(4, 3));
+    writeFile(dir / "K.INF", smallCalibration + "GPS\r\n");
+    RunResult run = runPassnetz(dir, {"K.BMP"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.output.find("K.INF: Format:WGS (WGS 84, EPSG:4326)\r\n"), std::string::npos);
+    EXPECT_NE(readFile(dir / "K.vrt").find("<GCPList Projection=\"EPSG:4326\""), std::string::npos);
+    EXPECT_EQ(readFile(dir / "K.BMP.points").substr(0, 17), "#CRS: EPSG:4326\r\n");
+}
+
+TEST(PassnetzRun, SecondArgumentNamesTheCalibration) {
+    TempDir dir;
+    fs::create_directory(dir / "scans");
+    writeFile(dir / "scans" / "karte-hv.bmp", blankPicture(4, 3));
+    // LF line ends and blanks after a number, as an editor may leave them.
+    writeFile(dir / "andere.inf", "1.0000 \n-0.5000\n-4.0000\n0.5000\n4\n3\n\n");
+    RunResult run = runPassnetz(dir, {"scans/karte-hv.bmp", "andere.inf"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("scans/karte-hv.vrt und scans/karte-hv.bmp.points geschrieben.\r\n"),
+              std::string::npos);
+    const std::string vrt = readFile(dir / "scans" / "karte-hv.vrt");
+    EXPECT_NE(vrt.find("<SourceFilename relativeToVRT=\"1\">karte-hv.bmp</SourceFilename>"), std::string::npos);
+    EXPECT_NE(vrt.find("X=\"-2\" Y=\"39.71440802747728\""), std::string::npos);
+}
+
+TEST(PassnetzRun, NamesAreEscapedInTheVrt) {
+    TempDir dir;
+    writeFile(dir / "Karte & Co.bmp", blankPicture(4, 3));
+    writeFile(dir / "Karte & Co.INF", smallCalibration);
+    RunResult run = runPassnetz(dir, {"Karte & Co.bmp"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(readFile(dir / "Karte & Co.vrt").find(">Karte &amp; Co.bmp</SourceFilename>"), std::string::npos);
+}
+
+TEST(PassnetzRun, SizeOtherThanTheHeaderValuesWarnsAndWrites) {
+    TempDir dir;
+    writeFile(dir / "K.BMP", blankPicture(4, 3));
+    writeFile(dir / "K.INF", "1.0000\r\n-0.5000\r\n-4.0000\r\n0.5000\r\n1000\r\n800\r\n");
+    RunResult run = runPassnetz(dir, {"K.BMP"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.output.find("Format:PD (Potsdam-Datum, EPSG:4314)\r\n"
+                              "Warnung: die .INF-Datei nennt 1000 x 800 Pixel (Zeilen 5 und 6), das Bild hat 4 x 3.\r\n"
+                              "Gehoert sie zu diesem Bild? Die Passpunkte folgen ihren Zeilen 1 bis 4.\r\n"
+                              "Passpunkte: "),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "K.vrt"));
+}
+
+TEST(PassnetzRun, EarlierExportsAreReplacedWhole) {
+    TempDir dir;
+    writeFile(dir / "K.BMP", blankPicture(4, 3));
+    writeFile(dir / "K.INF", smallCalibration);
+    writeFile(dir / "K.vrt", "alt");
+    writeFile(dir / "K.BMP.points", "alt");
+    RunResult run = runPassnetz(dir, {"K.BMP"});
+    EXPECT_EQ(run.output, smallSuccess);
+    EXPECT_EQ(readFile(dir / "K.vrt").substr(0, 11), "<VRTDataset");
+    EXPECT_EQ(readFile(dir / "K.BMP.points").substr(0, 5), "#CRS:");
+    EXPECT_EQ(folderNames(dir), (std::vector<std::string>{"K.BMP", "K.BMP.points", "K.INF", "K.vrt"}));
+}
+
+const std::string helpText =
+    "Das Programm schreibt zu einer kalibrierten Karte (unkomprimierte 24-Bit-BMP\r\n"
+    "BitMap mit .INF-Datei) ein Netz von Passpunkten fuer GIS-Programme:\r\n"
+    "eine GDAL-VRT-Datei (.vrt), die auf das Bild verweist und die Passpunkte mit\r\n"
+    "ihrem Koordinatensystem traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum),\r\n"
+    "und eine Passpunkt-Datei fuer den QGIS-Georeferenzierer (.points).\r\n"
+    "Ohne zweite Angabe wird die .INF-Datei gleichen Namens neben dem Bild gelesen.\r\n"
+    "\r\n"
+    "Aufruf: PASSNETZ <Bilddatei> [<INF-Datei>]\r\n"
+    "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.vrt\r\n"
+    "und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.\r\n";
+
+struct RefusalCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string picture;      // written as K.BMP unless empty
+    std::string calibration;  // written as K.INF unless empty
+    std::string shown;        // what follows the banner, before the pause
+};
+
+class Refusals : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusals, MessagePauseAndNothingWritten) {
+    const RefusalCase& c = GetParam();
+    TempDir dir;
+    if (!c.picture.empty()) writeFile(dir / "K.BMP", c.picture);
+    if (!c.calibration.empty()) writeFile(dir / "K.INF", c.calibration);
+    const std::vector<std::string> before = folderNames(dir);
+    RunResult run = runPassnetz(dir, c.arguments);
+    EXPECT_EQ(run.output, passnetzBanner + c.shown + pauseText());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(folderNames(dir), before);
+}
+
+const std::string picture = blankPicture(4, 3);
+const std::string headerLine = "K.BMP: 4 x 3 Pixel, K.INF: Format:PD (Potsdam-Datum, EPSG:4314)\r\n";
+std::string badLine(const std::string& what) { return "K.INF: " + what + "; keine gueltige .INF-Datei.\a\r\n"; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, Refusals,
+    testing::Values(
+        RefusalCase{"NoArgument", {}, picture, smallCalibration, helpText},
+        RefusalCase{"ThreeArguments", {"K.BMP", "K.INF", "x"}, picture, smallCalibration, helpText},
+        RefusalCase{"NoPicture", {"K.BMP"}, "", smallCalibration,
+                    "K.BMP: Datei nicht gefunden oder nicht lesbar.\a\r\n"},
+        RefusalCase{"NoCalibration", {"K.BMP"}, picture, "",
+                    "K.INF: Datei nicht gefunden oder nicht lesbar.\a\r\n"},
+        RefusalCase{"EightBitPicture", {"K.BMP"}, picture.substr(0, 28) + '\x08' + picture.substr(29),
+                    smallCalibration, "unbekanntes Format (nur 24 Bit erlaubt!)\a\r\n"},
+        RefusalCase{"NoPixels", {"K.BMP"}, makeBmp(PixelRows(3)) + std::string(3, '\0'), smallCalibration,
+                    "unbekanntes Format (Bild ohne Pixel)\a\r\n"},
+        RefusalCase{"ShortPicture", {"K.BMP"}, "BM", smallCalibration, "unbekanntes Format\a\r\n"},
+        RefusalCase{"LineNotANumber", {"K.BMP"}, picture, "1.0000\r\n-0.5000\r\n-4,0000\r\n0.5\r\n4\r\n3\r\n",
+                    badLine("Zeile 3 ist keine Zahl")},
+        RefusalCase{"FiveLines", {"K.BMP"}, picture, "1.0000\r\n-0.5000\r\n-4.0000\r\n0.5\r\n4\r\n",
+                    badLine("Zeile 6 fehlt")},
+        RefusalCase{"HeaderNotAnInteger", {"K.BMP"}, picture, "1\r\n-0.5\r\n-4\r\n0.5\r\n4.0\r\n3\r\n",
+                    badLine("Zeile 5 ist keine ganze Zahl")},
+        RefusalCase{"OtherMarker", {"K.BMP"}, picture, smallCalibration + "WGS\r\n",
+                    badLine("Zeile 7 ist weder GPS noch leer")},
+        RefusalCase{"MoreAfterMarker", {"K.BMP"}, picture, smallCalibration + "GPS\r\n\r\nx\r\n",
+                    badLine("Zeile 9 ist nicht leer")},
+        RefusalCase{"OneMeridian", {"K.BMP"}, picture, "0.0000\r\n0.0000\r\n-4.0000\r\n0.5\r\n4\r\n3\r\n",
+                    "K.INF: Zeile 1 ist 0: alle Messpunkte liegen auf einem Meridian, die Laenge ist "
+                    "unbestimmt.\a\r\n"},
+        RefusalCase{"OneParallel", {"K.BMP"}, picture, "1.0000\r\n0.0000\r\n-0.0000\r\n0.0000\r\n4\r\n3\r\n",
+                    "K.INF: Zeile 3 ist 0: alle Messpunkte liegen auf einem Breitenkreis, die Breite ist "
+                    "unbestimmt.\a\r\n"},
+        // sinh(latitude) = (row - 0.5) / -0.8 passes -2.3 in the picture's third row.
+        RefusalCase{"BeyondThePole", {"K.BMP"}, picture, "1\r\n0\r\n-0.8\r\n0.5\r\n4\r\n3\r\n",
+                    headerLine + "K.INF: nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.\a\r\n"},
+        RefusalCase{"WholePictureBeyondThePole", {"K.BMP"}, picture, "1\r\n0\r\n-1\r\n100\r\n4\r\n3\r\n",
+                    headerLine + "K.INF: nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.\a\r\n"},
+        RefusalCase{"PictureNamedAsTheVrt", {"K.vrt", "K.INF"}, "", smallCalibration,
+                    "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"},
+        RefusalCase{"CalibrationNamedAsThePoints", {"K.BMP", "k.bmp.points"}, picture, "",
+                    "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"}),
+    [](const testing::TestParamInfo<RefusalCase>& param) { return std::string(param.param.name); });
+
+} // namespace
