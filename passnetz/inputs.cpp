@@ -7,6 +7,7 @@
 #include "console.hpp"
 #include "numberfields.hpp"
 #include "outputfile.hpp"
+#include "stepfailure.hpp"
 
 #include <cerrno>
 
