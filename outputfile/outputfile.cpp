@@ -1,3 +1,6 @@
+// The image tools' output: its name beside the input, its refusal where it
+// would be the input itself, its zero-filled making in a temporary file, and
+// the check that puts it in place only when the writes left it whole.
 #include "outputfile.hpp"
 
 #include "asciitext.hpp"

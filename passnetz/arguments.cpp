@@ -1,3 +1,4 @@
+// passnetz's command line: the picture and, optionally, the .INF file to read.
 #include "exportrun.hpp"
 
 #include "console.hpp"

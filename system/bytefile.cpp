@@ -1,3 +1,5 @@
+// Files read and written at explicit offsets; a failed call ends the run with
+// the failure report unless the caller asked for the error number (try-forms).
 #include "bytefile.hpp"
 
 #include "checked.hpp"

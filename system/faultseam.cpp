@@ -1,3 +1,4 @@
+// The test seam that fails one chosen file call; reads its variable once.
 #include "faultseam.hpp"
 
 #include <atomic>

@@ -1,3 +1,5 @@
+// Guarded views of files: a view whose pages another process cut away reads
+// zeros and says so, and the pass that holds it stops with the report.
 #include "filemapping.hpp"
 
 #include "platform.hpp"

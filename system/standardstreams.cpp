@@ -1,3 +1,5 @@
+// The standard streams as the console uses them: whole writes, reads that
+// see the end of input.
 #include "standardstreams.hpp"
 
 #include "platform.hpp"

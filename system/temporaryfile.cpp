@@ -1,3 +1,5 @@
+// The file that replaces another only when complete, and its removal on
+// every early way out of a run, interrupts included.
 #include "temporaryfile.hpp"
 
 #include "failure.hpp"

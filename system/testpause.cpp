@@ -1,3 +1,4 @@
+// The test seam that holds a run at a named point until the test lets it go.
 #include "testpause.hpp"
 
 #include "platform.hpp"

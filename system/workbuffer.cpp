@@ -1,3 +1,4 @@
+// Working buffers in large pages where the system has them.
 #include "workbuffer.hpp"
 
 #include "platform.hpp"

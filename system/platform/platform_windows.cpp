@@ -1,3 +1,5 @@
+// The Windows half of the platform layer: files and views, the temporary file
+// renamed into place, the console's Ctrl+C, large pages, the standard streams.
 #include "platform.hpp"
 
 #include "faultseam.hpp"
