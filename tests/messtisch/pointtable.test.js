@@ -84,6 +84,8 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     // residual arrows with their scale
     const factor = await page.evaluate(() => window.Messtisch.view.arrowFactor);
     assert.ok(factor > 0 && /^[125]0*$|^0\.0*[125]$/.test(String(factor)), 'arrow factor ' + factor);
+    assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => ResidualArrows.legend(largest, 2).text)),
+      [...Array(2).fill('Alle Abweichungen unter 0.05 Pixel: keine Pfeile'), '= 0.2 Pixel Abweichung (100-fach)']);
     assert.ok(await page.$eval('#punkt-tabelle th[data-sortieren]', (th) => th.scrollWidth <= th.clientWidth), 'sort mark cut off');
     if (pictures) {
       await page.evaluate(() => Desk.say(''));
