@@ -323,7 +323,9 @@ var Points = (function () {
     api.pictureChanged = function (picture, name) {
       doc.width = picture.width;
       doc.height = picture.height;
-      fileName = name.replace(/\.[^.]*$/, '').toUpperCase() + '.TXT';
+      // named as the picture, letter for letter: messkart's .INF file then
+      // bears the picture's name, under which the viewer looks for it
+      fileName = name.replace(/\.[^.]*$/, '') + '.TXT';
       showReference();
       evaluate();
     };

@@ -173,14 +173,15 @@ test('control points on the rectified map give the .INF file that messkart write
     const rowsMarked = await page.$$eval('#punkt-tabelle tbody tr', (trs) => trs.map((tr) => tr.classList.contains('ausreisser')));
     assert.deepStrictEqual(rowsMarked, [false, false, false, true, false]);
     const shown = await page.textContent('#inf-vorschau');
-    await page.fill('#messdatei-name', 'karte.txt');
+    // named as the picture, so that messkart's .INF file is the picture's
+    assert.strictEqual(await page.inputValue('#messdatei-name'), 'karte.TXT');
     await download(page, '#messdatei-speichern', folder);
-    const calibration = runTool('messkart', ['karte.txt'], folder);
+    const calibration = runTool('messkart', ['karte.TXT'], folder);
     assert.strictEqual(calibration.status, 0, calibration.output);
     assert.strictEqual(fs.readFileSync(path.join(folder, 'karte.INF'), 'latin1'), shown.replace(/\n/g, '\r\n'));
 
     // The measurement file opened again: its typo corrected, messkart agrees again.
-    await page.setInputFiles('#mess-datei', path.join(folder, 'karte.txt'));
+    await page.setInputFiles('#mess-datei', path.join(folder, 'karte.TXT'));
     await page.waitForSelector('#punkt-tabelle tbody tr:nth-child(5)');
     await page.click('#punkt-tabelle tbody tr:nth-child(4)');
     assert.strictEqual(await page.inputValue('#punkt-breite'), points[3][3]);
@@ -189,7 +190,7 @@ test('control points on the rectified map give the .INF file that messkart write
     assert.strictEqual(await page.locator('#punkt-tabelle tr.ausreisser').count(), 0);
     const corrected = await page.textContent('#inf-vorschau');
     await download(page, '#messdatei-speichern', folder);
-    assert.strictEqual(runTool('messkart', ['karte.txt'], folder).status, 0);
+    assert.strictEqual(runTool('messkart', ['karte.TXT'], folder).status, 0);
     assert.strictEqual(fs.readFileSync(path.join(folder, 'karte.INF'), 'latin1'), corrected.replace(/\n/g, '\r\n'));
     assert.deepStrictEqual(problems, []);
   } finally {
