@@ -8,7 +8,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, download } = require('./support');
+const { makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, drawn, download } = require('./support');
 
 const FRAME = [120, 0, 0];
 const same = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
@@ -35,7 +35,9 @@ const load = (folder, name) => readBmp(fs.readFileSync(path.join(folder, name)))
 const omegaOf = (output) => /Omega=(-?[0-9.]+)/.exec(output)[1];
 
 async function shot(page, name) {
-  if (pictures) await page.screenshot({ path: path.join(pictures, name) });
+  if (!pictures) return;
+  await drawn(page);
+  await page.screenshot({ path: path.join(pictures, name) });
 }
 
 async function clickLine(page, key, pixels) {
@@ -230,6 +232,7 @@ test('an .INF file shows its graticule over the map', async () => {
     await page.keyboard.press('1');
     await page.setInputFiles('#inf-datei', path.join(folder, 'netz.INF'));
     await page.waitForSelector('#inf-ergebnis p >> text=netz.INF');
+    await drawn(page);
     await shot(page, '10-messtisch-inf.png');
     // a pixel of the meridian at 11 degrees turns violet
     const [a, b] = fs.readFileSync(path.join(folder, 'netz.INF'), 'latin1').split('\r\n').map(Number);

@@ -7,7 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { blankBmp, tempFolder, openPage } = require('./support');
+const { blankBmp, tempFolder, openPage, drawn } = require('./support');
 
 // Every row alike, so that a picture of scan size is made quickly.
 function largeBmp(width, height) {
@@ -93,7 +93,7 @@ test('in the whole-picture view of a wide picture, lines 3 pixels wide stay unbr
     await page.setInputFiles('#bild-datei', file);
     await page.waitForSelector('body[data-bild="8000x1000"]');
     await page.waitForFunction(() => window.Messtisch.view.overview.levels.length >= 4);
-    await page.waitForTimeout(200);
+    await drawn(page);
     // for each line, every screen row (or column) across the picture keeps a dark pixel
     const light = await page.evaluate(() => {
       const view = window.Messtisch.view, p = view.picture, frame = view.context.getImageData(0, 0, view.canvas.width, view.canvas.height);

@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, runTool, tempFolder, openPage, openPicture, clickPixel, download } = require('./support');
+const { makeBmp, runTool, tempFolder, openPage, openPicture, clickPixel, drawn, download } = require('./support');
 
 const pictures = process.env.MESSTISCH_PICTURES; // folder for the guide's screenshots, when set
 const folder = tempFolder('tabelle');
@@ -82,6 +82,7 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     const distances = rows.map((r) => Number(r.cells[9]));
     assert.deepStrictEqual(distances, [...distances].sort((a, b) => b - a));
     // residual arrows with their scale
+    await drawn(page);
     const factor = await page.evaluate(() => window.Messtisch.view.arrowFactor);
     assert.ok(factor > 0 && /^[125]0*$|^0\.0*[125]$/.test(String(factor)), 'arrow factor ' + factor);
     assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => ResidualArrows.legend(largest, 2).text)),

@@ -129,6 +129,15 @@ async function clickPixel(page, x, y, modifiers) {
   if (modifiers) await page.keyboard.up(modifiers);
 }
 
+// Waits until the canvas shows every change made so far: the page draws in
+// the animation frame after a change, so frames pass until none is pending.
+// Read canvas pixels (or what drawing sets) only after this.
+async function drawn(page) {
+  await page.evaluate(() => new Promise(function wait(resolve) {
+    requestAnimationFrame(() => (window.Messtisch.view.pending ? wait(resolve) : resolve()));
+  }));
+}
+
 async function download(page, button, folder) {
   const [file] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
   const target = path.join(folder, file.suggestedFilename());
@@ -136,4 +145,4 @@ async function download(page, button, folder) {
   return target;
 }
 
-module.exports = { root, tools, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, download };
+module.exports = { root, tools, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, drawn, download };
