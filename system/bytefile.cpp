@@ -151,5 +151,3 @@ bool nameLeadsTo(const std::string& name, const ByteFile& file) {
 }
 
 bool isFolder(const std::string& name) { return platform::isFolder(name); }
-
-int removeFile(const std::string& name) { return platform::removeFile(name); }

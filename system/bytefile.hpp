@@ -78,5 +78,3 @@ bool sameFileOnDisk(const std::string& first, const std::string& second);
 bool nameLeadsTo(const std::string& name, const ByteFile& file);
 // Whether name is an existing folder.
 bool isFolder(const std::string& name);
-
-int removeFile(const std::string& name);
