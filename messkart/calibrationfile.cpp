@@ -97,15 +97,7 @@ void writeCalibrationFile(const CalibrationRun& run) {
     // and on the disk, so that a failed or interrupted run leaves an earlier
     // calibration as it was. It keeps the old file's owner where the runner
     // may set it, and its access list or permission bits: access never widens.
-    ByteFile file;
-    if (createTemporaryBeside(file, name) != 0) {
-        rewriteInPlace(name, text);
-    } else {
-        if (int error = file.tryCopyOwnerAndAccessOf(name); error != 0 && error != ENOENT) raiseIoFailure(error);
-        file.writeAt(0, text.data(), text.size());
-        if (int error = file.trySync()) raiseIoFailure(error);
-        putTemporaryInPlace(file, name);
-    }
+    if (replaceWithText(name, text) != 0) rewriteInPlace(name, text);
 
     consoleLine();
     consoleLine(name + " geschrieben " + run.correctionWord + " WGS->PD-Korrektur. Format:" +

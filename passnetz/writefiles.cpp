@@ -5,29 +5,18 @@
 // keeps its owner and access; the inputs are never among the targets.
 #include "exportrun.hpp"
 
-#include "bytefile.hpp"
 #include "console.hpp"
-#include "failure.hpp"
 #include "temporaryfile.hpp"
-
-#include <cerrno>
 
 namespace passnetz {
 
 namespace {
 
 bool writeInPlace(const std::string& target, const std::string& text) {
-    ByteFile file;
-    if (createTemporaryBeside(file, target) != 0) {
-        consoleLine(target + ": kann nicht geschrieben werden." + bell);
-        waitForReturn();
-        return false;
-    }
-    if (int error = file.tryCopyOwnerAndAccessOf(target); error != 0 && error != ENOENT) raiseIoFailure(error);
-    file.writeAt(0, text.data(), text.size());
-    if (int error = file.trySync()) raiseIoFailure(error);
-    putTemporaryInPlace(file, target);
-    return true;
+    if (replaceWithText(target, text) == 0) return true;
+    consoleLine(target + ": kann nicht geschrieben werden." + bell);
+    waitForReturn();
+    return false;
 }
 
 } // namespace

@@ -74,6 +74,16 @@ void putTemporaryInPlace(ByteFile& file, const std::string& target) {
     }
 }
 
+int replaceWithText(const std::string& target, const std::string& text) {
+    ByteFile file;
+    if (int error = createTemporaryBeside(file, target)) return error;
+    if (int error = file.tryCopyOwnerAndAccessOf(target); error != 0 && error != ENOENT) raiseIoFailure(error);
+    file.writeAt(0, text.data(), text.size());
+    if (int error = file.trySync()) raiseIoFailure(error);
+    putTemporaryInPlace(file, target);
+    return 0;
+}
+
 void discardTemporary() noexcept {
     if (pendingName.empty()) return;
     platform::holdInterrupts(true);

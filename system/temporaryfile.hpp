@@ -25,6 +25,14 @@ std::string temporaryReachableName(const ByteFile& file);
 // hard link of that name is replaced, and whatever a link led to is left alone.
 void putTemporaryInPlace(ByteFile& file, const std::string& target);
 
+// Writes text whole into a new temporary beside target and puts it in place
+// once it is on the disk; an existing target's owner (where this process may
+// set it) and access list or permission bits go with it, so access never
+// widens. The platform's error number when no temporary can be made (nothing
+// is written then), else 0; any later failure ends the run with the failure
+// report and leaves target as it was.
+int replaceWithText(const std::string& target, const std::string& text);
+
 // Removes a temporary that was not put in place. Safe to call at any time.
 void discardTemporary() noexcept;
 
