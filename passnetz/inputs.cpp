@@ -5,11 +5,10 @@
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
 #include "console.hpp"
+#include "imagefiles.hpp"
 #include "numberfields.hpp"
 #include "outputfile.hpp"
 #include "stepfailure.hpp"
-
-#include <cerrno>
 
 namespace passnetz {
 
@@ -68,11 +67,10 @@ bool readPicture(ExportRun& run) {
     }
     BmpHeader header{};
     BmpLayout layout;
-    StepMessage failed = readBmpHeader(input, header, layout);
-    if (!failed) failed = checkPixelLayout(header, layout, input.length());
-    if (!failed && layout.width == 0) failed = "unbekanntes Format (Bild ohne Pixel)";
-    if (failed) {
-        reportStepFailure(*failed, input);
+    if (!readInputHeader(input, header, layout)) return false;
+    if (!checkInputLayout(input, header, layout, input.length())) return false;
+    if (layout.width == 0) {
+        reportStepFailure("unbekanntes Format (Bild ohne Pixel)", input);
         return false;
     }
     input.close();
