@@ -77,8 +77,6 @@ GridSize gridSizeFor(std::int32_t width, std::int32_t height, const Calibration&
 std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
 
 double asinhOfDoubles(double s);
-double latitudeOfRow(double row, const Calibration& calibration);
-double longitudeOfColumn(double column, const Calibration& calibration);
 
 // Shortest round-trip digits written out positionally, never with an exponent.
 std::string numberText(double value);

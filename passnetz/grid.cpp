@@ -61,15 +61,6 @@ double asinhOfDoubles(double s) {
     return s < 0.0 ? -value : value;
 }
 
-double longitudeOfColumn(double column, const Calibration& calibration) {
-    return (column - calibration.b) / calibration.a;
-}
-
-double latitudeOfRow(double row, const Calibration& calibration) {
-    const double s = (row - calibration.d) / calibration.c;
-    return asinhOfDoubles(s) * 180.0 / std::numbers::pi;
-}
-
 GridSize gridSizeFor(std::int32_t width, std::int32_t height, const Calibration& calibration) {
     const double ac = calibration.c < 0.0 ? -calibration.c : calibration.c;
     const double bound = stepFactor * ac * ac * ac;
@@ -88,6 +79,16 @@ GridSize gridSizeFor(std::int32_t width, std::int32_t height, const Calibration&
 }
 
 namespace {
+
+// The .INF model solved for the coordinates at a column and at a row.
+double longitudeOfColumn(double column, const Calibration& calibration) {
+    return (column - calibration.b) / calibration.a;
+}
+
+double latitudeOfRow(double row, const Calibration& calibration) {
+    const double s = (row - calibration.d) / calibration.c;
+    return asinhOfDoubles(s) * 180.0 / std::numbers::pi;
+}
 
 bool withinPoles(double row, const Calibration& calibration) {
     const double s = (row - calibration.d) / calibration.c;
