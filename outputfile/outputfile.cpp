@@ -32,11 +32,15 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
 
 std::string outputNameFor(std::string_view inputName) { return replaceExtension(inputName, ".TMP"); }
 
+std::string_view lastComponent(std::string_view name) {
+    std::size_t last = lastSeparator(name, "/\\:");
+    return last == std::string_view::npos ? name : name.substr(last + 1);
+}
+
 std::string upperCaseLastComponent(std::string_view typedName) {
-    std::size_t last = lastSeparator(typedName, "/\\:");
-    std::size_t start = last == std::string_view::npos ? 0 : last + 1;
-    std::string result(typedName.substr(0, start));
-    result += upperCaseAscii(typedName.substr(start));
+    std::string_view last = lastComponent(typedName);
+    std::string result(typedName.substr(0, typedName.size() - last.size()));
+    result += upperCaseAscii(last);
     return result;
 }
 

@@ -14,8 +14,11 @@ std::string replaceExtension(std::string_view name, std::string_view extension);
 // KARTE.BMP -> KARTE.TMP, KARTE -> KARTE.TMP, C:\SCANS.V2\KARTE -> C:\SCANS.V2\KARTE.TMP.
 std::string outputNameFor(std::string_view inputName);
 
+// The last component of a name: what follows the last "/", "\" or ":".
+std::string_view lastComponent(std::string_view name);
+
 // The name as the tools show it: directories as typed, the last component
-// (after the last "/", "\" or ":") in upper case, ASCII a-z only.
+// in upper case, ASCII a-z only.
 std::string upperCaseLastComponent(std::string_view typedName);
 
 // Whether writing outputName would replace the input: the input's own

@@ -3,12 +3,15 @@
 #include "exportrun.hpp"
 
 #include "console.hpp"
+#include "outputfile.hpp"
+
+#include <string_view>
 
 namespace passnetz {
 
 namespace {
 
-std::string xmlEscaped(const std::string& text) {
+std::string xmlEscaped(std::string_view text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
@@ -26,11 +29,6 @@ std::string xmlEscaped(const std::string& text) {
 std::string crsOf(const Calibration& calibration) { return calibration.gps ? "EPSG:4326" : "EPSG:4314"; }
 
 } // namespace
-
-std::string lastComponent(const std::string& name) {
-    const std::size_t separator = name.find_last_of("/\\:");
-    return separator == std::string::npos ? name : name.substr(separator + 1);
-}
 
 std::string vrtText(const ExportRun& run) {
     const std::string end(lineEnd);

@@ -83,8 +83,6 @@ std::string numberText(double value);
 
 std::string vrtText(const ExportRun& run);
 std::string pointsText(const ExportRun& run);
-// The name without its directories.
-std::string lastComponent(const std::string& name);
 
 // The whole run of the program, from its banner to its exit code.
 int run(int argc, char** argv);
