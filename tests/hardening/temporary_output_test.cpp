@@ -53,6 +53,12 @@ void writeInput(const TempDir& dir, const Tool& tool) {
     writeFile(dir / tool.input, std::string(tool.input) == "k.txt" ? measurements : picture);
 }
 
+// The input, and at the output's name what an earlier run left there.
+void writeInputAndEarlierOutput(const TempDir& dir, const Tool& tool) {
+    writeInput(dir, tool);
+    writeFile(dir / tool.output, earlierOutput);
+}
+
 // What an undisturbed run writes.
 std::string undisturbedOutput(const Tool& tool, const std::vector<std::string>& arguments) {
     TempDir dir;
@@ -71,10 +77,6 @@ std::set<std::string> namesIn(const TempDir& dir) {
 }
 
 bool said(const RunResult& run, const std::string& text) { return run.output.find(text) != std::string::npos; }
-
-bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // The one rule: a run that says "geschrieben" leaves the whole output and ends
 // with 0; any other run ends by itself with 1 (or by the signal it was sent)
@@ -99,8 +101,7 @@ TEST(TemporaryOutput, AnOutputCutWhileTheRunWaitsIsReportedNotTakenForFinished) 
             for (std::uintmax_t cutTo : {std::uintmax_t{54}, whole.size() / 2, std::uintmax_t{0}}) {
                 SCOPED_TRACE(std::string(tool.title) + " " + point + " cut to " + std::to_string(cutTo));
                 TempDir dir;
-                writeInput(dir, tool);
-                writeFile(dir / tool.output, earlierOutput);
+                writeInputAndEarlierOutput(dir, tool);
                 RunSetting setting;
                 setting.pauseAt = point;
                 setting.atPause = [&](const fs::path& pending, int) { fs::resize_file(pending, cutTo); };
@@ -109,7 +110,7 @@ TEST(TemporaryOutput, AnOutputCutWhileTheRunWaitsIsReportedNotTakenForFinished) 
                 expectWholeOrEarlier(dir, tool, run, whole);
                 // Cut after the last write: the check must find it.
                 if (std::string(point) == "before-check") {
-                    EXPECT_TRUE(endsWith(run.output, "\nI/O error 5.\r\n")) << run.output;
+                    EXPECT_TRUE(run.output.ends_with("\nI/O error 5.\r\n")) << run.output;
                 }
             }
         }
@@ -125,8 +126,7 @@ TEST(TemporaryOutput, ASignalAtAnyPointLeavesTheEarlierOutputAndEndsTheRunByIt) 
                 const bool reached = std::string(tool.title) != "calibration" || std::string(point) == "before-rename";
                 if (!reached) continue;
                 TempDir dir;
-                writeInput(dir, tool);
-                writeFile(dir / tool.output, earlierOutput);
+                writeInputAndEarlierOutput(dir, tool);
                 RunSetting setting;
                 setting.pauseAt = point;
                 setting.atPause = [&](const fs::path&, int processId) { kill(processId, signal); };
@@ -166,13 +166,12 @@ TEST(TemporaryOutput, ATemporaryDeletedBeforeTheRenameIsReported) {
         SCOPED_TRACE(tool.title);
         const std::string whole = undisturbedOutput(tool, tool.arguments);
         TempDir dir;
-        writeInput(dir, tool);
-        writeFile(dir / tool.output, earlierOutput);
+        writeInputAndEarlierOutput(dir, tool);
         RunSetting setting;
         setting.pauseAt = "before-rename";
         setting.atPause = [&](const fs::path& pending, int) { EXPECT_TRUE(fs::remove(pending)); };
         RunResult run = runProgram(tool.program, tool.arguments, dir.path(), setting);
-        EXPECT_TRUE(endsWith(run.output, "\nFile not found.\r\n")) << run.output;
+        EXPECT_TRUE(run.output.ends_with("\nFile not found.\r\n")) << run.output;
         expectWholeOrEarlier(dir, tool, run, whole);
     }
 }
@@ -183,8 +182,7 @@ TEST(TemporaryOutput, AnEarlierOutputDeletedDuringTheRunIsReplacedAllTheSame) {
         SCOPED_TRACE(tool.title);
         const std::string whole = undisturbedOutput(tool, tool.arguments);
         TempDir dir;
-        writeInput(dir, tool);
-        writeFile(dir / tool.output, earlierOutput);
+        writeInputAndEarlierOutput(dir, tool);
         RunSetting setting;
         setting.pauseAt = "before-rename";
         setting.atPause = [&](const fs::path&, int) { EXPECT_TRUE(fs::remove(dir / tool.output)); };
@@ -259,15 +257,14 @@ TEST(TemporaryOutput, AFileCallFailingAtAnyPointEndsWithTheReportAndTheEarlierOu
             for (int occurrence = 1; occurrence <= 40; ++occurrence) {
                 SCOPED_TRACE(std::string(tool.title) + " " + call + ":" + std::to_string(occurrence));
                 TempDir dir;
-                writeInput(dir, tool);
-                writeFile(dir / tool.output, earlierOutput);
+                writeInputAndEarlierOutput(dir, tool);
                 RunSetting setting;
                 setting.environment = {std::string("KARTEN_TEST_FAULT=") + call + ":" + std::to_string(occurrence)};
                 RunResult run = runProgram(tool.program, tool.arguments, dir.path(), setting);
                 EXPECT_EQ(run.signal, 0);
                 expectWholeOrEarlier(dir, tool, run, whole);
                 if (!said(run, "geschrieben")) {
-                    EXPECT_TRUE(endsWith(run.output, "\nI/O error 5.\r\n")) << run.output;
+                    EXPECT_TRUE(run.output.ends_with("\nI/O error 5.\r\n")) << run.output;
                     ++reports;
                     lastReport = occurrence;
                 }
@@ -285,8 +282,7 @@ TEST(TemporaryOutput, AFileCallFailingAtAnyPointEndsWithTheReportAndTheEarlierOu
 // access, access list and owner for the calibration.
 TEST(TemporaryOutput, AReplacedCalibrationKeepsItsOwnerAndAccessList) {
     TempDir dir;
-    writeInput(dir, messkart);
-    writeFile(dir / messkart.output, earlierOutput);
+    writeInputAndEarlierOutput(dir, messkart);
     fs::permissions(dir / messkart.output, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const std::string inf = (dir / messkart.output).string();
     const bool listSet = std::system(("setfacl -m u:4321:rw '" + inf + "' 2>/dev/null").c_str()) == 0;
