@@ -1,5 +1,6 @@
 // The POSIX half of the platform layer: files, views with their SIGBUS
-// guard, large buffers, the standard streams.
+// guard, the temporary file renamed into place and removed when a signal
+// ends the run, large buffers, the standard streams.
 #include "platform.hpp"
 
 #include <atomic>
