@@ -12,10 +12,6 @@
 
 namespace kippdreh {
 
-namespace {
-
-} // namespace
-
 // The polar form, with the storage points that decide the rounding: radius,
 // angle and the turned angle are stored as doubles, and so are X and Y before
 // they are rounded half to even.
