@@ -10,7 +10,6 @@
 #include "rectifystate.hpp"
 
 #include <cstdint>
-#include <vector>
 
 namespace glattzug {
 

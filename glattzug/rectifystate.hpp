@@ -9,9 +9,8 @@
 #include "lines.hpp"
 #include "passoptions.hpp"
 
-#include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
 
 namespace glattzug {
 

@@ -5,7 +5,6 @@
 #include "parallelbands.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
 
 namespace glattzug {

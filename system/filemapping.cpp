@@ -4,7 +4,6 @@
 
 #include "platform.hpp"
 
-#include <cerrno>
 #include <cstddef>
 
 FileMapping::~FileMapping() { unmap(); }
