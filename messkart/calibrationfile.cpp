@@ -1,4 +1,5 @@
-// The .INF calibration file written.
+// The .INF calibration file: its name, its text, and its writing through a
+// temporary, or in place where the folder allows no new file.
 #include "calibrationfile.hpp"
 
 #include "bytefile.hpp"

@@ -1,4 +1,5 @@
-// Output names and the zero-filled output file of the image tools.
+// Output names, and the image tools' output file: made zero-filled as a
+// temporary and put in place once the writes left it whole.
 #pragma once
 
 #include "bytefile.hpp"

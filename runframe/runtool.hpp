@@ -8,5 +8,6 @@ void failureReport(const RunFailure& failure);
 
 // Makes sure the three standard streams are open, lets a broken pipe or a
 // file-size limit show as a failed write instead of a signal, runs body and
-// turns a RunFailure into the failure report with exit code 1.
+// turns a RunFailure into the failure report with exit code 1. A temporary
+// output that the run did not put in place is removed, however it ended.
 int runTool(int argc, char** argv, const char* programName, int (*body)(int, char**));

@@ -25,8 +25,7 @@ ChosenFault chosenFault() {
         const char* name;
         FaultCall call;
     } names[] = {{"fstat", FaultCall::Size}, {"ftruncate", FaultCall::Truncate}, {"close", FaultCall::Close},
-                 {"rename", FaultCall::Rename},
-                 {"tmpfile", FaultCall::Temporary}};
+                 {"rename", FaultCall::Rename}, {"tmpfile", FaultCall::Temporary}};
     for (const auto& entry : names) {
         if (std::strlen(entry.name) != nameLength || std::strncmp(entry.name, setting, nameLength) != 0) continue;
         fault.active = true;
