@@ -1,12 +1,12 @@
 // The rectifier's command line and its status line.
 #include "arguments.hpp"
 
-#include "console.hpp"
-#include "failure.hpp"
-#include "numberfields.hpp"
 #include "asciitext.hpp"
+#include "console.hpp"
 #include "hyperbolic.hpp"
+#include "numberfields.hpp"
 #include "outputfile.hpp"
+#include "runtool.hpp"
 
 #include <array>
 #include <optional>
@@ -30,9 +30,7 @@ void showUsage() {
         "Karte angewendet werden).",
         "Die Ausgabe-Datei mit der Erweiterung .TMP kann auf .BMP umbenannt werden.",
     };
-    for (std::string_view line : helpText) consoleLine(line);
-    waitForReturn();
-    throw ExitRequest{1};
+    endWithHelp(helpText);
 }
 
 namespace {

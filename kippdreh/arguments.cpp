@@ -1,12 +1,11 @@
 // The rotation tool's command line and its help text.
 #include "arguments.hpp"
 
-#include "console.hpp"
-#include "failure.hpp"
-#include "numberfields.hpp"
 #include "asciitext.hpp"
+#include "numberfields.hpp"
 #include "outputfile.hpp"
 #include "realmath.hpp"
+#include "runtool.hpp"
 
 #include <array>
 #include <string_view>
@@ -29,9 +28,7 @@ void showUsage() {
         "Aufruf: KIPPDREH <Dateiname> <x=n|y=n|g=x>",
         "Die Ausgabe-Datei mit der Erweiterung .TMP kann auf .BMP umbenannt werden.",
     };
-    for (std::string_view line : helpText) consoleLine(line);
-    waitForReturn();
-    throw ExitRequest{1};
+    endWithHelp(helpText);
 }
 
 void parseArguments(RotationJob& job, int argc, char** argv) {

@@ -1,9 +1,8 @@
 // passnetz's command line: the picture and, optionally, the .INF file to read.
 #include "exportrun.hpp"
 
-#include "console.hpp"
-#include "failure.hpp"
 #include "outputfile.hpp"
+#include "runtool.hpp"
 
 #include <array>
 #include <string_view>
@@ -23,9 +22,7 @@ void showUsage() {
         "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.vrt",
         "und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.",
     };
-    for (std::string_view line : helpText) consoleLine(line);
-    waitForReturn();
-    throw ExitRequest{1};
+    endWithHelp(helpText);
 }
 
 void parseArguments(ExportRun& run, int argc, char** argv) {

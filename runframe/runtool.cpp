@@ -27,6 +27,12 @@ std::string moduleNameOf(int argc, char** argv, const char* programName) {
 
 } // namespace
 
+void endWithHelp(std::span<const std::string_view> helpText) {
+    for (std::string_view line : helpText) consoleLine(line);
+    waitForReturn();
+    throw ExitRequest{1};
+}
+
 void failureReport(const RunFailure& failure) {
     writeConsoleQuietly(failureReportText(failure, moduleNameOfRun));
 }

@@ -3,8 +3,14 @@
 
 #include "failure.hpp"
 
+#include <span>
+#include <string_view>
+
 // Writes the report for failure on standard output. The caller ends the process with 1.
 void failureReport(const RunFailure& failure);
+
+// Shows a tool's help text line by line, pauses and ends the run with exit code 1.
+[[noreturn]] void endWithHelp(std::span<const std::string_view> helpText);
 
 // Makes sure the three standard streams are open, lets a broken pipe or a
 // file-size limit show as a failed write instead of a signal, runs body and
