@@ -25,7 +25,9 @@ namespace platform {
 
 namespace {
 
-int refuseDirectory(int fd, bool regularOnly, int& error) {
+// Closes fd and fails with EISDIR where it is a folder or, with regularOnly,
+// anything but a plain file; else returns it.
+int refuseNonFile(int fd, bool regularOnly, int& error) {
     struct stat info {};
     if (::fstat(fd, &info) == 0 && (S_ISDIR(info.st_mode) || (regularOnly && !S_ISREG(info.st_mode)))) {
         ::close(fd);
@@ -50,7 +52,7 @@ int openFile(const std::string& name, OpenMode mode, int& error) {
         error = mode == OpenMode::Read && errno == ENXIO ? EISDIR : errno;
         return -1;
     }
-    return refuseDirectory(fd, mode == OpenMode::Read, error);
+    return refuseNonFile(fd, mode == OpenMode::Read, error);
 }
 
 int closeFile(int fd) {
