@@ -131,9 +131,9 @@ var Frame = (function () {
     if (first === null) return null;
     var found = [{ t: t0, c: first.c }];
     [1, -1].forEach(function (direction) {
-      var recent = [{ t: t0, c: first.c }], widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
+      var recent = [{ t: t0, c: first.c }], course = recent.slice(), widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
       for (var t = t0 + direction; t >= 0 && t < length; t += direction) {
-        var guess = predict(recent, t), hit = centreNear(t, guess, 2);
+        var guess = predict(recent, course, t), hit = centreNear(t, guess, 2);
         // a wider run is the line with another one joining it: its centre is off
         var usual = widths.slice().sort(function (a, b) { return a - b; })[widths.length >> 1];
         if (hit === null || Math.abs(hit.c - guess) > 1.5) {
@@ -150,7 +150,8 @@ var Frame = (function () {
           if (hit.length <= usual + 1 && Math.abs(hit.c - guess) <= 1.3) aside.push({ t: t, c: hit.c }); else aside = [];
           if (aside.length >= 15 && spread(aside) <= 0.4) {
             side = side.concat(aside);
-            recent = recent.concat(aside);
+            recent = aside;
+            course = course.concat(aside);
             aside = [];
             covered = 0;
             continue;
@@ -163,7 +164,9 @@ var Frame = (function () {
         side.push({ t: t, c: hit.c });
         recent.push({ t: t, c: hit.c });
         widths.push(hit.length);
-        if (recent.length > 400) recent.shift();
+        course.push({ t: t, c: hit.c });
+        if (recent.length > 100) recent.shift();
+        if (course.length > 400) course.shift();
         if (widths.length > 40) widths.shift();
       }
       if (aside.length >= 5 && spread(aside) <= 0.4) side = side.concat(aside); // a step just before the end
@@ -186,11 +189,11 @@ var Frame = (function () {
   // a curved parallel is followed by its bend and not by its chord; a short
   // stretch gives a straight line. A few centres pulled aside by a line
   // joining do not steer it: the fit is made again without those far off.
-  function predict(recent, t) {
+  function predict(recent, course, t) {
     if (recent.length < 8) return recent[recent.length - 1].c;
     // the bend from a long stretch, where a line joining for a while cannot fake it
-    var curved = recent.length >= 150 && Math.abs(recent[recent.length - 1].t - recent[0].t) >= 150;
-    var points = curved ? recent : recent.slice(-100), fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
+    var curved = course.length >= 300 && Math.abs(course[course.length - 1].t - course[0].t) >= 300;
+    var points = curved ? course : recent, fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
     var kept = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
     if (kept.length >= (curved ? 100 : 8)) fit = fitOf(kept);
     if (!curved) return fit.at(t);
