@@ -193,12 +193,11 @@ var Frame = (function () {
     if (recent.length < 8) return recent[recent.length - 1].c;
     // the bend from a long stretch, where a line joining for a while cannot fake it
     var curved = course.length >= 300 && Math.abs(course[course.length - 1].t - course[0].t) >= 300;
-    var points = curved ? course : recent, fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
+    var points = curved ? course : course.slice(-100), fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
     var kept = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
     if (kept.length >= (curved ? 100 : 8)) fit = fitOf(kept);
-    if (!curved) return fit.at(t);
-    // where the line is now: the long course moved to its last few centres,
-    // so that a step of a whole pixel is followed at once
+    // where the line is now: the course moved to its last few centres, so
+    // that a step of a whole pixel is followed at once
     var off = recent.slice(-15).map(function (p) { return p.c - fit.at(p.t); }).sort(function (a, b) { return a - b; });
     return fit.at(t) + off[off.length >> 1];
   }
