@@ -185,13 +185,16 @@ var Frame = (function () {
     return most;
   }
 
-  // Where the line will be at t: a parabola through its last stretch, so that
-  // a curved parallel is followed by its bend and not by its chord; a short
-  // stretch gives a straight line. A few centres pulled aside by a line
-  // joining do not steer it: the fit is made again without those far off.
+  // Where the line will be at t. The course (the last 400 centres taken, kept
+  // across steps) gives the direction: a parabola once it spans 300 pixels,
+  // so that a curved parallel is followed by its bend and not by its chord
+  // (over a shorter stretch the bend is noise), before that the straight line
+  // through its last 100. Centres pulled aside by a line joining at a shallow
+  // angle do not steer it: the fit is made again without those far off, and a
+  // line joining for a while cannot fake the bend of 300 pixels. The centres
+  // since the last step (`recent`) say where the line is now.
   function predict(recent, course, t) {
     if (recent.length < 8) return recent[recent.length - 1].c;
-    // the bend from a long stretch, where a line joining for a while cannot fake it
     var curved = course.length >= 300 && Math.abs(course[course.length - 1].t - course[0].t) >= 300;
     var points = curved ? course : course.slice(-100), fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
     var kept = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
