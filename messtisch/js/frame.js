@@ -131,9 +131,9 @@ var Frame = (function () {
     if (first === null) return null;
     var found = [{ t: t0, c: first.c }];
     [1, -1].forEach(function (direction) {
-      var recent = [{ t: t0, c: first.c }], widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
+      var recent = [{ t: t0, c: first.c }], course = recent.slice(), widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
       for (var t = t0 + direction; t >= 0 && t < length; t += direction) {
-        var guess = predict(recent, t), hit = centreNear(t, guess, 2);
+        var guess = predict(recent, course, t), hit = centreNear(t, guess, 2);
         // a wider run is the line with another one joining it: its centre is off
         var usual = widths.slice().sort(function (a, b) { return a - b; })[widths.length >> 1];
         if (hit === null || Math.abs(hit.c - guess) > 1.5) {
@@ -151,6 +151,7 @@ var Frame = (function () {
           if (aside.length >= 15 && spread(aside) <= 0.4) {
             side = side.concat(aside);
             recent = aside;
+            course = course.concat(aside);
             aside = [];
             covered = 0;
             continue;
@@ -163,7 +164,9 @@ var Frame = (function () {
         side.push({ t: t, c: hit.c });
         recent.push({ t: t, c: hit.c });
         widths.push(hit.length);
+        course.push({ t: t, c: hit.c });
         if (recent.length > 100) recent.shift();
+        if (course.length > 400) course.shift();
         if (widths.length > 40) widths.shift();
       }
       if (aside.length >= 5 && spread(aside) <= 0.4) side = side.concat(aside); // a step just before the end
@@ -175,7 +178,6 @@ var Frame = (function () {
     return kept.map(function (p) { return { t: p.t + (horizontal ? ink.x0 : ink.y0), c: p.c + (horizontal ? ink.y0 : ink.x0) }; });
   }
 
-  // Where the line will be at t: the straight line through its last stretch.
   // How far points stray from the straight line through them, at most.
   function spread(points) {
     var fit = straightFit(points), most = 0;
@@ -183,13 +185,47 @@ var Frame = (function () {
     return most;
   }
 
-  // A few centres pulled aside by a line joining do not steer it: the fit is
-  // made again without those far from the first one.
-  function predict(recent, t) {
+  // Where the line will be at t. The course (the last 400 centres taken, kept
+  // across steps) gives the direction: a parabola once it spans 300 pixels,
+  // so that a curved parallel is followed by its bend and not by its chord
+  // (over a shorter stretch the bend is noise), before that the straight line
+  // through its last 100. Centres pulled aside by a line joining at a shallow
+  // angle do not steer it: the fit is made again without those far off, and a
+  // line joining for a while cannot fake the bend of 300 pixels. The centres
+  // since the last step (`recent`) say where the line is now.
+  function predict(recent, course, t) {
     if (recent.length < 8) return recent[recent.length - 1].c;
-    var fit = straightFit(recent);
-    var kept = recent.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
-    return (kept.length >= 8 ? straightFit(kept) : fit).at(t);
+    var curved = course.length >= 300 && Math.abs(course[course.length - 1].t - course[0].t) >= 300;
+    var points = curved ? course : course.slice(-100), fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
+    var kept = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
+    if (kept.length >= (curved ? 100 : 8)) fit = fitOf(kept);
+    // where the line is now: the course moved to its last few centres, so
+    // that a step of a whole pixel is followed at once
+    var off = recent.slice(-15).map(function (p) { return p.c - fit.at(p.t); }).sort(function (a, b) { return a - b; });
+    return fit.at(t) + off[off.length >> 1];
+  }
+
+  // Least squares parabola c = a + b s + q s^2, s measured from the points' middle.
+  function bentFit(points) {
+    var n = points.length, mid = (points[0].t + points[n - 1].t) / 2, m = [0, 0, 0, 0, 0], r = [0, 0, 0];
+    points.forEach(function (p) {
+      var s = p.t - mid, power = 1;
+      for (var k = 0; k < 5; k++) { m[k] += power; if (k < 3) r[k] += power * p.c; power *= s; }
+    });
+    var a = [[m[0], m[1], m[2], r[0]], [m[1], m[2], m[3], r[1]], [m[2], m[3], m[4], r[2]]];
+    for (var i = 0; i < 3; i++) {
+      for (var j = i + 1; j < 3; j++) {
+        var f = a[j][i] / a[i][i];
+        for (var k = i; k < 4; k++) a[j][k] -= f * a[i][k];
+      }
+    }
+    var x = [0, 0, 0];
+    for (i = 2; i >= 0; i--) {
+      var sum = a[i][3];
+      for (j = i + 1; j < 3; j++) sum -= a[i][j] * x[j];
+      x[i] = sum / a[i][i];
+    }
+    return { at: function (t) { var s = t - mid; return x[0] + x[1] * s + x[2] * s * s; } };
   }
 
   function trimEnds(points) {

@@ -121,11 +121,12 @@ var Lines = (function () {
   function angleBetween(a, b) { return Math.abs(Math.atan2(Math.sin(a - b), Math.cos(a - b))); }
 
   // Two lines cross near (x, y): among the arms (letters or a frame line
-  // nearby may add some) two pairs of thin, opposite arms at a clear angle.
+  // nearby may add some) two pairs of thin, opposite arms at a clear angle;
+  // thin for lines of the picture's usual width `lineWidth`.
   // Returns the four arms, or null.
-  function crossedArms(arms, r) {
+  function crossedArms(arms, r, lineWidth) {
     if (!arms || arms.length < 4 || arms.length > 7) return null;
-    var widest = Math.max(6, 0.45 * r * 1.5), pairs = [];
+    var widest = Math.max(6, 0.45 * r * 1.5, 2.2 * lineWidth), pairs = [];
     for (var i = 0; i < arms.length; i++) {
       for (var j = i + 1; j < arms.length; j++) {
         if (arms[i].length > widest || arms[j].length > widest) continue;
@@ -145,7 +146,7 @@ var Lines = (function () {
     return null;
   }
 
-  function looksCrossed(arms, r) { return crossedArms(arms, r) !== null; }
+  function looksCrossed(arms, r, lineWidth) { return crossedArms(arms, r, lineWidth) !== null; }
 
   // The straight line through points, least squares perpendicular to it.
   function fitLine(points) {
@@ -167,16 +168,16 @@ var Lines = (function () {
   // The crossing near (x, y) to a fraction of a pixel: the two lines through
   // the arms met on circles of several radii, intersected. Close to another
   // line (the neatline) only the small circles see two clean lines.
-  function refineCrossing(ink, levels, x, y) {
-    return crossingWithin(ink, levels, x, y, 12, 6, 16, 6) || crossingWithin(ink, levels, x, y, 8, 5, 10, 4);
+  function refineCrossing(ink, levels, x, y, lineWidth) {
+    return crossingWithin(ink, levels, x, y, 12, 6, 16, 6, lineWidth) || crossingWithin(ink, levels, x, y, 8, 5, 10, 4, lineWidth);
   }
 
-  function crossingWithin(ink, levels, x, y, middle, smallest, largest, fewest) {
-    var reference = crossedArms(armsOnCircle(ink, levels, x, y, middle), middle);
+  function crossingWithin(ink, levels, x, y, middle, smallest, largest, fewest, lineWidth) {
+    var reference = crossedArms(armsOnCircle(ink, levels, x, y, middle), middle, lineWidth);
     if (!reference) return null;
     var pairs = [[], []];
     for (var r = smallest; r <= largest; r++) {
-      var arms = crossedArms(armsOnCircle(ink, levels, x, y, r), r);
+      var arms = crossedArms(armsOnCircle(ink, levels, x, y, r), r, lineWidth);
       if (!arms) continue;
       arms.forEach(function (arm) {
         var best = 0, closest = Infinity;
@@ -201,22 +202,39 @@ var Lines = (function () {
     return point;
   }
 
+  // The mean width of the dark runs up to 10 pixels long, across every fifth
+  // row and column: a picture stretched by glattzug has its lines wider.
+  function usualWidth(ink, levels) {
+    var total = 0, runs = 0;
+    var scan = function (start, step, count) {
+      var length = 0;
+      for (var i = 0; i <= count; i++) {
+        if (i < count && ink.dark[start + i * step] >= levels.cut) { length++; continue; }
+        if (length > 0 && length <= 10) { total += length; runs++; }
+        length = 0;
+      }
+    };
+    for (var y = 0; y < ink.height; y += 5) scan(y * ink.width, 1, ink.width);
+    for (var x = 0; x < ink.width; x += 5) scan(x, ink.width, ink.height);
+    return runs ? total / runs : 0;
+  }
+
   // All crossings of two dark lines in the patch, in picture coordinates:
   // [{x, y}] to a fraction of a pixel.
   function findCrossings(ink, levels) {
-    var found = [], taken = new Uint8Array(ink.width * ink.height), margin = 17;
+    var found = [], taken = new Uint8Array(ink.width * ink.height), margin = 17, width = usualWidth(ink, levels);
     for (var y = margin; y < ink.height - margin; y++) {
       for (var x = margin; x < ink.width - margin; x++) {
         if (ink.dark[y * ink.width + x] < levels.cut || taken[y * ink.width + x]) continue;
         if (lineKind(ink, levels, x, y) !== 0) continue; // plainly on one line only
-        if (!looksCrossed(armsOnCircle(ink, levels, x, y, 9), 9)) continue;
-        var point = refineCrossing(ink, levels, x, y);
+        if (!looksCrossed(armsOnCircle(ink, levels, x, y, 9), 9, width)) continue;
+        var point = refineCrossing(ink, levels, x, y, width);
         if (!point) continue;
         // one crossing is met from many pixels near it
         for (var yy = Math.max(0, y - 6); yy <= Math.min(ink.height - 1, y + 6); yy++) {
           for (var xx = Math.max(0, x - 6); xx <= Math.min(ink.width - 1, x + 6); xx++) taken[yy * ink.width + xx] = 1;
         }
-        var refined = refineCrossing(ink, levels, Math.round(point.x), Math.round(point.y)) || point;
+        var refined = refineCrossing(ink, levels, Math.round(point.x), Math.round(point.y), width) || point;
         found.push({ x: ink.x0 + refined.x, y: ink.y0 + refined.y });
       }
     }

@@ -220,3 +220,101 @@ test('a cylindrical map through kippdreh, glattzug and messkart on the proposals
   assert.strictEqual(run.status, 0, run.output);
   assert.strictEqual(fs.readFileSync(path.join(folder, 'KARTE2.INF'), 'latin1'), fit.infText);
 });
+
+// A turned picture's pixel where kippdreh puts a point of the map it turned back by `command`.
+function turnedBack(map, picture, command) {
+  const g = Number(command.split('=')[1]) * Math.PI / 180;
+  const shiftX = (picture.width - map.width) / 2, shiftY = (picture.height - map.height) / 2;
+  return (p) => {
+    const dx = p.x - Math.floor(map.width / 2), dy = p.y - Math.floor(map.height / 2);
+    return { x: Math.floor(map.width / 2) + shiftX + dx * Math.cos(g) - dy * Math.sin(g),
+             y: Math.floor(map.height / 2) + shiftY + dx * Math.sin(g) + dy * Math.cos(g), lon: p.lon, lat: p.lat };
+  };
+}
+
+// One frame line traced from a click at its middle; its worst distance from the drawn line.
+function tracedAgainst(picture, truth, along) {
+  const middle = truth[Math.floor(truth.length / 2)];
+  const traced = Frame.traceLine(Lines.wholeInk(picture), Lines.levelsOf(picture), { x: Math.round(middle.x), y: Math.round(middle.y) }, along);
+  const polyline = Frame.polylineOf(traced, along);
+  const ends = [truth[0][along], truth[truth.length - 1][along]];
+  let worst = 0;
+  for (let t = Math.max(0, Math.ceil(Math.min(...ends))) + 15; t <= Math.min(picture[along === 'x' ? 'width' : 'height'] - 1, Math.max(...ends)) - 15; t++) {
+    worst = Math.max(worst, Math.abs(centreAt(polyline, along, t) - centreAt(truth, along, t)));
+  }
+  return { polyline, worst };
+}
+
+async function paintBars(folder, name, picture, lines, run) {
+  const range = Bars.paintedRange(lines, run, picture.width, picture.height);
+  const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
+  fs.writeFileSync(path.join(folder, name), Buffer.from(await painted.arrayBuffer()));
+  return range;
+}
+
+test('a conic map through kippdreh, glattzug h, glattzug v 47 54 and messkart on the proposals alone', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, async () => {
+  const folder = tempFolder('kegelkette');
+  const map = makeMap({ kind: 'conic', blur: true, turn: -0.8, seed: 11 });
+  fs.writeFileSync(path.join(folder, 'KARTE.BMP'), map.bmp);
+  let picture = pictureOf(map.bmp);
+  const tilt = Frame.findTilt(Lines.wholeInk(picture), Lines.levelsOf(picture));
+  const command = Tilt.commands(tilt.line.from, tilt.line.to, map.width, map.height, 'KARTE.BMP').forms[0].command;
+  assert.strictEqual(runTool('kippdreh', command.split(' ').slice(1), folder).status, 0);
+  picture = pictureOf(fs.readFileSync(path.join(folder, 'KARTE.TMP')));
+  const turned = turnedBack(map, picture, command);
+  // bars along the outermost meridians that run from the top of the frame to its bottom, converging
+  const lines = Bars.emptyLines();
+  for (const [key, lon] of [['left', 3], ['right', 21]]) {
+    const { polyline, worst } = tracedAgainst(picture, map.meridians.find((m) => m.lon === lon).line.map(turned), 'y');
+    console.log(`# conic chain: meridian ${lon} traced, ${polyline.length} points, worst ${worst.toFixed(2)} px`);
+    assert.ok(worst <= 1, `${lon}: ${worst}`);
+    lines[key] = polyline;
+  }
+  const rows = await paintBars(folder, 'KARTE2.BMP', picture, lines, 'h');
+  assert.strictEqual(runTool('glattzug', ['KARTE2.BMP', 'h'], folder).status, 0);
+  picture = pictureOf(fs.readFileSync(path.join(folder, 'KARTE2.TMP')));
+  const width = picture.width, height = picture.height;
+  const stretched = (p) => {
+    const q = turned(p), low = rows.low[Math.round(q.y)], high = rows.high[Math.round(q.y)];
+    return { x: (q.x - low) * (width - 1) / (high - low), y: q.y, lon: p.lon, lat: p.lat };
+  };
+  // then along the curved parallels 54 and 47, which near the corners run close to the neatline
+  const bars = Bars.emptyLines();
+  for (const [key, lat] of [['top', 54], ['bottom', 47]]) {
+    const { polyline, worst } = tracedAgainst(picture, map.parallels.find((p) => p.lat === lat).line.map(stretched), 'x');
+    console.log(`# conic chain: parallel ${lat} traced after glattzug h, ${polyline.length} points from x=${polyline[0].x} to ${polyline[polyline.length - 1].x}, worst ${worst.toFixed(2)} px`);
+    assert.ok(worst <= 1 && polyline[0].x <= 12 && polyline[polyline.length - 1].x >= width - 13, `${lat}: ${worst}`);
+    bars[key] = polyline;
+  }
+  const columns = await paintBars(folder, 'KARTE3.BMP', picture, bars, 'v');
+  assert.strictEqual(runTool('glattzug', ['KARTE3.BMP', 'v', '47', '54'], folder).status, 0);
+  picture = pictureOf(fs.readFileSync(path.join(folder, 'KARTE3.TMP')));
+  // each column's rows between the bars spread evenly in the latitude, then moved to even steps of its hyperbolic sine
+  const S = (degrees) => Math.sinh(degrees * Math.PI / 180);
+  const node = (lon, lat) => {
+    const q = stretched(map.crossings.find((c) => c.lon === lon && c.lat === lat));
+    const column = Math.max(0, Math.min(width - 1, Math.round(q.x))), low = columns.low[column], high = columns.high[column];
+    const latitude = 54 - 7 * (q.y - low) / (high - low);
+    return { x: q.x, y: (height - 1) * (S(latitude) - S(54)) / (S(47) - S(54)), lon, lat };
+  };
+  const ink = Lines.wholeInk(picture), levels = Lines.levelsOf(picture);
+  const crossings = Lines.findCrossings(ink, levels);
+  const typed = typedPoints(crossings, [node(9, 52), node(15, 52), node(12, 48)]);
+  const read = Lines.readGraticule(typed, crossings);
+  const points = typed.concat(read.proposals.map((p) => ({ x: roundHalfEven(p.x), y: roundHalfEven(p.y), longitude: p.longitude, latitude: p.latitude })));
+  // no coordinate wrong: every point near its own crossing, a degree being some 84 pixels
+  const offs = points.map((p) => Math.hypot(p.x - node(p.longitude, p.latitude).x, p.y - node(p.longitude, p.latitude).y));
+  assert.ok(Math.max(...offs) <= 10, String(offs));
+  const text = MesskartModel.writeMeasurementFile({ width: picture.width, height: picture.height, lines: points.map((p) => (
+    { kind: 'data', x: String(p.x), longitude: Lines.angleText(p.longitude), y: String(p.y), latitude: Lines.angleText(p.latitude), name: '' })) });
+  fs.writeFileSync(path.join(folder, 'KARTE3.TXT'), text, 'latin1');
+  const fit = MesskartModel.calibrate(text);
+  // the crossings on the picture's edges (meridians 3 and 21, parallels 47 and 54) cannot be seen as crossings
+  const inner = map.crossings.filter((c) => c.lon > 3 && c.lon < 21 && c.lat > 47 && c.lat < 54).length;
+  console.log(`# conic chain: ${command}, ${crossings.length} crossings found, ${points.length} points of ${inner} inner crossings (worst ${Math.max(...offs).toFixed(2)} px from its truth), RMS ${fit.rms.toFixed(3)} px`);
+  assert.ok(points.length >= 0.9 * inner, String(points.length));
+  assert.ok(fit.rms <= 1.5, String(fit.rms));
+  const run = runTool('messkart', ['KARTE3.TXT'], folder);
+  assert.strictEqual(run.status, 0, run.output);
+  assert.strictEqual(fs.readFileSync(path.join(folder, 'KARTE3.INF'), 'latin1'), fit.infText);
+});
