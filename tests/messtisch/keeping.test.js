@@ -15,6 +15,14 @@ fs.writeFileSync(map, makeBmp(600, 400, (x, y) => [(x * 3) % 256, (y * 2) % 256,
 fs.writeFileSync(other, makeBmp(600, 400, (x, y) => [(x * 3) % 256, (y * 2) % 256, 121]));
 
 const barCount = async (page) => /obere Rahmenlinie \((\d+) Punkte\)/.exec(await page.textContent('#linienwahl'))[1];
+// The map opened and a first point of its upper bar set in mode v: unsaved work.
+async function mapWithOneBarPoint(page) {
+  await openPicture(page, map);
+  await page.keyboard.press('b');
+  await page.keyboard.press('1');
+  await page.check('input[name=lauf][value=v]');
+  await clickPixel(page, 100, 20);
+}
 const rows = (page) => page.$$eval('#punkt-tabelle tbody tr[data-punkt]', (trs) => trs.map((tr) =>
   [...tr.querySelectorAll('td')].slice(2, 7).map((td) => td.textContent)));
 
@@ -23,11 +31,7 @@ test('a reload asks, and the same picture opened again offers its work back', as
   const dialogs = [];
   page.on('dialog', (dialog) => { dialogs.push(dialog.type()); dialog.accept(); });
   try {
-    await openPicture(page, map);
-    await page.keyboard.press('b');
-    await page.keyboard.press('1');
-    await page.check('input[name=lauf][value=v]');
-    await clickPixel(page, 100, 20);
+    await mapWithOneBarPoint(page);
     await clickPixel(page, 400, 24);
     await page.fill('#bg-unten', '47.5');
     await page.fill('#bg-oben', '55');
@@ -61,11 +65,7 @@ test('a picture opened over unsaved work asks first; declined, the work stays', 
   let answer = false;
   page.on('dialog', (dialog) => { dialogs.push(dialog.message()); if (answer) dialog.accept(); else dialog.dismiss(); });
   try {
-    await openPicture(page, map);
-    await page.keyboard.press('b');
-    await page.keyboard.press('1');
-    await page.check('input[name=lauf][value=v]');
-    await clickPixel(page, 100, 20);
+    await mapWithOneBarPoint(page);
     // the wrong button: a picture chosen where an .INF file belongs
     await page.setInputFiles('#inf-datei', other);
     await page.waitForFunction(() => /nicht geöffnet/.test(document.getElementById('status-meldung').textContent));

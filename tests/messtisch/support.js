@@ -15,10 +15,11 @@ const tools = {
 };
 const pageUrl = 'file://' + (process.env.MESSTISCH_PAGE || path.join(root, 'messtisch/index.html'));
 
-// A black 24-bit BMP with its header, and the length of its rows.
-function blankBmp(width, height) {
+// The 54-byte header of a 24-bit BMP whose pixels follow it, in a buffer of
+// length bytes (the header alone, or the whole picture), and its rows' length.
+function bmpHeader(width, height, length = 54) {
   const rowBytes = 3 * width + (width % 4), size = 54 + rowBytes * height;
-  const bytes = Buffer.alloc(size);
+  const bytes = Buffer.alloc(length);
   bytes.write('BM', 0, 'latin1');
   bytes.writeUInt32LE(size, 2);
   bytes.writeUInt32LE(54, 10);
@@ -27,6 +28,13 @@ function blankBmp(width, height) {
   bytes.writeInt32LE(height, 22);
   bytes.writeUInt16LE(1, 26);
   bytes.writeUInt16LE(24, 28);
+  return { bytes, rowBytes, size };
+}
+
+// A black 24-bit BMP with its header, and the length of its rows.
+function blankBmp(width, height) {
+  const { rowBytes, size } = bmpHeader(width, height);
+  const { bytes } = bmpHeader(width, height, size);
   bytes.writeUInt32LE(rowBytes * height, 34);
   return { bytes, rowBytes };
 }
@@ -145,4 +153,4 @@ async function download(page, button, folder) {
   return target;
 }
 
-module.exports = { root, tools, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, drawn, download };
+module.exports = { root, tools, bmpHeader, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, drawn, download };

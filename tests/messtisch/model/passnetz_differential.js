@@ -9,6 +9,7 @@ const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
 const PassnetzModel = require('../../../messtisch/passnetz/model.js');
+const { bmpHeader } = require('../support.js');
 
 const passnetz = path.resolve(process.argv[2]);
 const count = Number(process.argv[3] || 300);
@@ -20,17 +21,9 @@ const sinhDegrees = (degrees) => Math.sinh(degrees * Math.PI / 180);
 
 // A header-only picture as long as its pixels need, the pixels left as a hole.
 function writePicture(file, width, height) {
-  const rowBytes = (3 * width + 3) & ~3, header = Buffer.alloc(54);
-  header.write('BM', 0, 'latin1');
-  header.writeUInt32LE(54 + rowBytes * height, 2);
-  header.writeUInt32LE(54, 10);
-  header.writeUInt32LE(40, 14);
-  header.writeInt32LE(width, 18);
-  header.writeInt32LE(height, 22);
-  header.writeUInt16LE(1, 26);
-  header.writeUInt16LE(24, 28);
-  fs.writeFileSync(file, header);
-  fs.truncateSync(file, 54 + rowBytes * height);
+  const { bytes, size } = bmpHeader(width, height);
+  fs.writeFileSync(file, bytes);
+  fs.truncateSync(file, size);
 }
 
 function calibrationText(width, height) {
