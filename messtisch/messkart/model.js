@@ -211,8 +211,11 @@ var MesskartModel = (function () {
 
   // ---- reading the measurement file ------------------------------------------
 
-  // Lines as messkart reads them: CR, LF and CR LF end a line; Ctrl-Z ends the file.
+  // Lines as messkart reads them: CR, LF and CR LF end a line; Ctrl-Z ends the
+  // file. The byte order mark of Windows editors at the very start is no text
+  // (a decoder that keeps it gives it as U+FEFF).
   function splitLines(text) {
+    if (text.charCodeAt(0) === 0xFEFF) text = text.slice(1);
     var end = text.indexOf('\x1a');
     if (end >= 0) text = text.slice(0, end);
     var lines = text.split(/\r\n?|\n/);
@@ -228,7 +231,15 @@ var MesskartModel = (function () {
     return from === 0 && to === text.length ? text : text.slice(from, to);
   }
   function fieldBeforeBlank(text) { var blank = text.indexOf(' '); return blank < 0 ? '' : text.slice(0, blank); }
-  function formatError(shown) { throw new Stop(shown + ' : Formatfehler.'); }
+  // messkart echoes the line's bytes with every one outside printable ASCII
+  // as "?": a character the page has decoded from UTF-8 was that many bytes.
+  function echoed(text) {
+    return text.replace(/[^\x20-\x7e]/g, function (c) {
+      var code = c.charCodeAt(0);
+      return code < 0x80 ? '?' : code < 0x800 ? '??' : code >= 0xD800 && code <= 0xDFFF ? '??' : '???';
+    });
+  }
+  function formatError(shown) { throw new Stop(echoed(shown) + ' : Formatfehler.'); }
   function isSkipped(line) { return line === '' || line[0] === '*'; }
 
   // Reads the file as messkart does: the header values, the fits, the
