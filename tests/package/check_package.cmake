@@ -2,11 +2,11 @@
 # every program and the desk, it suggests what the guide sends the user to,
 # the samples lie where Debian keeps a package's examples, and the programs
 # carry no section that a package need not ship.
-#   cmake -DBUILD_DIR=<build folder> -DWORK_DIR=<scratch folder> -P check_package.cmake
+#   cmake -DCPACK=<cpack> -DBUILD_DIR=<build folder> -DWORK_DIR=<scratch folder> -P check_package.cmake
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
-execute_process(COMMAND cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}
+execute_process(COMMAND ${CPACK} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 file(GLOB package ${WORK_DIR}/kartenwerkzeuge_*.deb)
 if(NOT package)
