@@ -84,6 +84,27 @@ TEST(GuideStatements, SamplesFolderIsTheInstalledOne) {
     expectGuideSays("`cp -r ~/.local/share/doc/kartenwerkzeuge/" + folder + " ~/karten-beispiel`");
 }
 
+// Section 11 says which two messages are notes after which the file is written.
+TEST(GuideStatements, TwoNotesOfGlattzugStillWriteTheFile) {
+    expectGuideSays("„Kein blauer Rahmen\ngefunden: …“ und „Achtung: BG_unten ist groesser als BG_oben …“ läuft das "
+                    "Programm weiter\nund schreibt die `.TMP`-Datei");
+    struct Note {
+        std::vector<std::string> arguments;
+        const char* message;
+    };
+    for (const Note& note : {Note{{"scan.bmp", "h"}, "Kein blauer Rahmen gefunden: das Bild bleibt unveraendert."},
+                             Note{{"scan.bmp", "v", "55", "47.5"},
+                                  "Achtung: BG_unten ist groesser als BG_oben - sind die Breiten vertauscht?"}}) {
+        TempDir dir;
+        fs::copy_file(repositoryRoot() / "samples" / "scan.bmp", dir / "scan.bmp");
+        RunResult run = runProgram(GLATTZUG_PATH, note.arguments, dir.path());
+        EXPECT_NE(run.output.find(note.message), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("SCAN.TMP geschrieben"), std::string::npos) << run.output;
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(fs::exists(dir / "SCAN.TMP"));
+    }
+}
+
 // A bar stops right before the frame line; the line becomes the picture's edge.
 TEST(GuideStatements, FrameLineBesideTheBarBecomesTheEdge) {
     expectGuideSays("selbst bleibt frei, der Balken endet unmittelbar vor ihr");
