@@ -2,7 +2,8 @@
 # every program and the desk, it suggests what the guide sends the user to,
 # the samples lie where Debian keeps a package's examples, and the programs
 # carry no section that a package need not ship.
-#   cmake -DCPACK=<cpack> -DBUILD_DIR=<build folder> -DWORK_DIR=<scratch folder> -P check_package.cmake
+#   cmake -DCPACK=<cpack> -DBUILD_DIR=<build folder> -DWORK_DIR=<scratch folder> [-DHARDENED=ON]
+#         -P check_package.cmake
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
@@ -51,6 +52,13 @@ foreach(program kippdreh glattzug messkart passnetz)
   expect_in("${sections}" " .text " "${program}'s sections")
   if(sections MATCHES " \\.comment " OR sections MATCHES " \\.note ")
     message(SEND_ERROR "${program} keeps .comment or .note:\n${sections}")
+  endif()
+  # Built with Debian's package flags: bound at start, fortified functions.
+  if(HARDENED)
+    execute_process(COMMAND readelf -d --dyn-syms -W ${WORK_DIR}/root/usr/bin/${program}
+                    OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
+    expect_in("${dynamic}" "BIND_NOW" "${program}'s dynamic section")
+    expect_in("${dynamic}" "_chk@" "${program}'s dynamic symbols")
   endif()
 endforeach()
 file(REMOVE_RECURSE ${WORK_DIR})
