@@ -155,11 +155,12 @@ var Proposals = (function () {
       if (!crossings) crossings = Lines.findCrossings(Lines.wholeInk(picture), Assist.levels());
       var read = crossings.length ? Lines.readGraticule(typed, crossings, step) : { ok: false, message: 'keine Linien gefunden' };
       if (!read.ok) { clear(); Desk.say(read.message, true); return; }
-      if (!confirmed) {
+      if (!read.step) read.step = step || { longitude: NaN, latitude: NaN };
+      if (!confirmed && read.step.longitude > 0 && read.step.latitude > 0) {
         $('schritt-laenge').value = String(Math.round(read.step.longitude * 60 * 1000) / 1000);
         $('schritt-breite').value = String(Math.round(read.step.latitude * 60 * 1000) / 1000);
       }
-      var said = stepsSaid(read.step);
+      var said = stepsSaid(read.step) || '? Länge, ? Breite';
       $('vorschlaege-kopf').dataset.schritte = said;
       if (read.question) {
         var sources = [['Aus den Punkten', read.fromPoints], ['aus den Linien', read.fromLines]].filter(function (s) { return stepsSaid(s[1]); });
