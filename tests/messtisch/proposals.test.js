@@ -33,6 +33,14 @@ test('a crossing written packed or decimal reads back as its angle', () => {
   assert.deepStrictEqual(['3', ' 2,5 ', '0', '', '-1', '3 px'].map(Proposals.limitOf), [3, 2.5, 0, NaN, NaN, NaN]);
 });
 
+test('the fit puts a typed coordinate where its points lie, with the WGS shift applied as to them', () => {
+  const fit = MesskartModel.calibrate('0100 0100\r\nWGS 3600 0\r\n10 5.0 20 50.0\r\n30 7.0 40 52.0\r\n');
+  for (const [lon, lat, x, y] of [[5, 50, 10, 20], [7, 52, 30, 40], [6, 50, 20, 20], [4, 52, 0, 40]]) {
+    const at = fit.pixelOf(lon, lat);
+    assert.ok(Math.abs(at.x - x) < 1e-9 && Math.abs(at.y - y) < 1e-9, `${lon} ${lat}: ${at.x} ${at.y}`);
+  }
+});
+
 const rows = (page, table) => page.$$eval(`#${table} tbody tr`, (r) => r.map((row) => [...row.cells].map((c) => c.textContent)));
 const status = (page) => page.textContent('#status-meldung');
 const viewOf = (page) => page.evaluate(() => { const v = window.Messtisch.view; return [v.scale, v.left, v.top]; });
