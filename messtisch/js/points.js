@@ -355,6 +355,8 @@ var Points = (function () {
     };
     api.count = function () { return doc.points.length; };
     api.positions = function () { return doc.points; };
+    // the fit of the points switched on, while there is one: {rms, pixelOf, ...} or null
+    api.fit = function () { var fit = evaluation && evaluation.fit; return fit && fit.ok ? fit : null; };
     // points found by the desk, taken as one change: [{x, y, longitude, latitude, name, exact}]
     api.add = function (list) {
       if (!list.length) return;

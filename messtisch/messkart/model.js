@@ -437,11 +437,18 @@ var MesskartModel = (function () {
       var dx = a * p.longitude + b - p.x, dy = c * p.scale + d - p.y;
       return { dx: dx, dy: dy, distance: Math.hypot(dx, dy) };
     });
+    // where the fit puts a coordinate pair (degrees as typed, before the
+    // correction), reckoned as the residuals are
+    var pixelOf = function (longitude, latitude) {
+      var lon = store(X.add(X.fromDouble(longitude), X.fromDouble(run.lonCorrection)));
+      var lat = store(X.add(X.fromDouble(latitude), X.fromDouble(run.latCorrection)));
+      return { x: a * lon + b, y: c * latitudeScale(lat) + d };
+    };
     var mean = function (of) { return Math.sqrt(residuals.reduce(function (sum, r) { return sum + of(r); }, 0) / residuals.length); };
     return { ok: true, infText: infText(run), coefficients: { a: a, b: b, c: c, d: d }, residuals: residuals,
              rms: mean(function (r) { return r.distance * r.distance; }),
              rmsX: mean(function (r) { return r.dx * r.dx; }), rmsY: mean(function (r) { return r.dy * r.dy; }),
-             outliers: outliersOf(run.points), mapping: mappingOf(a, b, c, d), gpsFormat: run.gpsFormat,
+             outliers: outliersOf(run.points), mapping: mappingOf(a, b, c, d), pixelOf: pixelOf, gpsFormat: run.gpsFormat,
              correctionWord: run.correctionWord, headerValue1: run.headerValue1, headerValue2: run.headerValue2 };
   }
 

@@ -6,9 +6,9 @@ const path = require('node:path');
 const vm = require('node:vm');
 const { root } = require('./support');
 
-for (const file of ['messkart/extended.js', 'messkart/model.js', 'js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/frame.js']) {
+for (const file of ['messkart/extended.js', 'messkart/model.js', 'js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/frame.js', 'js/proposals.js']) {
   const name = path.join(root, 'messtisch', file);
   vm.runInThisContext(fs.readFileSync(name, 'utf8'), { filename: name });
 }
 
-module.exports = { Bmp, Tilt, Bars, Lines, Frame, MesskartModel };
+module.exports = { Bmp, Tilt, Bars, Lines, Frame, MesskartModel, Proposals };
