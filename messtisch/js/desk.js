@@ -19,7 +19,7 @@
 //   shown()                  the tab came to the front
 // Events (on/emit): 'work' after a change of a tab's work, 'saved' after
 // work went into a file, 'tab' after another tab came to the front.
-var Desk = (function () {
+define('Desk', ['View', 'Bars'], function (View, Bars) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
@@ -31,20 +31,22 @@ var Desk = (function () {
     inf: null                                                       // tab-inf.js
   };
   var view = View.create($('leinwand'));
-  var tabs = {}, order = [], listeners = {};
+  var tabs = {}, listeners = {};
+  // the tabs in the order the page shows them, whichever registers first
+  var order = Array.prototype.map.call(document.querySelectorAll('#reiter button[data-reiter]'), function (b) { return b.dataset.reiter; });
 
   function addTab(name, handlers) {
+    if (order.indexOf(name) < 0) throw new Error('Der Reiter ' + name + ' steht nicht in der Reiterleiste.');
     tabs[name] = handlers;
-    order.push(name);
   }
 
   function tab(name) { return tabs[name] || {}; }
-  function tabNames() { return order.slice(); }
+  function tabNames() { return order.filter(function (name) { return tabs[name]; }); }
   function front() { return tab(state.tab); }
 
   // Every tab's handler of that name, in the order the tabs were added.
   function each(handler, args) {
-    order.forEach(function (name) { if (tabs[name][handler]) tabs[name][handler].apply(null, args || []); });
+    tabNames().forEach(function (name) { if (tabs[name][handler]) tabs[name][handler].apply(null, args || []); });
   }
 
   function on(event, listener) { (listeners[event] = listeners[event] || []).push(listener); }
@@ -90,8 +92,6 @@ var Desk = (function () {
     setTimeout(function () { URL.revokeObjectURL(url); }, 60000);
   }
 
-  view.drawOverlays = function (context) { Overlays.draw(context, view, state); };
-
   return { $: $, state: state, view: view, addTab: addTab, tab: tab, tabNames: tabNames, front: front, each: each, on: on, emit: emit,
            say: say, redraw: redraw, selectTab: selectTab, download: download };
-})();
+});

@@ -1,7 +1,7 @@
 // Files into the page: a picture, a measurement file or an .INF file, chosen
 // with the toolbar's buttons or dropped on the page. The picture is the
 // desk's; the other two go to their tabs.
-var Files = (function () {
+define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, Bmp, Undo, Keep) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
@@ -72,4 +72,4 @@ var Files = (function () {
   });
 
   return { openFile: openFile, openPicture: openPicture };
-})();
+});

@@ -1,7 +1,7 @@
 // The mouse and the keyboard: clicks, drags and keys go to the tab in front
 // through its handlers (desk.js); the status line shows the pixel under the
 // mouse; the toolbar's buttons.
-(function () {
+define('Input', ['Desk', 'View', 'Bmp', 'Undo', 'Assist'], function (Desk, View, Bmp, Undo, Assist) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
@@ -196,4 +196,4 @@
     b.addEventListener('click', function () { Desk.selectTab(b.dataset.reiter); });
   });
   window.addEventListener('resize', function () { Desk.redraw(); });
-})();
+});

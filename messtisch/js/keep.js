@@ -3,7 +3,7 @@
 // a fingerprint of the picture's bytes, and offered back when the same
 // picture is opened again. Work not yet saved to a file is not thrown away
 // by a reload or by opening another picture without a question.
-var Keep = (function () {
+define('Keep', ['Desk'], function (Desk) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
@@ -143,4 +143,4 @@ var Keep = (function () {
   });
 
   return { pictureOpened: pictureOpened, mayReplace: mayReplace, fingerprint: fingerprint };
-})();
+});

@@ -1,6 +1,6 @@
 // Control points as CSV, for spreadsheets and other georeferencing programs:
 // UTF-8, comma-separated, a header naming the columns, decimal points.
-var PointCsv = (function () {
+define('PointCsv', [], function () {
   'use strict';
 
   var COLUMNS = ['x', 'y', 'laenge', 'breite', 'name', 'an', 'dx', 'dy', 'abstand'];
@@ -62,4 +62,4 @@ var PointCsv = (function () {
   }
 
   return { write: write, read: read };
-})();
+});

@@ -3,7 +3,7 @@
 // text all come from MesskartModel, which computes them as messkart does; this
 // file keeps the points the user edits, checks each row on its own and
 // shows what the model says. The table itself is pointtable.js.
-var Points = (function () {
+define('Points', ['View', 'Graticule', 'PointCsv', 'PointTable', 'ResidualArrows'], function (View, Graticule, PointCsv, PointTable, ResidualArrows) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
@@ -406,4 +406,4 @@ var Points = (function () {
   }
 
   return { create: create, readInf: readInf };
-})();
+});

@@ -2,7 +2,7 @@
 // (lines.js), their longitude and latitude read on from the points already
 // typed, listed for the user to take one by one (J, Tab to the next), all at
 // once, or not at all. A taken proposal is an ordinary control point.
-var Proposals = (function () {
+define('Proposals', ['Desk', 'View', 'Tilt', 'Lines', 'Assist'], function (Desk, View, Tilt, Lines, Assist) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
@@ -138,4 +138,4 @@ var Proposals = (function () {
   }
 
   return { create: create, degreesOf: degreesOf };
-})();
+});

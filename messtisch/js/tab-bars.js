@@ -1,7 +1,7 @@
 // The Balken tab: frame lines clicked on the picture, the pure-blue bars
 // painted from them to the edge (bars.js), the picture saved with its bars
 // and the glattzug command for it.
-(function () {
+define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 'Undo', 'Assist'], function (Desk, View, Bmp, Bars, Lines, Frame, Overlays, Undo, Assist) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
@@ -220,4 +220,4 @@
   $('bg-oben').addEventListener('input', function () { showBarCommand(null); });
   $('balken-speichern').addEventListener('click', saveBars);
   barsChanged();
-})();
+});

@@ -1,6 +1,6 @@
 // The .INF tab: an .INF file's graticule laid over the picture, to check a
 // calibration against the printed meridians and parallels.
-(function () {
+define('TabInf', ['Desk', 'Points', 'Graticule', 'GisExport'], function (Desk, Points, Graticule, GisExport) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
@@ -44,4 +44,4 @@
   $('netz-an').addEventListener('change', function () { state.showGrid = $('netz-an').checked; Desk.redraw(); });
   $('vrt-speichern').addEventListener('click', function () { GisExport.save('vrt', state, Desk.download, Desk.say); });
   $('points-speichern').addEventListener('click', function () { GisExport.save('points', state, Desk.download, Desk.say); });
-})();
+});

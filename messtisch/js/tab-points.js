@@ -1,6 +1,6 @@
 // The Punkte tab: control points, their table and the measurement file
 // (points.js, pointtable.js), hooked into the desk.
-(function () {
+define('TabPoints', ['Desk', 'View', 'Points', 'Proposals', 'Undo'], function (Desk, View, Points, Proposals, Undo) {
   'use strict';
 
   var state = Desk.state;
@@ -55,4 +55,4 @@
     event.target.value = '';
     if (file) file.text().then(function (text) { Desk.tab('punkte').openCsv(file.name, text); });
   });
-})();
+});

@@ -2,7 +2,7 @@
 // the sheet's longest straight line found by the desk, and the kippdreh
 // commands that straighten it (tilt.js, tiltpanel.js, frame.js). A steep
 // line (a meridian) is checked against the frame or an earlier level line.
-(function () {
+define('TabTilt', ['Desk', 'Tilt', 'TiltPanel', 'Lines', 'Frame', 'Overlays', 'Assist'], function (Desk, Tilt, TiltPanel, Lines, Frame, Overlays, Assist) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
@@ -76,4 +76,4 @@
   });
 
   $('kippung-finden').addEventListener('click', find);
-})();
+});

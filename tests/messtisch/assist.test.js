@@ -22,7 +22,7 @@ async function screenPoint(page, x, y) {
 
 // Picture position (x, y) brought to the middle of the canvas, as dragging would.
 async function centreOn(page, x, y) {
-  await page.evaluate(([x, y]) => { View.centreOn(window.Messtisch.view, x, y, window.Messtisch.view.scale); Desk.redraw(); }, [x, y]);
+  await page.evaluate(([x, y]) => { const { View, Desk } = window.Messtisch.modules(); View.centreOn(window.Messtisch.view, x, y, window.Messtisch.view.scale); Desk.redraw(); }, [x, y]);
 }
 
 async function clickImage(page, x, y, modifiers) {
@@ -92,7 +92,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       await centreOn(page, x, Math.round(y));
       const at = await screenPoint(page, x, Math.round(y) + 2);
       await page.mouse.move(at.x, at.y + 1);
-      const hover = await page.evaluate(() => Assist.hovered());
+      const hover = await page.evaluate(() => window.Messtisch.modules().Assist.hovered());
       assert.ok(hover && Math.abs(hover.snapped.y - y) <= 0.5 && hover.snapped.x === hover.at.x, JSON.stringify(hover));
       if (pictures) await page.screenshot({ path: path.join(pictures, '20-messtisch-lupe.png') });
       await page.mouse.click(at.x, at.y + 1);
@@ -173,7 +173,7 @@ test('the desk finds what a person finds by eye', async (t) => {
         await page.keyboard.type(lat + '.0');
         await page.keyboard.press('Enter');
       }
-      const typed = await page.evaluate(() => Desk.tab('punkte').save().doc.points);
+      const typed = await page.evaluate(() => window.Messtisch.modules().Desk.tab('punkte').save().doc.points);
       assert.strictEqual(typed.length, 3);
       for (const p of typed) {
         const truth = node(Number(p.longitude), Number(p.latitude));

@@ -85,11 +85,11 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     await drawn(page);
     const factor = await page.evaluate(() => window.Messtisch.view.arrowFactor);
     assert.ok(factor > 0 && /^[125]0*$|^0\.0*[125]$/.test(String(factor)), 'arrow factor ' + factor);
-    assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => ResidualArrows.legend(largest, 2).text)),
+    assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => window.Messtisch.modules().ResidualArrows.legend(largest, 2).text)),
       [...Array(2).fill('Alle Abweichungen unter 0.05 Pixel: keine Pfeile'), '= 0.2 Pixel Abweichung (100-fach)']);
     assert.ok(await page.$eval('#punkt-tabelle th[data-sortieren]', (th) => th.scrollWidth <= th.clientWidth), 'sort mark cut off');
     if (pictures) {
-      await page.evaluate(() => Desk.say(''));
+      await page.evaluate(() => window.Messtisch.modules().Desk.say(''));
       await page.keyboard.press('Escape');
       await page.keyboard.press('0');
       await page.screenshot({ path: path.join(pictures, '11-messtisch-tabelle.png') });
