@@ -17,19 +17,19 @@
 //   hasWork()                whether there is work that a reload would lose
 //   openText(name, text)     a file for the tab (files.js)
 //   shown()                  the tab came to the front
+//   opens(name)              whether a file of that name is the tab's (openText)
+//   describe(saved)          the saved work in a few words, for the offer to restore it
+//   waitingField()           the field that typed coordinates go to, while the tab waits for them
+// A tab's save() holds everything of its work that belongs to the picture;
+// pictureOpened starts it from nothing, and restore(saved) brings it back.
 // Events (on/emit): 'work' after a change of a tab's work, 'saved' after
 // work went into a file, 'tab' after another tab came to the front.
-define('Desk', ['View', 'Bars'], function (View, Bars) {
+define('Desk', ['View'], function (View) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
-  var state = {
-    picture: null, fileName: '', tab: 'ansehen', cursor: null, showGrid: true,
-    tiltClicks: [],                                                 // tab-tilt.js
-    lines: Bars.emptyLines(), run: 'h', activeLine: 'left',         // tab-bars.js
-    selectedBar: null, savedBars: null,
-    inf: null                                                       // tab-inf.js
-  };
+  // what every tab shares; each tab keeps its own work itself
+  var state = { picture: null, fileName: '', tab: 'ansehen', cursor: null, showGrid: true };
   var view = View.create($('leinwand'));
   var tabs = {}, listeners = {};
   // the tabs in the order the page shows them, whichever registers first

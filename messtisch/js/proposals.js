@@ -133,7 +133,10 @@ define('Proposals', ['Desk', 'View', 'Tilt', 'Lines', 'Assist'], function (Desk,
           context.beginPath(); context.arc(s.x, s.y, i === current ? 9 : 6, 0, 2 * Math.PI); context.stroke();
         });
       },
-      pictureOpened: function () { list = []; current = -1; show(); }
+      pictureOpened: function () { list = []; current = -1; show(); },
+      // the proposals still open, kept with the picture's work (tab-points.js)
+      save: function () { return { list: JSON.parse(JSON.stringify(list)), current: current }; },
+      restore: function (saved) { list = saved ? saved.list : []; current = saved ? saved.current : -1; show(); }
     };
   }
 
