@@ -5,24 +5,12 @@
 // thrown away by a reload or by opening another picture without a question.
 // The tabs are reached through their handlers alone (desk.js): save(),
 // restore(saved), hasWork() and describe(saved), the last for the offer.
-define('Keep', ['Desk'], function (Desk) {
+define('Keep', ['Desk', 'Fingerprint'], function (Desk, Fingerprint) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
   var PREFIX = 'messtisch-arbeit:';
   var key = null, unsaved = false, pendingStore = false, warned = false, offering = false;
-
-  // FNV-1a over the size, the header and 4096 samples of 16 bytes spread
-  // over the file: a few milliseconds even for several hundred megabytes.
-  function fingerprint(bytes) {
-    var hash = 0x811c9dc5, n = bytes.length;
-    function mix(value) { hash = Math.imul(hash ^ (value & 0xff), 16777619) >>> 0; }
-    for (var s = 0; s < 4; s++) mix(n >>> (8 * s));
-    for (var i = 0; i < Math.min(n, 54); i++) mix(bytes[i]);
-    var samples = 4096, stride = Math.max(16, Math.floor(n / samples));
-    for (var at = 0; at < n; at += stride) for (var j = at; j < Math.min(n, at + 16); j++) mix(bytes[j]);
-    return n.toString(16) + '-' + hash.toString(16);
-  }
 
   function hasWork() {
     return Desk.tabNames().some(function (name) { return Desk.tab(name).hasWork && Desk.tab(name).hasWork(); });
@@ -131,7 +119,7 @@ define('Keep', ['Desk'], function (Desk) {
   function pictureOpened(picture) {
     $('wiederherstellen').hidden = true;
     offering = false;
-    key = PREFIX + fingerprint(picture.bytes);
+    key = PREFIX + Fingerprint.of(picture.bytes);
     unsaved = false;
     var text = null;
     try { text = localStorage.getItem(key); } catch (e) { text = null; }
@@ -163,5 +151,5 @@ define('Keep', ['Desk'], function (Desk) {
     event.returnValue = '';
   });
 
-  return { pictureOpened: pictureOpened, pictureClosing: pictureClosing, mayReplace: mayReplace, fingerprint: fingerprint };
+  return { pictureOpened: pictureOpened, pictureClosing: pictureClosing, mayReplace: mayReplace };
 });

@@ -13,6 +13,8 @@ const load = (file) => {
 };
 ['messkart/extended.js', 'messkart/model.js', 'js/define.js'].forEach(load);
 for (const file of ['js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/frame.js']) load(file);
+// the page's other pure modules, for their own unit tests
+for (const file of ['js/overview.js', 'js/view.js', 'js/graticule.js', 'js/pointcsv.js', 'js/fingerprint.js']) load(file);
 define.check();
 
 module.exports = Object.assign({ MesskartModel, define }, define.modules());
