@@ -1,4 +1,4 @@
-// The page's one state record and what every part of the page shares: the
+// What every part of the page shares: the picture and the tab in front, the
 // view of the picture, the status line, the tabs and how a change is shown.
 // Each tab registers its handlers with addTab; the mouse and the keyboard
 // (input.js) reach the tab in front through them.
