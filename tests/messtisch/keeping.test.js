@@ -140,3 +140,32 @@ for (const source of ['clicked', 'csv']) {
     }
   });
 }
+
+// Work kept before each tab handed over its own (bars, latitudes and points
+// side by side in the record) is still offered and restored.
+test('work kept in the older record is offered and restored', async () => {
+  const { Fingerprint } = require('./desklib');
+  const key = 'messtisch-arbeit:' + Fingerprint.of(fs.readFileSync(map));
+  const record = {
+    name: 'blatt.bmp', width: 600, height: 400, tab: 'balken', stored: '2026-01-02T03:04:05.000Z',
+    bars: { lines: { left: [], right: [], top: [{ x: 100, y: 20 }, { x: 400, y: 24 }], bottom: [] }, run: 'v' },
+    points: { fileName: 'blatt.TXT', doc: { width: 600, height: 400, comments: [], wgs: null, gps: false,
+      points: [{ x: 300, y: 200, longitude: '132436', latitude: '52.5', name: 'Kirche', off: false }] } },
+    latitudes: ['47.5', '55'],
+  };
+  const { browser, page, problems } = await openPage();
+  try {
+    await page.evaluate(([k, v]) => localStorage.setItem(k, v), [key, JSON.stringify(record)]);
+    await openPicture(page, map);
+    await page.waitForSelector('#wiederherstellen:not([hidden])');
+    assert.match(await page.textContent('#wiederherstellen-text'), /\(blatt\.bmp\).*: 2 Balkenpunkte, 1 Passpunkte, zuletzt geändert /);
+    await page.click('#wiederherstellen-ja');
+    assert.strictEqual(await barCount(page), '2');
+    assert.deepStrictEqual([await page.inputValue('#bg-unten'), await page.inputValue('#bg-oben')], ['47.5', '55']);
+    await page.click('#reiter-punkte');
+    assert.deepStrictEqual(await rows(page), [['300', '200', '132436', '52.5', 'Kirche']]);
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
