@@ -2,7 +2,7 @@
 // slant is the tilt to take out with kippdreh, and one frame line traced from
 // a click across the picture, straight or curved, as a polyline for the bars.
 // Plain functions over Lines' darkness patches; nothing here touches the page.
-var Frame = (function () {
+define('Frame', ['Lines'], function (Lines) {
   'use strict';
 
   var MOST = 15 * Math.PI / 180; // steepest slant looked for, either way
@@ -324,4 +324,4 @@ var Frame = (function () {
   }
 
   return { findTilt: findTilt, traceLine: traceLine, polylineOf: polylineOf };
-})();
+});

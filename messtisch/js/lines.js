@@ -2,7 +2,7 @@
 // click snaps to, where the graticule's lines cross, and which longitude and
 // latitude each crossing has, read on from the points the user typed. Plain
 // functions over a patch of darkness values; nothing here touches the page.
-var Lines = (function () {
+define('Lines', [], function () {
   'use strict';
 
   // ---- darkness -------------------------------------------------------------
@@ -492,4 +492,4 @@ var Lines = (function () {
     findCrossings: findCrossings, snapToLine: snapToLine, snapToCrossing: snapToCrossing,
     fitLine: fitLine, fitMap: fitMap, readGraticule: readGraticule, angleText: angleText
   };
-})();
+});

@@ -7,63 +7,10 @@
 // (J, Tab to the next), all that lie within a limit of that fit at once, or
 // none. A taken proposal is an ordinary control point whose coordinates are
 // written in the form the typed points of their column use.
-var Proposals = (function () {
+define('Proposals', ['Desk', 'View', 'Tilt', 'Lines', 'Assist', 'AngleText'], function (Desk, View, Tilt, Lines, Assist, AngleText) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
-
-  // An angle typed in the measurement file's way, in degrees; NaN if it is none.
-  function degreesOf(text) {
-    if (text.indexOf('.') >= 0) return /^[+-]?\d*\.?\d*([eE][+-]?\d+)?$/.test(text) ? Number(text) : NaN;
-    if (!/^-?\d{1,7}$/.test(text)) return NaN;
-    var negative = text[0] === '-', digits = (negative ? '' : '0') + text;
-    var degreeLength = digits.length === 8 ? 4 : 3;
-    var d = Number(digits.slice(0, degreeLength)), m = Number(digits.slice(degreeLength, degreeLength + 2) || 0),
-        s = Number(digits.slice(degreeLength + 2, degreeLength + 4) || 0);
-    return negative ? d - m / 60 - s / 3600 : d + m / 60 + s / 3600;
-  }
-
-  // The form of a column, 'packed' or 'decimal': the one most of its typed
-  // texts use; packed on a tie, since it holds whole seconds exactly.
-  function formatOf(texts) {
-    var decimal = texts.filter(function (text) { return text.indexOf('.') >= 0; }).length;
-    return decimal > texts.length - decimal ? 'decimal' : 'packed';
-  }
-
-  // An angle in its column's form. Packed holds a crossing's whole seconds
-  // exactly; a decimal is the shortest text that reads back as the double
-  // nearest to the angle (49°50′ as 49.833333333333336, not a rounded
-  // 49.8333 that is 0.1″ off). An angle off whole seconds cannot be packed
-  // and is written decimal.
-  function angleIn(format, degrees) {
-    var seconds = Math.round(degrees * 3600), whole = Math.abs(degrees * 3600 - seconds) < 1e-6;
-    var two = function (n) { return (n < 10 ? '0' : '') + n; };
-    if (format === 'packed' && whole) {
-      var s = Math.abs(seconds);
-      return (seconds < 0 ? '-' : '') + two(Math.floor(s / 3600)) + two(Math.floor(s / 60) % 60) + two(s % 60);
-    }
-    var value = whole ? seconds / 3600 : degrees, text = String(value);
-    if (/e/.test(text)) text = value.toFixed(12);
-    return text.indexOf('.') >= 0 ? text : text + '.0';
-  }
-
-  // A step as the page says it: whole degrees as 1°, else minutes as 30′.
-  function stepText(degrees) {
-    var minutes = Math.round(degrees * 60 * 1000) / 1000;
-    return minutes % 60 === 0 ? minutes / 60 + '°' : minutes + '′';
-  }
-
-  // A step field, in degrees: minutes (30, 7,5, 30′) or degrees (1°); NaN if none.
-  function stepOf(text) {
-    var m = /^\s*(\d+(?:[.,]\d+)?)\s*(°|′|')?\s*$/.exec(text);
-    var value = m ? Number(m[1].replace(',', '.')) / (m[2] === '°' ? 1 : 60) : NaN;
-    return value > 0 ? value : NaN;
-  }
-
-  // The limit field, in pixels; NaN if it is none.
-  function limitOf(text) {
-    return /^\s*\d+(?:[.,]\d+)?\s*$/.test(text) ? Number(text.trim().replace(',', '.')) : NaN;
-  }
 
   // points: the Punkte tab's points (points.js).
   function create(points) {
@@ -76,7 +23,7 @@ var Proposals = (function () {
     function entry(p) {
       var inside = function (v, size) { return Math.min(Math.max(Tilt.roundHalfEven(v), 0), size - 1); };
       return { x: inside(p.x, state.picture.width), y: inside(p.y, state.picture.height),
-               longitude: angleIn(formats.longitude, p.longitude), latitude: angleIn(formats.latitude, p.latitude),
+               longitude: AngleText.angleIn(formats.longitude, p.longitude), latitude: AngleText.angleIn(formats.latitude, p.latitude),
                name: '', exact: { x: p.x, y: p.y } };
     }
 
@@ -88,7 +35,7 @@ var Proposals = (function () {
       return Math.hypot(at.x - e.x, at.y - e.y);
     }
 
-    function limit() { return limitOf($('vorschlag-grenze').value); }
+    function limit() { return AngleText.limitOf($('vorschlag-grenze').value); }
     function far(i) { return distances[i] !== null && distances[i] > limit(); }
 
     function show() {
@@ -130,27 +77,27 @@ var Proposals = (function () {
     function clear() { list = []; current = -1; $('schritte-frage').hidden = true; show(); }
 
     function stepsSaid(from) {
-      return from && from.longitude > 0 && from.latitude > 0 ? stepText(from.longitude) + ' Länge, ' + stepText(from.latitude) + ' Breite' : null;
+      return from && from.longitude > 0 && from.latitude > 0 ? AngleText.stepText(from.longitude) + ' Länge, ' + AngleText.stepText(from.latitude) + ' Breite' : null;
     }
 
     function propose() {
       var picture = state.picture, step;
       if (!picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
       if (confirmed) {
-        step = { longitude: stepOf($('schritt-laenge').value), latitude: stepOf($('schritt-breite').value) };
+        step = { longitude: AngleText.stepOf($('schritt-laenge').value), latitude: AngleText.stepOf($('schritt-breite').value) };
         if (!(step.longitude > 0 && step.latitude > 0)) {
           Desk.say('Die Schritte des Gradnetzes in Minuten eintragen (etwa 30 oder 1°) oder beide Felder leeren.', true);
           return;
         }
       }
       var taken = points.positions().filter(function (p) { return !p.off; }).filter(function (p) {
-        return isFinite(degreesOf(p.longitude)) && isFinite(degreesOf(p.latitude));
+        return isFinite(AngleText.degreesOf(p.longitude)) && isFinite(AngleText.degreesOf(p.latitude));
       });
       var typed = taken.map(function (p) {
-        return { x: p.exact ? p.exact.x : p.x, y: p.exact ? p.exact.y : p.y, longitude: degreesOf(p.longitude), latitude: degreesOf(p.latitude) };
+        return { x: p.exact ? p.exact.x : p.x, y: p.exact ? p.exact.y : p.y, longitude: AngleText.degreesOf(p.longitude), latitude: AngleText.degreesOf(p.latitude) };
       });
-      formats = { longitude: formatOf(taken.map(function (p) { return p.longitude; })),
-                  latitude: formatOf(taken.map(function (p) { return p.latitude; })) };
+      formats = { longitude: AngleText.formatOf(taken.map(function (p) { return p.longitude; })),
+                  latitude: AngleText.formatOf(taken.map(function (p) { return p.latitude; })) };
       if (picture.width * picture.height > 60e6) { Desk.say('Das Bild ist für die Suche zu groß.', true); return; }
       if (!crossings) crossings = Lines.findCrossings(Lines.wholeInk(picture), Assist.levels());
       var read = crossings.length ? Lines.readGraticule(typed, crossings, step) : { ok: false, message: 'keine Linien gefunden' };
@@ -279,10 +226,14 @@ var Proposals = (function () {
         return JSON.parse(JSON.stringify({ list: list, current: current, formats: formats, confirmed: confirmed,
           steps: [$('schritt-laenge').value, $('schritt-breite').value], said: $('vorschlaege-kopf').dataset.schritte || '' }));
       },
+      // saved may be null (nothing kept) or kept before the steps were part of it
       restore: function (saved) {
-        list = saved.list; current = saved.current; formats = saved.formats; confirmed = saved.confirmed;
-        $('schritt-laenge').value = saved.steps[0]; $('schritt-breite').value = saved.steps[1];
-        $('vorschlaege-kopf').dataset.schritte = saved.said;
+        saved = saved || {};
+        list = saved.list || []; current = list.length ? saved.current : -1;
+        formats = saved.formats || { longitude: 'packed', latitude: 'packed' }; confirmed = !!saved.confirmed;
+        var steps = saved.steps || ['', ''];
+        $('schritt-laenge').value = steps[0]; $('schritt-breite').value = steps[1];
+        $('vorschlaege-kopf').dataset.schritte = saved.said || '';
         $('schritte-frage').hidden = true;
         show();
       },
@@ -294,5 +245,5 @@ var Proposals = (function () {
     };
   }
 
-  return { create: create, degreesOf: degreesOf, formatOf: formatOf, angleIn: angleIn, stepText: stepText, stepOf: stepOf, limitOf: limitOf };
-})();
+  return { create: create };
+});

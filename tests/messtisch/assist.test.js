@@ -22,7 +22,7 @@ async function screenPoint(page, x, y) {
 
 // Picture position (x, y) brought to the middle of the canvas, as dragging would.
 async function centreOn(page, x, y) {
-  await page.evaluate(([x, y]) => { View.centreOn(window.Messtisch.view, x, y, window.Messtisch.view.scale); Desk.redraw(); }, [x, y]);
+  await page.evaluate(([x, y]) => { const { View, Desk } = window.Messtisch.modules(); View.centreOn(window.Messtisch.view, x, y, window.Messtisch.view.scale); Desk.redraw(); }, [x, y]);
 }
 
 async function clickImage(page, x, y, modifiers) {
@@ -60,7 +60,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       await page.click('#kippung-finden');
       await page.waitForSelector('code[data-form=g]');
       assert.strictEqual(await page.textContent('code[data-form=g]'), 'kippdreh kegel.bmp g=0.80');
-      const [from, to] = await page.evaluate(() => window.Messtisch.state.tiltClicks);
+      const [from, to] = await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks);
       const found = Math.atan((to.y - from.y) / (to.x - from.x)) * -180 / Math.PI;
       assert.ok(Math.abs(found - conic.g) <= 0.05, String(found));
       assert.match(await page.textContent('#kippung-ergebnis'), /^Vorschlag: die längste gerade Linie/);
@@ -92,16 +92,16 @@ test('the desk finds what a person finds by eye', async (t) => {
       await centreOn(page, x, Math.round(y));
       const at = await screenPoint(page, x, Math.round(y) + 2);
       await page.mouse.move(at.x, at.y + 1);
-      const hover = await page.evaluate(() => Assist.hovered());
+      const hover = await page.evaluate(() => window.Messtisch.modules().Assist.hovered());
       assert.ok(hover && Math.abs(hover.snapped.y - y) <= 0.5 && hover.snapped.x === hover.at.x, JSON.stringify(hover));
       if (pictures) await page.screenshot({ path: path.join(pictures, '20-messtisch-lupe.png') });
       await page.mouse.click(at.x, at.y + 1);
-      const clicked = await page.evaluate(() => window.Messtisch.state.tiltClicks[0]);
+      const clicked = await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks[0]);
       assert.strictEqual(clicked.y, Math.round(y));
       await page.keyboard.down('Alt');
       await page.mouse.click(at.x, at.y + 1);
       await page.keyboard.up('Alt');
-      assert.strictEqual((await page.evaluate(() => window.Messtisch.state.tiltClicks[1])).y, Math.round(y) + 2);
+      assert.strictEqual((await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks[1])).y, Math.round(y) + 2);
     });
 
     await t.test('a curved parallel traced from one click at 1:1, within a pixel, the bars from it', async () => {
@@ -113,7 +113,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       const parallel = conic.parallels[conic.parallels.length - 2].line, click = parallel[Math.floor(parallel.length / 2)];
       await centreOn(page, Math.round(click.x), Math.round(click.y));
       await clickImage(page, Math.round(click.x), Math.round(click.y) + 3);
-      const line = await page.evaluate(() => window.Messtisch.state.lines.bottom);
+      const line = await page.evaluate(() => window.Messtisch.modules().Desk.tab('balken').save().lines.bottom);
       assert.ok(line.length >= 8, JSON.stringify(line));
       let worst = 0;
       for (let i = 0; i + 1 < line.length; i++) {
@@ -173,7 +173,7 @@ test('the desk finds what a person finds by eye', async (t) => {
         await page.keyboard.type(lat + '.0');
         await page.keyboard.press('Enter');
       }
-      const typed = await page.evaluate(() => Desk.tab('punkte').save().doc.points);
+      const typed = await page.evaluate(() => window.Messtisch.modules().Desk.tab('punkte').save().doc.points);
       assert.strictEqual(typed.length, 3);
       for (const p of typed) {
         const truth = node(Number(p.longitude), Number(p.latitude));
@@ -195,11 +195,14 @@ test('the desk finds what a person finds by eye', async (t) => {
       assert.deepStrictEqual([cursor.x, cursor.y], [Math.round(Number(proposed[1][1])), Math.round(Number(proposed[1][2]))]);
       await page.keyboard.press('j');
       assert.strictEqual(await page.$$eval('#punkt-tabelle tbody tr', (rows) => rows.length), 4);
+      assert.strictEqual(await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.length), proposed.length - 1);
+      // undone, the point goes and the proposal it came from is back
       await page.keyboard.press('Control+z');
       assert.strictEqual(await page.$$eval('#punkt-tabelle tbody tr', (rows) => rows.length), 3);
+      assert.strictEqual(await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.length), proposed.length);
       await page.click('#vorschlaege-alle');
       const rows = await page.$$eval('#punkt-tabelle tbody tr', (r) => r.length);
-      assert.strictEqual(rows, 3 + proposed.length - 1);
+      assert.strictEqual(rows, 3 + proposed.length);
       await page.waitForSelector('#streuung');
       const head = await page.textContent('#streuung');
       const rms = Number(/zusammen ([0-9.]+) Pixel/.exec(head)[1]);
@@ -214,7 +217,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       await page.click('#kippung-finden');
       await page.waitForFunction(() => document.getElementById('status-meldung').textContent !== 'Die Schräglage wird gesucht …');
       assert.strictEqual(await status(page), 'keine Linien gefunden');
-      assert.deepStrictEqual(await page.evaluate(() => window.Messtisch.state.tiltClicks), []);
+      assert.deepStrictEqual(await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks), []);
       await page.click('#reiter-punkte');
       await page.click('#kreuzungen-vorschlagen');
       await page.waitForFunction(() => document.getElementById('status-meldung').textContent !== 'Kreuzungen werden gesucht …');

@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { tempFolder, openPage, openPicture } = require('./support');
 const { makeMap } = require('./synthmap');
-const { Proposals, MesskartModel } = require('./desklib');
+const { AngleText, MesskartModel } = require('./desklib');
 
 test('a crossing written packed or decimal reads back as its angle', () => {
   const third = 49 + 50 / 60;
@@ -19,18 +19,18 @@ test('a crossing written packed or decimal reads back as its angle', () => {
     [149.5, '1493000', '149.5'], [12 + 7.5 / 3600, '120007.5 is no field', '12.002083333333333'], [0, '000000', '0.0'],
   ]) {
     const wholeSeconds = !packed.includes(' ');
-    assert.strictEqual(Proposals.angleIn('packed', degrees), wholeSeconds ? packed : decimal, `${degrees} packed`);
-    assert.strictEqual(Proposals.angleIn('decimal', degrees), decimal, `${degrees} decimal`);
+    assert.strictEqual(AngleText.angleIn('packed', degrees), wholeSeconds ? packed : decimal, `${degrees} packed`);
+    assert.strictEqual(AngleText.angleIn('decimal', degrees), decimal, `${degrees} decimal`);
     assert.ok(MesskartModel.fieldReads('longitude', decimal), decimal);
-    if (wholeSeconds) assert.ok(Math.abs(Proposals.degreesOf(packed) - degrees) < 1e-12, packed);
+    if (wholeSeconds) assert.ok(Math.abs(AngleText.degreesOf(packed) - degrees) < 1e-12, packed);
   }
   assert.strictEqual(Number('49.833333333333336'), 179400 / 3600); // the double nearest to 49°50′
-  assert.strictEqual(Proposals.formatOf(['080000', '12.0', '160000']), 'packed');
-  assert.strictEqual(Proposals.formatOf(['8.0', '12.5', '160000']), 'decimal');
-  assert.strictEqual(Proposals.formatOf(['8.0', '160000']), 'packed');
-  assert.deepStrictEqual(['30', '7,5', "10'", '1°', '2.5°', '', 'x', '0'].map(Proposals.stepOf), [0.5, 0.125, 1 / 6, 1, 2.5, NaN, NaN, NaN]);
-  assert.deepStrictEqual([0.5, 1, 1 / 6, 2, 1.5].map(Proposals.stepText), ['30′', '1°', '10′', '2°', '90′']);
-  assert.deepStrictEqual(['3', ' 2,5 ', '0', '', '-1', '3 px'].map(Proposals.limitOf), [3, 2.5, 0, NaN, NaN, NaN]);
+  assert.strictEqual(AngleText.formatOf(['080000', '12.0', '160000']), 'packed');
+  assert.strictEqual(AngleText.formatOf(['8.0', '12.5', '160000']), 'decimal');
+  assert.strictEqual(AngleText.formatOf(['8.0', '160000']), 'packed');
+  assert.deepStrictEqual(['30', '7,5', "10'", '1°', '2.5°', '', 'x', '0'].map(AngleText.stepOf), [0.5, 0.125, 1 / 6, 1, 2.5, NaN, NaN, NaN]);
+  assert.deepStrictEqual([0.5, 1, 1 / 6, 2, 1.5].map(AngleText.stepText), ['30′', '1°', '10′', '2°', '90′']);
+  assert.deepStrictEqual(['3', ' 2,5 ', '0', '', '-1', '3 px'].map(AngleText.limitOf), [3, 2.5, 0, NaN, NaN, NaN]);
 });
 
 test('the fit puts a typed coordinate where its points lie, with the WGS shift applied as to them', () => {
@@ -92,9 +92,9 @@ test('the proposals panel', async (t) => {
     }
     await page.evaluate(() => {
       window.stepsAsked = [];
-      const original = Lines.readGraticule;
+      const original = window.Messtisch.modules().Lines.readGraticule;
       window.realReading = original;
-      Lines.readGraticule = (typed, crossings, step) => { window.stepsAsked.push(step || null); return original(typed, crossings, step); };
+      window.Messtisch.modules().Lines.readGraticule = (typed, crossings, step) => { window.stepsAsked.push(step || null); return original(typed, crossings, step); };
     });
     const whole = await viewOf(page);
 
@@ -169,7 +169,7 @@ test('the proposals panel', async (t) => {
     await t.test('steps in doubt: the question instead of proposals, until the steps are confirmed', async () => {
       await page.evaluate(() => {
         window.stepsAsked = [];
-        Lines.readGraticule = (typed, crossings, step) => (window.stepsAsked.push(step), step ? {
+        window.Messtisch.modules().Lines.readGraticule = (typed, crossings, step) => (window.stepsAsked.push(step), step ? {
           ok: true, step, fromPoints: null, fromLines: null, question: null, proposals: [{ x: 100, y: 100, longitude: 5, latitude: 54 }] } : {
           ok: true, step: { longitude: 1, latitude: 1 / 6 }, fromPoints: { longitude: 1, latitude: 1 }, fromLines: { longitude: 1, latitude: 1 / 6 },
           question: 'Die Breitenkreise liegen dichter, als die Punkte sagen.', proposals: [] });
@@ -194,7 +194,7 @@ test('the proposals panel', async (t) => {
     await t.test('crossings on the first and last row and column are listed and taken there; Tab, V and J', async () => {
       const [w, h] = [1500, 1000];
       await page.evaluate(([w, h]) => {
-        Lines.readGraticule = () => ({ ok: true, step: { longitude: 1, latitude: 1 }, fromPoints: null, fromLines: null, question: null,
+        window.Messtisch.modules().Lines.readGraticule = () => ({ ok: true, step: { longitude: 1, latitude: 1 }, fromPoints: null, fromLines: null, question: null,
           proposals: [{ x: 0.3, y: 500, longitude: 4, latitude: 50 }, { x: w - 0.4, y: h - 0.2, longitude: 20, latitude: 46 }, { x: 700, y: 0, longitude: 11, latitude: 55 }] });
       }, [w, h]);
       await page.click('#kreuzungen-vorschlagen');
@@ -207,7 +207,7 @@ test('the proposals panel', async (t) => {
       const table = await rows(page, 'punkt-tabelle');
       assert.deepStrictEqual(table.slice(before).map((r) => r.slice(2, 6)), [[String(w - 1), String(h - 1), '200000', '46.0'], ['0', '500', '040000', '50.0']]);
       assert.strictEqual(await page.isVisible('#vorschlaege'), false);
-      await page.evaluate(() => { Lines.readGraticule = window.realReading; });
+      await page.evaluate(() => { window.Messtisch.modules().Lines.readGraticule = window.realReading; });
     });
     assert.deepStrictEqual(problems, []);
   } finally {
