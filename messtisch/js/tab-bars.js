@@ -5,6 +5,8 @@
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
+  // where a trace that covered too little of the frame stopped, by line: marked until the line changes
+  var stops = {};
 
   function currentBars() {
     return Bars.paintedRange(state.lines, state.run, state.picture.width, state.picture.height);
@@ -44,27 +46,39 @@
   }
 
   // The dark line under the click followed across the picture (in a band
-  // 600 pixels wide): its polyline, or null.
+  // 600 pixels wide): {line, coverage} (Frame.coverage), or null.
   function traced(point) {
     var p = state.picture, along = Bars.alongOf(state.activeLine), ink;
     if (along === 'y') ink = Lines.inkOf(p, point.x - 300, 0, 600, p.height);
     else ink = Lines.inkOf(p, 0, point.y - 300, p.width, 600);
     var line = Frame.polylineOf(Frame.traceLine(ink, Assist.levels(), point, along), along);
-    return line.length >= 2 ? line : null;
+    return line.length >= 2 ? { line: line, coverage: Frame.coverage(ink, Assist.levels(), line, along) } : null;
+  }
+
+  // The status after a trace; one that covers less than 80 % of the frame
+  // says so and marks where it stopped, for the points to add there.
+  function sayTraced(line, coverage) {
+    var along = Bars.alongOf(state.activeLine), span = along + '=' + line[0][along] + ' bis ' + line[line.length - 1][along];
+    if (coverage.share >= 0.8) {
+      Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + span + '. Punkte lassen sich verschieben, löschen und ergänzen.');
+      return;
+    }
+    stops[state.activeLine] = coverage.stops;
+    Desk.say('Linie nur auf ' + Math.round(100 * coverage.share) + ' % des Rahmens verfolgt (' + span + ', Rahmen ' + along + '=' +
+             coverage.from + ' bis ' + coverage.to + '): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken.', true);
   }
 
   // The first click on a frame line traces it; later clicks add points to
   // adjust it, as does a click with Alt.
   function clicked(point) {
     if (state.lines[state.activeLine].length === 0 && !Assist.plainClick()) {
-      var line = traced(point);
-      if (line) {
+      var trace = traced(point);
+      if (trace) {
         Undo.remember('balken');
-        state.lines[state.activeLine] = line;
+        state.lines[state.activeLine] = trace.line;
         state.selectedBar = null;
+        sayTraced(trace.line, trace.coverage);
         barsChanged();
-        Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + Bars.alongOf(state.activeLine) + '=' + line[0][Bars.alongOf(state.activeLine)] +
-                 ' bis ' + line[line.length - 1][Bars.alongOf(state.activeLine)] + '. Punkte lassen sich verschieben, löschen und ergänzen.');
         return;
       }
       Desk.say('keine Linien gefunden: Der Punkt ist so gesetzt, wie geklickt.', true);
@@ -76,6 +90,7 @@
     Undo.remember('balken');
     var line = state.lines[state.activeLine];
     var entry = { x: point.x, y: point.y };
+    delete stops[state.activeLine];
     line.push(entry);
     Bars.sortLine(line, state.activeLine);
     state.selectedBar = { key: state.activeLine, index: line.indexOf(entry) };
@@ -158,6 +173,15 @@
       });
       context.stroke();
       context.setLineDash([]);
+      (stops[line.key] || []).forEach(function (p) {
+        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
+        context.strokeStyle = '#ff0000';
+        context.lineWidth = 2.5;
+        context.beginPath();
+        context.moveTo(s.x - 9, s.y - 9); context.lineTo(s.x + 9, s.y + 9);
+        context.moveTo(s.x + 9, s.y - 9); context.lineTo(s.x - 9, s.y + 9);
+        context.stroke();
+      });
       pts.forEach(function (p, i) {
         var selected = state.selectedBar && state.selectedBar.key === line.key && state.selectedBar.index === i;
         var s = Overlays.marker(context, view, p, selected ? '#ff0000' : '#ff8c00', 4);
@@ -184,6 +208,7 @@
     drag: function (handle, point) {
       var line = state.lines[handle.key], entry = line[handle.index];
       entry.x = point.x; entry.y = point.y;
+      delete stops[handle.key];
       Bars.sortLine(line, handle.key);
       handle.index = line.indexOf(entry);
       state.selectedBar = { key: handle.key, index: handle.index };
@@ -193,6 +218,7 @@
       if (!state.selectedBar) return;
       Undo.remember('balken');
       state.lines[state.selectedBar.key].splice(state.selectedBar.index, 1);
+      delete stops[state.selectedBar.key];
       state.selectedBar = null;
       barsChanged();
     },
@@ -200,6 +226,7 @@
     bars: currentBars,
     pictureOpened: function () {
       state.lines = Bars.emptyLines();
+      stops = {};
       state.selectedBar = null;
       state.savedBars = null;
       barsChanged();
@@ -207,6 +234,7 @@
     save: function () { return { lines: JSON.parse(JSON.stringify(state.lines)), run: state.run }; },
     restore: function (saved) {
       state.lines = saved.lines;
+      stops = {};
       state.selectedBar = null;
       if (saved.run !== state.run) selectRun(saved.run); else barsChanged();
     },
