@@ -358,27 +358,39 @@ var Frame = (function () {
 
   // ---- how much of the frame a trace covers -----------------------------------
 
-  // How far along the frame the traced polyline reaches: the frame's extent
-  // is where the patch's drawn lines lie along (the darkness' first and last
-  // half per cent, so that a speck in the margin does not count; the border
-  // outside the neatline adds a little). Returns {share, from, to, stops}:
-  // the share of the extent the polyline spans, the extent in picture
-  // coordinates, and the polyline's ends that stop short of it.
+  // How far along the frame the traced polyline reaches. The frame's extent
+  // is where lines run along with it (its own side, the graticule's lines
+  // beside it): the stretches of BLOCK pixels along in which a band GROUP
+  // pixels wide holds a thin line pixel running that way at nearly every
+  // step. Labels, the border's blocks, specks and hatching are too short for
+  // that, kippdreh's black corners and the blue bars are no thin lines (but
+  // for the last pixels before the picture's edge, which are left out).
+  // Returns {share, from, to, stops}: the share of the extent the polyline
+  // spans, the extent in picture coordinates (a block's worth inside the
+  // frame's ends at most), and the polyline's ends that stop short of it.
+  var BLOCK = 32, GROUP = 8;
   function coverage(ink, levels, polyline, along) {
     var horizontal = along === 'x', length = horizontal ? ink.width : ink.height, across = horizontal ? ink.height : ink.width;
-    var mass = new Float64Array(length), total = 0, t, c;
-    for (t = 0; t < length; t++) {
-      for (c = 0; c < across; c += 2) {
-        if ((horizontal ? Lines.darkAt(ink, t, c) : Lines.darkAt(ink, c, t)) >= levels.cut) mass[t]++;
+    var kind = horizontal ? 1 : 2, groups = Math.ceil(across / GROUP), from = -1, to = -1;
+    for (var block = 0; block * BLOCK < length; block++) {
+      var steps = new Int32Array(groups), end = Math.min(length, (block + 1) * BLOCK);
+      for (var t = block * BLOCK; t < end; t++) {
+        var seen = -1;
+        for (var c = GROUP; c < across - GROUP; c++) {
+          var g = Math.floor(c / GROUP);
+          if (g === seen) continue;
+          if ((horizontal ? Lines.lineKind(ink, levels, t, c) : Lines.lineKind(ink, levels, c, t)) & kind) { steps[g]++; seen = g; }
+        }
       }
-      total += mass[t];
+      var lined = false;
+      for (g = 0; g < groups; g++) if (steps[g] >= 0.8 * BLOCK) lined = true;
+      if (lined) { if (from < 0) from = block * BLOCK; to = end - 1; }
     }
-    var offset = horizontal ? ink.x0 : ink.y0, from = 0, to = length - 1, sum = 0;
-    for (t = 0; t < length; t++) { sum += mass[t]; if (sum >= 0.005 * total) { from = t; break; } }
-    for (t = length - 1, sum = 0; t >= 0; t--) { sum += mass[t]; if (sum >= 0.005 * total) { to = t; break; } }
+    var offset = horizontal ? ink.x0 : ink.y0;
+    if (from < 0) return { share: 0, from: offset, to: offset + length - 1, stops: [] };
     from += offset; to += offset;
     if (!polyline || polyline.length < 2 || to <= from) return { share: 0, from: from, to: to, stops: [] };
-    var first = polyline[0], last = polyline[polyline.length - 1], slack = Math.max(20, 0.03 * (to - from)), stops = [];
+    var first = polyline[0], last = polyline[polyline.length - 1], slack = Math.max(BLOCK + 8, 0.03 * (to - from)), stops = [];
     if (first[along] - from > slack) stops.push(first);
     if (to - last[along] > slack) stops.push(last);
     var share = Math.min(1, (Math.min(to, last[along]) - Math.max(from, first[along])) / (to - from));

@@ -220,8 +220,12 @@ test('the desk finds what a person finds by eye', async (t) => {
       await clickImage(page, 300, 300);
       const line = await page.evaluate(() => window.Messtisch.state.lines.left);
       assert.ok(Math.abs(line[0].y - 50) <= 3 && Math.abs(line[line.length - 1].y - 600) <= 3, JSON.stringify(line));
-      assert.match(await status(page), new RegExp('^Linie nur auf 6[01] % des Rahmens verfolgt \\(y=' + line[0].y + ' bis ' + line[line.length - 1].y +
-        ', Rahmen y=4[89] bis 95[01]\\): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken\\.$'));
+      const said = new RegExp('^Linie nur auf (\\d+) % des Rahmens verfolgt \\(y=' + line[0].y + ' bis ' + line[line.length - 1].y +
+        ', Rahmen y=(\\d+) bis (\\d+)\\): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken\\.$').exec(await status(page));
+      assert.ok(said, await status(page));
+      const [share, from, to] = said.slice(1).map(Number);
+      assert.ok(from >= 50 && from <= 82 && to <= 950 && to >= 918, said[0]);
+      assert.strictEqual(share, Math.round(100 * (line[line.length - 1].y - Math.max(from, line[0].y)) / (to - from)));
       assert.strictEqual(await page.getAttribute('#status-meldung', 'class'), 'fehler');
     });
 
