@@ -1,15 +1,19 @@
-// Frame lines traced from one click as scanned sheets give them: the slanted
-// sides of a turned sheet, a small-scale sheet's curved parallel broken by
-// its labels, a parallel a few pixels beside the neatline, and a trace that
-// loses its line saying where it stopped. Each measured against the drawn
-// line: the share of its length within 1.5 px, the worst and mean distance.
-// Plain node, no browser.
+// Frame lines traced from one click as scanned sheets give them: every frame
+// line of the busy sheets, before and after kippdreh and glattzug h, the
+// slanted sides of a turned sheet, a small-scale sheet's curved parallel
+// broken by its labels, a parallel a few pixels beside the neatline, and a
+// trace that loses its line saying where it stopped. Each measured against
+// the drawn line: the share of its length within 1.5 px, the worst and mean
+// distance. Plain node, no browser; the tools for the h run.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
-const { makeBmp } = require('./support');
+const fs = require('node:fs');
+const path = require('node:path');
+const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeMap, centreAt, coverage, blurred, random } = require('./synthmap');
-const { Bars, Lines, Frame, Bmp } = require('./desklib');
+const { makeSheet } = require('./sheetmap');
+const { Bars, Lines, Frame, Bmp, Tilt } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 
@@ -50,6 +54,70 @@ function measured(polyline, truth, along, from, to) {
   }
   return { share: near / (Math.floor(to) - Math.ceil(from) + 1), worst, mean: counted ? sum / counted : 0 };
 }
+
+// A line clicked at a fifth, the half and four fifths of its length, each
+// trace measured over the drawn line's length inside the picture; the
+// polyline from the middle click.
+function tracedThrice(picture, truth, along, name) {
+  const levels = Lines.levelsOf(picture), size = along === 'x' ? picture.width : picture.height;
+  const ends = [truth[0][along], truth[truth.length - 1][along]];
+  let middle = null;
+  for (const share of [0.2, 0.8, 0.5]) {
+    const p = truth[Math.round(share * (truth.length - 1))];
+    const { polyline, coverage } = traceFrom(picture, levels, { x: Math.round(p.x), y: Math.round(p.y) }, along);
+    const m = measured(polyline, truth, along, Math.max(0, Math.min(...ends)), Math.min(size - 1, Math.max(...ends)));
+    console.log(`# ${name} clicked at ${share}: ${figures(m)}, ${(100 * coverage.share).toFixed(1)} % of the frame`);
+    assert.ok(m.share >= 0.95 && m.worst <= 1.5, `${name} ${share}: ${figures(m)}`);
+    assert.ok(coverage.share >= 0.8, `${name} ${share}: ${JSON.stringify(coverage)}`);
+    middle = polyline;
+  }
+  return middle;
+}
+
+const SHEETS = [{ kind: 'cylinder', turn: -2.1, seed: 1 }, { kind: 'conic', turn: 1.4, seed: 2 }];
+const sheets = SHEETS.map((options) => ({ options, sheet: null }));
+const sheetOf = (k) => sheets[k].sheet || (sheets[k].sheet = makeSheet(sheets[k].options));
+
+test('every frame line of the busy sheets traced from one click, within 1.5 px over 95 % of its length', () => {
+  for (let k = 0; k < SHEETS.length; k++) {
+    const sheet = sheetOf(k), picture = pictureOf(sheet.bmp);
+    for (const key of ['left', 'right', 'top', 'bottom']) tracedThrice(picture, sheet.frame[key], Bars.alongOf(key), `${sheet.kind} ${key}`);
+  }
+});
+
+test('after kippdreh and glattzug h the sides and the parallels for the v run traced from one click', { skip: !fs.existsSync(tools.glattzug) && 'tools not built' }, async () => {
+  for (let k = 0; k < SHEETS.length; k++) {
+    const sheet = sheetOf(k), folder = tempFolder('verfolgt');
+    fs.writeFileSync(path.join(folder, 'BLATT.BMP'), sheet.bmp);
+    let picture = pictureOf(sheet.bmp);
+    const tilt = Frame.findTilt(Lines.wholeInk(picture), Lines.levelsOf(picture));
+    const command = Tilt.commands(tilt.line.from, tilt.line.to, sheet.width, sheet.height, 'BLATT.BMP').forms[0].command;
+    assert.strictEqual(runTool('kippdreh', command.split(' ').slice(1), folder).status, 0);
+    picture = pictureOf(fs.readFileSync(path.join(folder, 'BLATT.TMP')));
+    // kippdreh turns about the old picture's middle into the larger picture
+    const g = Number(command.split('=')[1]) * Math.PI / 180, mx = Math.floor(sheet.width / 2), my = Math.floor(sheet.height / 2);
+    const shiftX = (picture.width - sheet.width) / 2, shiftY = (picture.height - sheet.height) / 2;
+    const turned = (p) => ({ x: mx + shiftX + (p.x - mx) * Math.cos(g) - (p.y - my) * Math.sin(g), y: my + shiftY + (p.x - mx) * Math.sin(g) + (p.y - my) * Math.cos(g) });
+    const lines = Bars.emptyLines();
+    for (const key of ['left', 'right']) lines[key] = tracedThrice(picture, sheet.frame[key].map(turned), 'y', `${sheet.kind} after kippdreh, ${key}`);
+    const range = Bars.paintedRange(lines, 'h', picture.width, picture.height);
+    const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
+    fs.writeFileSync(path.join(folder, 'BLATT2.BMP'), Buffer.from(await painted.arrayBuffer()));
+    assert.strictEqual(runTool('glattzug', ['BLATT2.BMP', 'h'], folder).status, 0);
+    const stretched = pictureOf(fs.readFileSync(path.join(folder, 'BLATT2.TMP')));
+    // each row's stretch between the bars to the picture's width
+    const across = (p) => {
+      const q = turned(p), row = Math.max(0, Math.min(picture.height - 1, Math.round(q.y)));
+      return { x: (q.x - range.low[row]) * (stretched.width - 1) / (range.high[row] - range.low[row]), y: q.y };
+    };
+    // the cylindrical sheet's top and bottom are parallels; on the conic one the highest and the lowest parallel, 6 px above the bottom edge
+    const latitudes = sheet.parallels.map((p) => p.latitude);
+    const parallel = (lat) => sheet.parallels.find((p) => p.latitude === lat).line;
+    const vLines = sheet.kind === 'cylinder' ? { top: sheet.frame.top, bottom: sheet.frame.bottom }
+      : { top: parallel(Math.max(...latitudes)), bottom: parallel(Math.min(...latitudes)) };
+    for (const key of ['top', 'bottom']) tracedThrice(stretched, vLines[key].map(across), 'x', `${sheet.kind} after glattzug h, ${key}`);
+  }
+});
 
 const figures = (m) => `${(100 * m.share).toFixed(1)} % within 1.5 px, worst ${m.worst.toFixed(2)}, mean ${m.mean.toFixed(2)} px`;
 const at = (line, share) => {
