@@ -170,7 +170,7 @@ function brokenArc() {
 test('a parallel curved as on a small-scale sheet followed by its bend across the gaps of its labels', () => {
   // the chord through the last 100 centres points a pixel off the arc 25 pixels on: the bend carries it
   const { picture, truth } = brokenArc(), levels = Lines.levelsOf(picture);
-  for (const x of [120, 700, 1000]) {
+  for (const x of [120, 200, 330, 700, 1000]) {
     const { polyline, coverage } = traceFrom(picture, levels, { x, y: Math.round(centreAt(truth, 'x', x)) }, 'x');
     const m = measured(polyline, truth, 'x', 60, 1340);
     console.log(`# arc of 2500 px with label gaps, clicked at x=${x}: ${figures(m)}, ${(100 * coverage.share).toFixed(1)} % of the frame`);
