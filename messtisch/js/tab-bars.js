@@ -8,6 +8,8 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
   // this picture's frame lines, the line clicks go to, the point chosen, and
   // the picture last saved with bars
   var work = { lines: Bars.emptyLines(), run: 'h', activeLine: 'left', selectedBar: null, savedBars: null };
+  // where a trace that covered too little of the frame stopped, by line: marked until the line changes
+  var stops = {};
 
   function currentBars() {
     return Bars.paintedRange(work.lines, work.run, state.picture.width, state.picture.height);
@@ -47,27 +49,39 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
   }
 
   // The dark line under the click followed across the picture (in a band
-  // 600 pixels wide): its polyline, or null.
+  // 600 pixels wide): {line, coverage} (Frame.coverage), or null.
   function traced(point) {
     var p = state.picture, along = Bars.alongOf(work.activeLine), ink;
     if (along === 'y') ink = Lines.inkOf(p, point.x - 300, 0, 600, p.height);
     else ink = Lines.inkOf(p, 0, point.y - 300, p.width, 600);
     var line = Frame.polylineOf(Frame.traceLine(ink, Assist.levels(), point, along), along);
-    return line.length >= 2 ? line : null;
+    return line.length >= 2 ? { line: line, coverage: Frame.coverage(ink, Assist.levels(), line, along) } : null;
+  }
+
+  // The status after a trace; one that covers less than 80 % of the frame
+  // says so and marks where it stopped, for the points to add there.
+  function sayTraced(line, coverage) {
+    var along = Bars.alongOf(work.activeLine), span = along + '=' + line[0][along] + ' bis ' + line[line.length - 1][along];
+    if (coverage.share >= 0.8) {
+      Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + span + '. Punkte lassen sich verschieben, löschen und ergänzen.');
+      return;
+    }
+    stops[work.activeLine] = coverage.stops;
+    Desk.say('Linie nur auf ' + Math.round(100 * coverage.share) + ' % des Rahmens verfolgt (' + span + ', Rahmen ' + along + '=' +
+             coverage.from + ' bis ' + coverage.to + '): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken.', true);
   }
 
   // The first click on a frame line traces it; later clicks add points to
   // adjust it, as does a click with Alt.
   function clicked(point) {
     if (work.lines[work.activeLine].length === 0 && !Assist.plainClick()) {
-      var line = traced(point);
-      if (line) {
+      var trace = traced(point);
+      if (trace) {
         Undo.remember('balken');
-        work.lines[work.activeLine] = line;
+        work.lines[work.activeLine] = trace.line;
         work.selectedBar = null;
+        sayTraced(trace.line, trace.coverage);
         barsChanged();
-        Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + Bars.alongOf(work.activeLine) + '=' + line[0][Bars.alongOf(work.activeLine)] +
-                 ' bis ' + line[line.length - 1][Bars.alongOf(work.activeLine)] + '. Punkte lassen sich verschieben, löschen und ergänzen.');
         return;
       }
       Desk.say('keine Linien gefunden: Der Punkt ist so gesetzt, wie geklickt.', true);
@@ -79,6 +93,7 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
     Undo.remember('balken');
     var line = work.lines[work.activeLine];
     var entry = { x: point.x, y: point.y };
+    delete stops[work.activeLine];
     line.push(entry);
     Bars.sortLine(line, work.activeLine);
     work.selectedBar = { key: work.activeLine, index: line.indexOf(entry) };
@@ -161,6 +176,15 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
       });
       context.stroke();
       context.setLineDash([]);
+      (stops[line.key] || []).forEach(function (p) {
+        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
+        context.strokeStyle = '#ff0000';
+        context.lineWidth = 2.5;
+        context.beginPath();
+        context.moveTo(s.x - 9, s.y - 9); context.lineTo(s.x + 9, s.y + 9);
+        context.moveTo(s.x + 9, s.y - 9); context.lineTo(s.x - 9, s.y + 9);
+        context.stroke();
+      });
       pts.forEach(function (p, i) {
         var selected = work.selectedBar && work.selectedBar.key === line.key && work.selectedBar.index === i;
         var s = Overlays.marker(context, view, p, selected ? '#ff0000' : '#ff8c00', 4);
@@ -187,6 +211,7 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
     drag: function (handle, point) {
       var line = work.lines[handle.key], entry = line[handle.index];
       entry.x = point.x; entry.y = point.y;
+      delete stops[handle.key];
       Bars.sortLine(line, handle.key);
       handle.index = line.indexOf(entry);
       work.selectedBar = { key: handle.key, index: handle.index };
@@ -196,6 +221,7 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
       if (!work.selectedBar) return;
       Undo.remember('balken');
       work.lines[work.selectedBar.key].splice(work.selectedBar.index, 1);
+      delete stops[work.selectedBar.key];
       work.selectedBar = null;
       barsChanged();
     },
@@ -203,6 +229,7 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
     bars: currentBars,
     pictureOpened: function () {
       work.lines = Bars.emptyLines();
+      stops = {};
       work.selectedBar = null;
       work.savedBars = null;
       $('bg-unten').value = '';
@@ -214,6 +241,7 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
     },
     restore: function (saved) {
       work.lines = saved.lines;
+      stops = {};
       work.selectedBar = null;
       if (saved.latitudes) { $('bg-unten').value = saved.latitudes[0]; $('bg-oben').value = saved.latitudes[1]; }
       if (saved.run !== work.run) selectRun(saved.run); else barsChanged();

@@ -46,6 +46,10 @@ test('the desk finds what a person finds by eye', async (t) => {
   const flat = makeMap({ kind: 'cylinder', turn: 0, seed: 9, noise: 4 });
   fs.writeFileSync(path.join(folder, 'kegel.bmp'), conic.bmp);
   fs.writeFileSync(path.join(folder, 'zylinder.bmp'), flat.bmp);
+  // a neatline down at x=300 with 70 pixels gone below y=600, frame lines across at its ends
+  fs.writeFileSync(path.join(folder, 'luecke.bmp'), makeBmp(600, 1000, (x, y) =>
+    (Math.abs(x - 300) <= 1 && ((y >= 50 && y <= 600) || (y >= 670 && y <= 950))) ||
+    ((Math.abs(y - 50) <= 1 || Math.abs(y - 950) <= 1) && x >= 100 && x <= 500) ? [20, 20, 20] : [238, 232, 214]));
   fs.writeFileSync(path.join(folder, 'foto.bmp'), makeBmp(600, 400, (x, y) => {
     const v = 128 + 60 * Math.sin(x / 23) * Math.cos(y / 17) + 40 * Math.sin((x + y) / 41);
     return [v, v * 0.8, v * 0.6].map(Math.round);
@@ -208,6 +212,24 @@ test('the desk finds what a person finds by eye', async (t) => {
       const rms = Number(/zusammen ([0-9.]+) Pixel/.exec(head)[1]);
       assert.ok(rms <= 1.5, head);
       assert.strictEqual(await page.isVisible('#vorschlaege'), false);
+    });
+
+    await openPicture(page, path.join(folder, 'luecke.bmp'));
+
+    await t.test('a trace that loses its line says how much of the frame it covers', async () => {
+      await page.keyboard.press('b');
+      await page.check('input[name=lauf][value=h]');
+      await page.check('input[name=linie][value=left]');
+      await clickImage(page, 300, 300);
+      const line = await page.evaluate(() => window.Messtisch.modules().Desk.tab('balken').save().lines.left);
+      assert.ok(Math.abs(line[0].y - 50) <= 3 && Math.abs(line[line.length - 1].y - 600) <= 3, JSON.stringify(line));
+      const said = new RegExp('^Linie nur auf (\\d+) % des Rahmens verfolgt \\(y=' + line[0].y + ' bis ' + line[line.length - 1].y +
+        ', Rahmen y=(\\d+) bis (\\d+)\\): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken\\.$').exec(await status(page));
+      assert.ok(said, await status(page));
+      const [share, from, to] = said.slice(1).map(Number);
+      assert.ok(from >= 50 && from <= 82 && to <= 950 && to >= 918, said[0]);
+      assert.strictEqual(share, Math.round(100 * (line[line.length - 1].y - Math.max(from, line[0].y)) / (to - from)));
+      assert.strictEqual(await page.getAttribute('#status-meldung', 'class'), 'fehler');
     });
 
     await openPicture(page, path.join(folder, 'foto.bmp'));

@@ -204,4 +204,4 @@ function centreAt(line, along, t) {
   return null;
 }
 
-module.exports = { makeMap, centreAt, random };
+module.exports = { makeMap, centreAt, random, coverage, blurred };
