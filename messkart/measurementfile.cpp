@@ -8,7 +8,9 @@
 #include "failure.hpp"
 #include "numberfields.hpp"
 #include "realmath.hpp"
+#include "testpause.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace messkart {
@@ -21,7 +23,9 @@ constexpr int endOfFileMark = 26;  // Ctrl-Z: nothing after it is read
 // with the file.
 struct LineReader {
     ByteFile file;
+    std::string name;
     std::int64_t offset = 0;  // of the next block
+    std::int64_t length = 0;  // as found at the start: a file cut since is no measurement file
     std::array<char, 4096> block{};
     std::size_t position = 0;
     std::size_t filled = 0;
@@ -30,8 +34,13 @@ struct LineReader {
 int peekByte(LineReader& reader) {
     if (reader.position == reader.filled) {
         int error = 0;
-        std::int64_t got = reader.file.tryReadAt(reader.offset, reader.block.data(), reader.block.size(), error);
+        // offset never passes length: no more than is left is asked for.
+        const std::size_t wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(reader.length - reader.offset, static_cast<std::int64_t>(reader.block.size())));
+        std::int64_t got = reader.file.tryReadAt(reader.offset, reader.block.data(), wanted, error);
         if (got < 0) raiseIoFailure(error);
+        if (got == 0 && wanted > 0) raiseFailure(FailureKind::ReadBeyondEnd);
+        if (reader.offset == 0 && got > 0) pauseForTest("after-first-block", reader.name);
         reader.offset += got;
         reader.position = 0;
         reader.filled = static_cast<std::size_t>(got);
@@ -200,6 +209,8 @@ void readMeasurementFile(CalibrationRun& run) {
         readInputLine();
         throw ExitRequest{1};
     }
+    reader.length = reader.file.size();
+    reader.name = run.measurementFileName;
     run.lonCorrection = 0.0;
     run.latCorrection = 0.0;
     skipByteOrderMark(reader);

@@ -432,6 +432,13 @@ var MesskartModel = (function () {
     if (run.lonFit.count < 2 || run.latFit.count < 2) {
       return { ok: false, message: 'Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.' };
     }
+    // All on one meridian or one parallel: messkart writes no file of zeros.
+    if (run.lonFit.allXEqual) {
+      return { ok: false, message: 'Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen.' };
+    }
+    if (run.latFit.allXEqual) {
+      return { ok: false, message: 'Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens 2 Breiten.' };
+    }
     var a = run.lonFit.slope, b = run.lonFit.intercept, c = run.latFit.slope, d = run.latFit.intercept;
     var residuals = run.points.map(function (p) {
       var dx = a * p.longitude + b - p.x, dy = c * p.scale + d - p.y;

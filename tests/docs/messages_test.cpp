@@ -44,6 +44,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values("mit Dateiname als Parameter aufrufen! [Return] druecken.", " : Lese-Fehler. [Return] druecken.",
                       " : Formatfehler. [Return] druecken.", " ungeeignet.",
                       "Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. [Return] druecken.",
+                      "Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen. "
+                      "[Return] druecken.",
+                      "Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens 2 "
+                      "Breiten. [Return] druecken.",
                       ":Schreib-Fehler. [Return] druecken.",
                       " : Die Messdatei waere selbst die .INF-Datei, Abbruch. [Return] druecken.",
                       " geschrieben ohne WGS->PD-Korrektur. Format:PD", "mit WGS->PD-Korrektur. Format:WGS",
@@ -63,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     FailureReport, GuideExplains,
     ::testing::Values("Exception EInOutError in module kippdreh at ", "File not found.", "Invalid filename.",
-                      "Too many open files.", "File access denied.", "Read beyond end of file.", "Disk full.",
+                      "Too many open files.", "File access denied.", "Read beyond end of file.", "Disk full.", "Out of memory.", "EOutOfMemory",
                       "I/O error n.", "I/O error 5.", "Integer overflow.", "EIntOverflow", "Range check error.", "ERangeError",
                       "Floating point overflow.", "EOverflow", "Floating point division by zero.", "EZeroDivide",
                       "Invalid floating point operation.", "EInvalidOp"));

@@ -68,18 +68,26 @@ function measurementFile() {
 function toolFailure(output) {
   const format = /\r\n(.*) : Formatfehler\. \[Return\] druecken\.\r\n/.exec(output);
   if (format) return format[1] + ' : Formatfehler.';
-  if (output.includes('Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.')) {
-    return 'Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.';
-  }
+  const unsuitable = / ungeeignet\.\r\n(.*) \[Return\] druecken\.\r\n$/.exec(output);
+  if (unsuitable) return unsuitable[1];
   const report = /Exception \w+ in module messkart at [0-9A-F]{8}\.\n(.*)\.\r\n$/.exec(output);
   return report ? report[1] : 'unexplained: ' + JSON.stringify(output.slice(-200));
 }
+
+// First, points that cannot calibrate an axis: one point twice, one meridian
+// written two ways, one parallel, and one parallel only after the correction.
+const fixedFiles = [
+  '0320 0240\r\n100 0100000 100 0500000\r\n200 0100000 200 0500000\r\n',
+  '0320 0240\r\n100 10.0 100 50.5\r\n200 0100000 200 51.0\r\n',
+  '0320 0240\r\n100 10.0 100 50.0\r\n200 11.0 200 0500000\r\n',
+  '0320 0240\r\n100 10.0 100 0.0\r\nWGS 0 3600\r\n200 11.0 200 -1.0\r\n',
+];
 
 const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'messtisch-model-'));
 let differences = 0;
 let succeeded = 0;
 for (let i = 0; i < count; ++i) {
-  const text = measurementFile();
+  const text = i < fixedFiles.length ? fixedFiles[i] : measurementFile();
   fs.writeFileSync(path.join(folder, 'm.txt'), text, 'utf8');
   fs.rmSync(path.join(folder, 'm.INF'), { force: true });
   let output = '';
