@@ -49,6 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens 2 "
                       "Breiten. [Return] druecken.",
                       ":Schreib-Fehler. [Return] druecken.",
+                      ":Schreib-Fehler. Der Ordner nimmt keine neue Datei auf; die alte Datei bleibt unveraendert.",
+                      "Schreibrecht oder Platz im Ordner schaffen oder die Textdatei in einen anderen Ordner kopieren. "
+                      "[Return] druecken.",
                       " : Die Messdatei waere selbst die .INF-Datei, Abbruch. [Return] druecken.",
                       " geschrieben ohne WGS->PD-Korrektur. Format:PD", "mit WGS->PD-Korrektur. Format:WGS",
                       "ohne WGS->PD-Korrektur. Format:WGS", "mit WGS->PD-Korrektur. Format:PD"));

@@ -139,28 +139,6 @@ TEST(TemporaryOutput, ASignalAtAnyPointLeavesTheEarlierOutputAndEndsTheRunByIt) 
     }
 }
 
-// A folder that lets messkart make no new file: the calibration file is
-// rewritten in place, never emptied first.
-TEST(TemporaryOutput, ACalibrationRewrittenInPlaceIsNeverLostToASignal) {
-    const std::string whole = undisturbedOutput(messkart, messkart.arguments);
-    for (bool interrupted : {true, false}) {
-        TempDir dir;
-        writeInput(dir, messkart);
-        writeFile(dir / messkart.output, earlierOutput + std::string(100, '-'));
-        RunSetting setting;
-        setting.environment = {"KARTEN_TEST_FAULT=tmpfile:1"};
-        setting.pauseAt = "before-rename";
-        setting.atPause = [&](const fs::path& pending, int processId) {
-            EXPECT_EQ(pending, dir / messkart.output);
-            if (interrupted) kill(processId, SIGTERM);
-        };
-        RunResult run = runProgram(messkart.program, messkart.arguments, dir.path(), setting);
-        EXPECT_TRUE(run.paused);
-        EXPECT_EQ(readFile(dir / messkart.output), interrupted ? earlierOutput + std::string(100, '-') : whole);
-        EXPECT_EQ(run.signal, interrupted ? SIGTERM : 0);
-    }
-}
-
 TEST(TemporaryOutput, ATemporaryDeletedBeforeTheRenameIsReported) {
     for (const Tool& tool : tools) {
         SCOPED_TRACE(tool.title);

@@ -243,6 +243,31 @@ INSTANTIATE_TEST_SUITE_P(Names, NameRule,
                              return label;
                          });
 
+// A folder that takes no new file (made so here by the fault seam, as a
+// folder without write access or without free inodes would): the calibration
+// is not rewritten in place, which a kill could leave half old, half new.
+TEST(Calibration, AFolderThatTakesNoNewFileLeavesTheOldCalibrationAndSaysWhatToDo) {
+    for (bool earlier : {true, false}) {
+        SCOPED_TRACE(earlier);
+        TempDir dir;
+        writeFile(dir / "KARTE.TXT", exampleFile);
+        if (earlier) writeFile(dir / "KARTE.INF", std::string(100, '-'));
+        RunSetting setting;
+        setting.environment = {"KARTEN_TEST_FAULT=tmpfile:1"};
+        RunResult run = runProgram(MESSKART_PATH, {"KARTE.TXT"}, dir.path(), setting);
+        EXPECT_EQ(run.output,
+                  bannerText + (earlier ? "KARTE.INF:Schreib-Fehler. Der Ordner nimmt keine neue Datei auf; die alte "
+                                          "Datei bleibt unveraendert.\r\nSchreibrecht oder Platz im Ordner schaffen "
+                                          "oder die Textdatei in einen anderen Ordner kopieren. [Return] druecken.\r\n"
+                                        : "KARTE.INF:Schreib-Fehler. [Return] druecken.\r\n"));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(fs::exists(dir / "KARTE.INF"), earlier);
+        if (earlier) {
+            EXPECT_EQ(readFile(dir / "KARTE.INF"), std::string(100, '-'));
+        }
+    }
+}
+
 TEST(Calibration, WithADirectoryNamedLikeTheCalibrationFileNothingIsWritten) {
     TempDir dir;
     writeFile(dir / "KARTE.TXT", exampleFile);
