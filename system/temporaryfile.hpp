@@ -11,6 +11,7 @@
 
 #include "bytefile.hpp"
 
+#include <functional>
 #include <string>
 
 // Opens file as a new, empty temporary beside target; 0 or the platform's
@@ -40,3 +41,7 @@ void discardTemporary() noexcept;
 // for a step that must not be cut in half; a signal that came meanwhile
 // arrives on release.
 void holdInterrupts(bool hold);
+// Calls start (which starts threads) so that the threads it starts never
+// take Ctrl+C, termination or hang-up: those reach the thread that holds
+// them back around its steps and removes the temporary.
+void startWithoutInterrupts(const std::function<void()>& start);

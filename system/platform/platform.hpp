@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -70,6 +71,10 @@ int nameTemporary(int fd, const std::string& hiddenName);
 void removeOnInterrupt(const std::string* name);
 // Holds interrupting signals back (true) or lets them through again (false).
 void holdInterrupts(bool hold);
+// Calls start with interrupting signals held back in this thread, then
+// restores the thread's earlier hold: a thread started by start keeps them
+// held for good, so they reach only threads that can take them.
+void startWithoutInterrupts(const std::function<void()>& start);
 // Sleeps for about the given milliseconds.
 void sleepMilliseconds(int milliseconds);
 int removeFile(const std::string& name);
