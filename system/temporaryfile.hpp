@@ -5,7 +5,7 @@
 // Where the system allows it the file has no name until it is put in place;
 // otherwise it has a hidden name of its own, which is removed on every way
 // out of the run: by discardTemporary on the tool's way out, and by the
-// handlers of Ctrl+C, termination and hang-up, which then end the process as
+// handlers of Ctrl+C, termination, hang-up and quit, which then end the process as
 // the signal would have.
 #pragma once
 

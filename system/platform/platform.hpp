@@ -65,7 +65,7 @@ std::string hiddenNameBeside(const std::string& name, int attempt);
 std::string openFileName(int fd);
 // Gives an unnamed temporary file the name hiddenName; EEXIST when it is taken.
 int nameTemporary(int fd, const std::string& hiddenName);
-// While set, an interrupting signal (Ctrl+C, a request to terminate, a hang-up)
+// While set, an interrupting signal (Ctrl+C, a request to terminate, a hang-up, quit)
 // first removes the file called name, then ends the process as it would have
 // without it; nullptr disarms. Arming installs the handlers once.
 void removeOnInterrupt(const std::string* name);

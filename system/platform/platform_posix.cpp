@@ -396,7 +396,8 @@ namespace {
 char interruptRemoval[4096];
 std::atomic<bool> interruptRemovalArmed{false};
 std::atomic<bool> interruptHandlersInstalled{false};
-constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGQUIT too: it ends the process as the others do (with a core dump).
+constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void onInterrupt(int signal) {
     // Only async-signal-safe calls: unlink, sigaction, raise.

@@ -121,7 +121,7 @@ TEST(TemporaryOutput, ASignalAtAnyPointLeavesTheEarlierOutputAndEndsTheRunByIt) 
     for (const Tool& tool : tools) {
         const std::string whole = undisturbedOutput(tool, tool.arguments);
         for (const char* point : {"after-prefill", "before-check", "before-rename"}) {
-            for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
                 SCOPED_TRACE(std::string(tool.title) + " " + point + " signal " + std::to_string(signal));
                 const bool reached = std::string(tool.title) != "calibration" || std::string(point) == "before-rename";
                 if (!reached) continue;
