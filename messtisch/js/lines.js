@@ -199,6 +199,7 @@ var Lines = (function () {
     if (!lines[0] || !lines[1]) return null;
     var point = intersect(lines[0], lines[1]);
     if (!point || Math.abs(point.x - x) > 4 || Math.abs(point.y - y) > 4) return null;
+    point.lines = lines;
     return point;
   }
 
@@ -219,9 +220,10 @@ var Lines = (function () {
     return runs ? total / runs : 0;
   }
 
-  // All crossings of two dark lines in the patch, in picture coordinates:
-  // [{x, y}] to a fraction of a pixel.
-  function findCrossings(ink, levels) {
+  // All places in the patch where two thin dark lines cross, seen from a
+  // few pixels about them: [{x, y, lines: [{dx, dy}, {dx, dy}]}] in picture
+  // coordinates, to a fraction of a pixel, with the two lines' directions.
+  function localCrossings(ink, levels) {
     var found = [], taken = new Uint8Array(ink.width * ink.height), margin = 17, width = usualWidth(ink, levels);
     for (var y = margin; y < ink.height - margin; y++) {
       for (var x = margin; x < ink.width - margin; x++) {
@@ -235,10 +237,124 @@ var Lines = (function () {
           for (var xx = Math.max(0, x - 6); xx <= Math.min(ink.width - 1, x + 6); xx++) taken[yy * ink.width + xx] = 1;
         }
         var refined = refineCrossing(ink, levels, Math.round(point.x), Math.round(point.y), width) || point;
-        found.push({ x: ink.x0 + refined.x, y: ink.y0 + refined.y });
+        found.push({ x: ink.x0 + refined.x, y: ink.y0 + refined.y, lines: refined.lines });
       }
     }
     return found;
+  }
+
+  // ---- lines followed through the crossings ---------------------------------
+
+  // The darkness between pixel centres, read bilinearly.
+  function darkBetween(ink, x, y) {
+    var x0 = Math.floor(x), y0 = Math.floor(y), fx = x - x0, fy = y - y0;
+    return (darkAt(ink, x0, y0) * (1 - fx) + darkAt(ink, x0 + 1, y0) * fx) * (1 - fy) +
+           (darkAt(ink, x0, y0 + 1) * (1 - fx) + darkAt(ink, x0 + 1, y0 + 1) * fx) * fy;
+  }
+
+  var STRIDE = 2, LONGEST = 900, LONGEST_GAP = 10, LONGEST_JUNCTION = 40;
+
+  // The thin line through (x, y) in direction (dx, dy) followed onwards, its
+  // centre re-found across it every STRIDE pixels within two pixels of where
+  // its course (the chord over the last 24 pixels, so that it bends with a
+  // curved parallel) puts it. Through another line or a wide patch of ink the
+  // course is kept; it ends at a gap of more than LONGEST_GAP pixels, after
+  // LONGEST_JUNCTION pixels of ink too wide to be the line, or at LONGEST.
+  // Returns the centres passed, [{x, y}] in the patch's coordinates.
+  function follow(ink, levels, x, y, dx, dy, lineWidth) {
+    var points = [], px = x + 6 * dx, py = y + 6 * dy, gap = 0, wide = 0, widest = Math.max(4, 2.5 * lineWidth + 1);
+    var profile = new Array(9);
+    for (var travelled = 6; travelled < LONGEST; travelled += STRIDE) {
+      if (px < 0 || py < 0 || px > ink.width - 1 || py > ink.height - 1) break;
+      for (var k = 0; k < 9; k++) profile[k] = darkBetween(ink, px - (k - 4) * 0.5 * dy, py + (k - 4) * 0.5 * dx);
+      var nearest = -1;
+      for (k = 0; k < 9; k++) if (profile[k] >= levels.cut && (nearest < 0 || Math.abs(k - 4) < Math.abs(nearest - 4))) nearest = k;
+      if (nearest < 0) {
+        gap += STRIDE;
+        if (gap > LONGEST_GAP) break;
+      } else {
+        var run = runCentre(profile, nearest, levels.cut, levels.paper);
+        gap = 0;
+        if (run.length * 0.5 > widest || (nearest === 0 || nearest === 8) && run.length > 2) {
+          wide += STRIDE;
+          if (wide > LONGEST_JUNCTION) break;
+        } else {
+          wide = 0;
+          var shift = (run.centre - 4) * 0.5;
+          px -= shift * dy; py += shift * dx;
+          points.push({ x: px, y: py });
+          var back = points[Math.max(0, points.length - 13)];
+          var cx = px - back.x, cy = py - back.y, length = Math.hypot(cx, cy);
+          if (length >= 8) { dx = cx / length; dy = cy / length; }
+        }
+      }
+      px += STRIDE * dx; py += STRIDE * dy;
+    }
+    // a gap or a junction at the end is not the line's
+    return points;
+  }
+
+  // A crossing's lines followed both ways: for each, how far it runs on
+  // either side and which other crossings it passes (their indices).
+  function followLines(ink, levels, found, lineWidth) {
+    var cell = 16, grid = {}, keyOf = function (x, y) { return Math.floor(x / cell) + ',' + Math.floor(y / cell); };
+    found.forEach(function (c, i) { var k = keyOf(c.x - ink.x0, c.y - ink.y0); (grid[k] = grid[k] || []).push(i); });
+    var metNear = function (p, self, met) {
+      var gx = Math.floor(p.x / cell), gy = Math.floor(p.y / cell);
+      for (var a = gx - 1; a <= gx + 1; a++) {
+        for (var b = gy - 1; b <= gy + 1; b++) {
+          (grid[a + ',' + b] || []).forEach(function (i) {
+            if (i === self || met.indexOf(i) >= 0) return;
+            if (Math.hypot(found[i].x - ink.x0 - p.x, found[i].y - ink.y0 - p.y) <= 3) met.push(i);
+          });
+        }
+      }
+    };
+    found.forEach(function (c, i) {
+      c.lines = c.lines.map(function (line) {
+        var reach = [], met = [], both = [];
+        [1, -1].forEach(function (sense) {
+          var points = follow(ink, levels, c.x - ink.x0, c.y - ink.y0, sense * line.dx, sense * line.dy, lineWidth);
+          var last = points.length ? points[points.length - 1] : { x: c.x - ink.x0, y: c.y - ink.y0 };
+          reach.push(Math.hypot(last.x - c.x + ink.x0, last.y - c.y + ink.y0));
+          points.forEach(function (p) { metNear(p, i, met); });
+          both.push(points);
+        });
+        // the centres passed, from the far end behind to the far end ahead, in picture coordinates
+        var path = new Float32Array(2 * (both[0].length + both[1].length)), n = 0;
+        for (var k = both[1].length - 1; k >= 0; k--) { path[n++] = both[1][k].x + ink.x0; path[n++] = both[1][k].y + ink.y0; }
+        both[0].forEach(function (p) { path[n++] = p.x + ink.x0; path[n++] = p.y + ink.y0; });
+        return { dx: line.dx, dy: line.dy, reach: reach, meets: met, path: path };
+      });
+    });
+  }
+
+  // Shorter than this, a line is a letter's stroke or a mark, not one that
+  // runs on across the sheet.
+  var SHORTEST_LINE = 60;
+
+  // The crossings of two lines that run on in the patch, both of them at
+  // least SHORTEST_LINE pixels: [{x, y, lines: [{dx, dy, reach: [ahead,
+  // behind], meets: [indices into the result], path: the centres followed,
+  // x and y in turn}, {...}]}] in picture
+  // coordinates, to a fraction of a pixel. A letter or a short hatching
+  // stroke on a line is no crossing here; which of the rest are the
+  // graticule's is for readGraticule to tell from the lines' families.
+  function findCrossings(ink, levels) {
+    var found = localCrossings(ink, levels), width = usualWidth(ink, levels);
+    followLines(ink, levels, found, width);
+    var index = new Map(), long = [];
+    found.forEach(function (c, k) {
+      if (!c.lines.every(function (line) { return line.reach[0] + line.reach[1] >= SHORTEST_LINE; })) return;
+      index.set(k, long.length);
+      long.push(c);
+    });
+    return long.map(function (c) {
+      return { x: c.x, y: c.y, lines: c.lines.map(function (line) {
+        return { dx: line.dx, dy: line.dy, reach: line.reach, path: line.path,
+                 meets: line.meets.filter(function (k) { return index.has(k); }).map(function (k) { return index.get(k); }) };
+      }) };
+    });
   }
 
   // ---- snapping --------------------------------------------------------------
@@ -269,9 +385,9 @@ var Lines = (function () {
   function snapToCrossing(picture, levels, x, y, reach) {
     if (!levels.contrast) return null;
     var ink = inkOf(picture, x - reach - 20, y - reach - 20, 2 * reach + 41, 2 * reach + 41), best = null, bestDistance = reach * reach;
-    findCrossings(ink, levels).forEach(function (c) {
+    localCrossings(ink, levels).forEach(function (c) {
       var d = (c.x - x) * (c.x - x) + (c.y - y) * (c.y - y);
-      if (d <= bestDistance) { best = c; bestDistance = d; }
+      if (d <= bestDistance) { best = { x: c.x, y: c.y }; bestDistance = d; }
     });
     return best;
   }
@@ -341,12 +457,93 @@ var Lines = (function () {
     return best;
   }
 
+  // The largest step that every difference of the typed coordinates is a
+  // whole multiple of, for longitude and latitude; null where the points do
+  // not tell (all on one meridian or parallel, or off every step).
+  function stepsOfPoints(typed) {
+    var of = function (key) {
+      var differences = typed.map(function (t) { return t[key] - typed[0][key]; }).filter(function (d) { return Math.abs(d) > 1e-9; });
+      if (!differences.length) return null;
+      for (var s = STEPS.length - 1; s >= 0; s--) {
+        if (differences.every(function (d) { return Math.abs(d / STEPS[s] - Math.round(d / STEPS[s])) < 1e-6; })) return STEPS[s];
+      }
+      return null;
+    };
+    var steps = { longitude: of('longitude'), latitude: of('latitude') };
+    return steps.longitude && steps.latitude ? steps : null;
+  }
+
+  // Which of a crossing's two lines runs along the map's north (a meridian)
+  // and which along its east (a parallel), as the typed points' map sees
+  // them: {meridian, parallel} line indices, or null for a crossing whose
+  // lines are of neither family (a road across a meridian at an angle).
+  var FAMILY_ANGLE = 20 * Math.PI / 180;
+  function familiesOf(c, east, north) {
+    var off = function (line, to) {
+      var l = Math.hypot(to.x, to.y);
+      return Math.acos(Math.min(1, Math.abs(line.dx * to.x + line.dy * to.y) / l));
+    };
+    for (var m = 0; m < 2; m++) {
+      if (off(c.lines[m], north) <= FAMILY_ANGLE && off(c.lines[1 - m], east) <= FAMILY_ANGLE) return { meridian: m, parallel: 1 - m };
+    }
+    return null;
+  }
+
+  // The graticule's steps from the spacing of its lines: along each
+  // parallel, the longitude from one crossing of the two families to the
+  // next one on it; along each meridian the latitude; each spacing votes for
+  // the step it is close to, and the step with most votes wins. null where
+  // fewer than three spacings say anything.
+  function stepsOfLines(crossings, families, degreesOf) {
+    var count = function (family, key) {
+      var votes = {};
+      crossings.forEach(function (c, i) {
+        if (!families[i]) return;
+        var ahead = Infinity, behind = Infinity;
+        c.lines[families[i][family]].meets.forEach(function (k) {
+          if (!families[k] || Math.hypot(crossings[k].x - c.x, crossings[k].y - c.y) < 8) return;
+          var d = degreesOf(crossings[k].x - c.x, crossings[k].y - c.y)[key];
+          if (d > 0) ahead = Math.min(ahead, d); else behind = Math.min(behind, -d);
+        });
+        [ahead, behind].forEach(function (d) {
+          if (!isFinite(d)) return;
+          var s = nearestStep(d);
+          if (Math.abs(Math.log(d / s)) < 0.15) votes[s] = (votes[s] || 0) + 1;
+        });
+      });
+      var best = null;
+      Object.keys(votes).forEach(function (s) { if (votes[s] >= 3 && (best === null || votes[s] > votes[best])) best = s; });
+      return best === null ? null : Number(best);
+    };
+    var steps = { longitude: count('parallel', 'longitude'), latitude: count('meridian', 'latitude') };
+    return steps.longitude && steps.latitude ? steps : null;
+  }
+
+  function stepText(s) { return s >= 1 ? String(Math.round(s * 1000) / 1000) + '°' : Math.round(s * 60) + '′'; }
+
+  // Whether the steps a are whole multiples of the steps b.
+  function multiplesOf(a, b) {
+    return ['longitude', 'latitude'].every(function (key) {
+      var q = a[key] / b[key];
+      return q > 0.999 && Math.abs(q - Math.round(q)) < 1e-6;
+    });
+  }
+
   // typed: [{x, y, longitude, latitude}] (numbers, at least two, the first at
-  // a crossing); crossings: [{x, y}] as findCrossings gives them.
-  // Returns {ok, message} or {ok, step: {longitude, latitude}, proposals:
-  // [{x, y, longitude, latitude}]}: every crossing reached from the typed
-  // points step by step over the graticule, none of the typed ones again.
-  function readGraticule(typed, crossings) {
+  // a crossing); crossings: as findCrossings gives them; step: the steps in
+  // degrees the user confirmed, {longitude, latitude}, or nothing.
+  // Returns {ok: false, message} or {ok: true, step, fromPoints, fromLines,
+  // question, proposals: [{x, y, longitude, latitude}]}. Without `step`, the
+  // steps are those of the lines' spacing if the typed points lie on that
+  // grid; where the lines say nothing or the points do not fit, `question`
+  // asks the user to check the steps and nothing is proposed.
+  // A crossing is proposed where the graticule of those steps, carried on
+  // from the typed points one node at a time, has a crossing whose two lines
+  // are a meridian and a parallel (by direction), each of which runs on to
+  // another node taken along the same meridian or parallel: a road or a
+  // contour crossing a meridian near a node is not linked along the
+  // parallel, and a node with no crossing there is not taken at all.
+  function readGraticule(typed, crossings, step) {
     if (typed.length < 2) return { ok: false, message: 'Erst zwei oder drei Passpunkte an Gradnetz-Kreuzungen setzen und ihre Koordinaten eintragen.' };
     if (crossings.length === 0) return { ok: false, message: 'keine Linien gefunden' };
     var map = fitMap(typed);
@@ -357,21 +554,39 @@ var Lines = (function () {
     var ex = { x: east.x - o.x, y: east.y - o.y }, nx = { x: north.x - o.x, y: north.y - o.y };
     var det = ex.x * nx.y - ex.y * nx.x;
     if (Math.abs(det) < 1e-9) return { ok: false, message: 'Die Passpunkte liegen auf einer Linie.' };
-    // the graticule's spacing: the nearest crossings along each direction
-    var spacing = { longitude: Infinity, latitude: Infinity };
-    typed.forEach(function (t) {
-      crossings.forEach(function (c) {
-        var dx = c.x - t.x, dy = c.y - t.y;
-        if (dx * dx + dy * dy < 100) return; // the same crossing, or a letter beside it
-        var dLon = (dx * nx.y - dy * nx.x) / det, dLat = (ex.x * dy - ex.y * dx) / det;
-        if (Math.abs(dLat) < 0.2 * Math.abs(dLon) && Math.abs(dLon) > 1e-3) spacing.longitude = Math.min(spacing.longitude, Math.abs(dLon));
-        if (Math.abs(dLon) < 0.2 * Math.abs(dLat) && Math.abs(dLat) > 1e-3) spacing.latitude = Math.min(spacing.latitude, Math.abs(dLat));
-      });
-    });
-    if (!isFinite(spacing.longitude) || !isFinite(spacing.latitude)) return { ok: false, message: 'keine Linien gefunden' };
-    var step = { longitude: nearestStep(spacing.longitude), latitude: nearestStep(spacing.latitude) };
+    var degreesOf = function (dx, dy) { return { longitude: (dx * nx.y - dy * nx.x) / det, latitude: (ex.x * dy - ex.y * dx) / det }; };
+    var families = crossings.map(function (c) { return c.lines ? familiesOf(c, ex, nx) : null; });
+    var fromPoints = stepsOfPoints(typed), fromLines = stepsOfLines(crossings, families, degreesOf);
+    var result = { ok: true, step: null, fromPoints: fromPoints, fromLines: fromLines, question: null, proposals: [] };
+    if (step) result.step = { longitude: step.longitude, latitude: step.latitude };
+    else if (!fromLines) {
+      if (!fromPoints) return { ok: false, message: 'keine Linien gefunden' };
+      result.step = fromPoints;
+      result.question = 'Der Abstand der Gradnetz-Linien war im Bild nicht zu messen: bitte die Schritte in Länge und Breite prüfen und bestätigen.';
+    } else if (fromPoints && !multiplesOf(fromPoints, fromLines)) {
+      result.step = fromLines;
+      result.question = 'Die Linien im Bild liegen alle ' + stepText(fromLines.longitude) + ' Länge und ' + stepText(fromLines.latitude) +
+        ' Breite, die Passpunkte aber nicht auf diesem Netz: bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
+    } else result.step = fromLines;
+    if (result.question) return result;
+    result.proposals = grown(typed, crossings, families, result.step, map, ex, nx);
+    return result;
+  }
 
-    var key = function (i, j) { return i + ',' + j; };
+  // The graticule carried on from the typed points, node by node along its
+  // meridians and parallels (see readGraticule): the proposals.
+  function grown(typed, crossings, families, step, map, ex, nx) {
+    var origin = typed[0], key = function (i, j) { return i + ',' + j; };
+    var meets = crossings.map(function () { return [null, null]; });
+    var linked = function (a, b, family) {
+      if (a < 0 || b < 0 || !families[a] || !families[b]) return false;
+      var of = function (p, q) {
+        var line = families[p][family];
+        if (!meets[p][line]) meets[p][line] = new Set(crossings[p].lines[line].meets);
+        return meets[p][line].has(q);
+      };
+      return of(a, b) || of(b, a);
+    };
     var nodeOf = function (p) {
       return { i: Math.round((p.longitude - origin.longitude) / step.longitude), j: Math.round((p.latitude - origin.latitude) / step.latitude) };
     };
@@ -380,46 +595,110 @@ var Lines = (function () {
       var n = nodeOf(t);
       if (Math.abs(n.i * step.longitude + origin.longitude - t.longitude) > 1e-6 ||
           Math.abs(n.j * step.latitude + origin.latitude - t.latitude) > 1e-6) return; // not on the graticule
-      var entry = { i: n.i, j: n.j, x: t.x, y: t.y, longitude: t.longitude, latitude: t.latitude, typed: true };
+      var at = -1;
+      crossings.forEach(function (c, k) {
+        if (Math.abs(c.x - t.x) <= 3 && Math.abs(c.y - t.y) <= 3) { used[k] = 1; if (families[k]) at = k; }
+      });
+      var entry = { i: n.i, j: n.j, x: t.x, y: t.y, longitude: t.longitude, latitude: t.latitude, typed: true, at: at };
       assigned[key(n.i, n.j)] = entry;
       list.push(entry);
-      crossings.forEach(function (c, k) { if (Math.abs(c.x - t.x) <= 3 && Math.abs(c.y - t.y) <= 3) used[k] = 1; });
     });
     var gap = Math.min(Math.hypot(ex.x, ex.y) * step.longitude, Math.hypot(nx.x, nx.y) * step.latitude);
-    var reach = 0.3 * gap, grown = true;
-    while (grown) {
-      grown = false;
+    var reach = Math.min(0.25 * gap, 10), moves = [[1, 0], [-1, 0], [0, 1], [0, -1], [2, 0], [-2, 0], [0, 2], [0, -2]], grownNow = true;
+    while (grownNow) {
+      grownNow = false;
       var fit = fitMap(list) || map;
       list.slice().forEach(function (a) {
         var from = fit(a.longitude, a.latitude);
-        for (var di = -2; di <= 2; di++) {
-          for (var dj = -2; dj <= 2; dj++) {
-            var i = a.i + di, j = a.j + dj, k = key(i, j);
-            if (assigned[k] || tried[k + '/' + a.i + ',' + a.j]) continue;
-            tried[k + '/' + a.i + ',' + a.j] = true;
-            var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
-            var to = fit(lon, lat), px = a.x + to.x - from.x, py = a.y + to.y - from.y;
-            var best = -1, bestDistance = reach * reach;
-            crossings.forEach(function (c, n) {
-              if (used[n]) return;
-              var d = (c.x - px) * (c.x - px) + (c.y - py) * (c.y - py);
-              if (d < bestDistance) { best = n; bestDistance = d; }
-            });
-            if (best < 0) continue;
-            used[best] = 1;
-            var entry = { i: i, j: j, x: crossings[best].x, y: crossings[best].y, longitude: lon, latitude: lat, typed: false };
-            assigned[k] = entry;
-            list.push(entry);
-            grown = true;
-          }
-        }
+        moves.forEach(function (m) {
+          var i = a.i + m[0], j = a.j + m[1], k = key(i, j);
+          if (assigned[k] || tried[k + '/' + a.i + ',' + a.j]) return;
+          tried[k + '/' + a.i + ',' + a.j] = true;
+          var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
+          var to = fit(lon, lat), px = a.x + to.x - from.x, py = a.y + to.y - from.y;
+          var best = -1, bestDistance = reach * reach, family = m[0] ? 'parallel' : 'meridian';
+          crossings.forEach(function (c, n) {
+            if (used[n] || !families[n]) return;
+            var d = (c.x - px) * (c.x - px) + (c.y - py) * (c.y - py);
+            if (d < bestDistance && (a.at < 0 || linked(a.at, n, family))) { best = n; bestDistance = d; }
+          });
+          if (best < 0) return;
+          used[best] = 1;
+          var entry = { i: i, j: j, x: crossings[best].x, y: crossings[best].y, longitude: lon, latitude: lat, typed: false, at: best };
+          assigned[k] = entry;
+          list.push(entry);
+          grownNow = true;
+        });
       });
     }
+    // every one taken linked along its meridian and along its parallel to others taken
+    for (var dropped = true; dropped;) {
+      dropped = false;
+      list = list.filter(function (p) {
+        if (p.typed) return true;
+        var keep = ['parallel', 'meridian'].every(function (family) {
+          return list.some(function (q) {
+            return q !== p && (family === 'parallel' ? q.j === p.j : q.i === p.i) && linked(p.at, q.at, family);
+          });
+        });
+        if (!keep) { delete assigned[key(p.i, p.j)]; dropped = true; }
+        return keep;
+      });
+    }
+    list = list.concat(intersected(list, assigned, key, crossings, families, step));
     list = withoutStrays(list, assigned, key);
-    var proposals = list.filter(function (p) { return !p.typed; }).map(function (p) {
+    return list.filter(function (p) { return !p.typed; }).map(function (p) {
       return { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude };
     });
-    return { ok: true, step: step, proposals: proposals };
+  }
+
+  // The nodes between those taken where no crossing was seen (a label, a
+  // road or a wood's hatching on it): where the meridian followed from the
+  // nodes taken on it and the parallel followed from those on its row both
+  // pass, on either side, their crossing is where their centres' straight
+  // fits meet. Only lines of the graticule are used, so nothing is invented.
+  function intersected(list, assigned, key, crossings, families, step) {
+    var fit = fitMap(list), added = [], byI = {}, byJ = {};
+    if (!fit) return added;
+    list.forEach(function (p) {
+      if (p.at < 0) return;
+      (byI[p.i] = byI[p.i] || []).push(p);
+      (byJ[p.j] = byJ[p.j] || []).push(p);
+    });
+    var origin = list[0], is = Object.keys(byI).map(Number), js = Object.keys(byJ).map(Number);
+    // the centres of one family's lines through the nodes within 24 pixels of (x, y), on its course (dx, dy)
+    var near = function (entries, family, x, y, dx, dy) {
+      var points = [];
+      entries.forEach(function (p) {
+        var path = crossings[p.at].lines[families[p.at][family]].path;
+        for (var k = 0; k < path.length; k += 2) {
+          var along = (path[k] - x) * dx + (path[k + 1] - y) * dy, across = (path[k + 1] - y) * dx - (path[k] - x) * dy;
+          if (Math.abs(along) <= 24 && Math.abs(across) <= 3) points.push({ x: path[k], y: path[k + 1], along: along });
+        }
+      });
+      for (var round = 0; round < 2 && points.length >= 6; round++) {
+        var line = fitLine(points);
+        points = points.filter(function (p) { return Math.abs((p.x - line.x) * line.dy - (p.y - line.y) * line.dx) <= 1; });
+      }
+      var before = points.filter(function (p) { return p.along < -4; }).length, after = points.filter(function (p) { return p.along > 4; }).length;
+      return before >= 3 && after >= 3 ? fitLine(points) : null;
+    };
+    is.forEach(function (i) {
+      js.forEach(function (j) {
+        if (assigned[key(i, j)]) return;
+        var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude, at = fit(lon, lat);
+        var m = fit(lon, lat + step.latitude / 4), q = fit(lon + step.longitude / 4, lat);
+        var ml = Math.hypot(m.x - at.x, m.y - at.y), ql = Math.hypot(q.x - at.x, q.y - at.y);
+        var meridian = near(byI[i], 'meridian', at.x, at.y, (m.x - at.x) / ml, (m.y - at.y) / ml);
+        var parallel = meridian && near(byJ[j], 'parallel', at.x, at.y, (q.x - at.x) / ql, (q.y - at.y) / ql);
+        var point = parallel && intersect(meridian, parallel);
+        if (!point || Math.hypot(point.x - at.x, point.y - at.y) > 3) return;
+        var entry = { i: i, j: j, x: point.x, y: point.y, longitude: lon, latitude: lat, typed: false, at: -1 };
+        assigned[key(i, j)] = entry;
+        added.push(entry);
+      });
+    });
+    return added;
   }
 
   // A crossing found a pixel or two beside the true one (a letter touching
@@ -490,6 +769,6 @@ var Lines = (function () {
   return {
     inkOf: inkOf, wholeInk: wholeInk, levelsOf: levelsOf, darkAt: darkAt, lineKind: lineKind, runCentre: runCentre,
     findCrossings: findCrossings, snapToLine: snapToLine, snapToCrossing: snapToCrossing,
-    fitLine: fitLine, fitMap: fitMap, readGraticule: readGraticule, angleText: angleText
+    fitLine: fitLine, fitMap: fitMap, readGraticule: readGraticule, stepText: stepText, angleText: angleText
   };
 })();
