@@ -603,6 +603,12 @@ var Lines = (function () {
       assigned[key(n.i, n.j)] = entry;
       list.push(entry);
     });
+    var row = {}, column = {}, taken = function (p) {
+      if (p.at < 0) return;
+      (column[p.i] = column[p.i] || []).push(p);
+      (row[p.j] = row[p.j] || []).push(p);
+    };
+    list.forEach(taken);
     var gap = Math.min(Math.hypot(ex.x, ex.y) * step.longitude, Math.hypot(nx.x, nx.y) * step.latitude);
     var reach = Math.min(0.25 * gap, 10), moves = [[1, 0], [-1, 0], [0, 1], [0, -1], [2, 0], [-2, 0], [0, 2], [0, -2]], grownNow = true;
     while (grownNow) {
@@ -616,17 +622,23 @@ var Lines = (function () {
           tried[k + '/' + a.i + ',' + a.j] = true;
           var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
           var to = fit(lon, lat), px = a.x + to.x - from.x, py = a.y + to.y - from.y;
-          var best = -1, bestDistance = reach * reach, family = m[0] ? 'parallel' : 'meridian';
+          var best = -1, bestDistance = reach * reach;
+          // on the meridian or the parallel of one taken already (a break in one line is bridged by the other)
+          var onLines = function (n) {
+            return a.at < 0 || (column[i] || []).some(function (q) { return linked(q.at, n, 'meridian'); }) ||
+                   (row[j] || []).some(function (q) { return linked(q.at, n, 'parallel'); });
+          };
           crossings.forEach(function (c, n) {
             if (used[n] || !families[n]) return;
             var d = (c.x - px) * (c.x - px) + (c.y - py) * (c.y - py);
-            if (d < bestDistance && (a.at < 0 || linked(a.at, n, family))) { best = n; bestDistance = d; }
+            if (d < bestDistance && onLines(n)) { best = n; bestDistance = d; }
           });
           if (best < 0) return;
           used[best] = 1;
           var entry = { i: i, j: j, x: crossings[best].x, y: crossings[best].y, longitude: lon, latitude: lat, typed: false, at: best };
           assigned[k] = entry;
           list.push(entry);
+          taken(entry);
           grownNow = true;
         });
       });
@@ -652,11 +664,12 @@ var Lines = (function () {
     });
   }
 
-  // The nodes between those taken where no crossing was seen (a label, a
-  // road or a wood's hatching on it): where the meridian followed from the
-  // nodes taken on it and the parallel followed from those on its row both
-  // pass, on either side, their crossing is where their centres' straight
-  // fits meet. Only lines of the graticule are used, so nothing is invented.
+  // Each node where the meridian followed from the nodes taken on it and
+  // the parallel followed from those on its row both pass, on either side,
+  // placed where their centres' straight fits meet, over some 50 pixels
+  // and not the few about the crossing, which a letter or a road there
+  // pulls aside; and so also the nodes where no crossing was seen at all.
+  // Only lines of the graticule are used, so nothing is invented.
   function intersected(list, assigned, key, crossings, families, step) {
     var fit = fitMap(list), added = [], byI = {}, byJ = {};
     if (!fit) return added;
@@ -685,14 +698,17 @@ var Lines = (function () {
     };
     is.forEach(function (i) {
       js.forEach(function (j) {
-        if (assigned[key(i, j)]) return;
-        var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude, at = fit(lon, lat);
+        var taken = assigned[key(i, j)];
+        if (taken && taken.typed) return;
+        var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
+        var at = taken ? { x: taken.x, y: taken.y } : fit(lon, lat);
         var m = fit(lon, lat + step.latitude / 4), q = fit(lon + step.longitude / 4, lat);
         var ml = Math.hypot(m.x - at.x, m.y - at.y), ql = Math.hypot(q.x - at.x, q.y - at.y);
         var meridian = near(byI[i], 'meridian', at.x, at.y, (m.x - at.x) / ml, (m.y - at.y) / ml);
         var parallel = meridian && near(byJ[j], 'parallel', at.x, at.y, (q.x - at.x) / ql, (q.y - at.y) / ql);
         var point = parallel && intersect(meridian, parallel);
         if (!point || Math.hypot(point.x - at.x, point.y - at.y) > 3) return;
+        if (taken) { taken.x = point.x; taken.y = point.y; return; }
         var entry = { i: i, j: j, x: point.x, y: point.y, longitude: lon, latitude: lat, typed: false, at: -1 };
         assigned[key(i, j)] = entry;
         added.push(entry);
@@ -733,7 +749,7 @@ var Lines = (function () {
     // a picture turned or stretched by the tools places its lines a pixel at
     // a time: the bar is raised to four times the usual offset there
     var offs = list.filter(function (p) { return !p.typed; }).map(offOf).filter(function (d) { return d >= 0; }).sort(function (a, b) { return a - b; });
-    var bar = Math.max(1, 4 * (offs.length ? offs[offs.length >> 1] : 0));
+    var bar = Math.max(1.5, 4 * (offs.length ? offs[offs.length >> 1] : 0));
     for (;;) {
       var worst = null, worstOff = bar;
       list.forEach(function (p) {
