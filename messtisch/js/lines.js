@@ -2,6 +2,36 @@
 // click snaps to, where the graticule's lines cross, and which longitude and
 // latitude each crossing has, read on from the points the user typed. Plain
 // functions over a patch of darkness values; nothing here touches the page.
+//
+// On a busy sheet roads, rivers, contours, a wood's hatching and letters
+// cross the graticule everywhere, so a place where two dark lines cross is
+// only a candidate. A graticule crossing is told from the others in steps:
+// 1. every candidate's two lines are followed from it both ways, their
+//    centre re-found every two pixels and their course bending with them
+//    (a conic sheet's parallels), through other lines and small gaps; a
+//    crossing whose lines do not both run on for 60 pixels (a letter, a
+//    mark) is dropped, and each line keeps the candidates it passes;
+// 2. with the typed points' map, a line that runs along the map's north
+//    (within 20 degrees) is a meridian, along its east a parallel; a
+//    candidate whose lines are not one of each (a road at an angle) is out;
+// 3. the steps: the spacing of these crossings along their meridians and
+//    parallels votes for the nearest usual step; the typed coordinates must
+//    lie on that grid, else, or where the lines give no spacing, the user is
+//    asked (readGraticule's `question`) and nothing is proposed;
+// 4. the grid is carried on from the typed points node by node; a node takes
+//    the candidate within a quarter step (at most 10 pixels) of where the
+//    nodes taken so far put it, if that candidate lies on the followed
+//    meridian of its column or parallel of its row; at the end every node
+//    taken must be linked along its meridian to another node of its column
+//    and along its parallel to another of its row, so a road meeting a
+//    meridian near a node is never taken, nor a node outside the neatline
+//    where the meridians do not run on;
+// 5. each node, and each node where no crossing was seen (a label on it),
+//    is placed where the fits of its followed meridian and parallel meet,
+//    so nothing is placed where two graticule lines do not cross.
+// The picture's first and last rows and columns (where glattzug v puts two
+// parallels) are not searched: a line lying along the picture's edge has no
+// paper on one side to be told from, so a crossing there is not proposed.
 var Lines = (function () {
   'use strict';
 
@@ -425,6 +455,7 @@ var Lines = (function () {
   // (longitude, latitude), axis-parallel from two points, affine from three,
   // quadratic from ten, so that a turned or conic map is read as well.
   function fitMap(points) {
+    if (points.length < 2) return null;
     var lon0 = points[0].longitude, lat0 = points[0].latitude;
     var basis = points.length >= 20
       ? function (u, v) { return [1, u, v, u * u, u * v, v * v, u * u * u, u * u * v, u * v * v, v * v * v]; }
@@ -569,7 +600,27 @@ var Lines = (function () {
         ' Breite, die Passpunkte aber nicht auf diesem Netz: bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
     } else result.step = fromLines;
     if (result.question) return result;
-    result.proposals = grown(typed, crossings, families, result.step, map, ex, nx);
+    // the grid carried on from the first point alone must meet the others
+    // where they were set, with the coordinates typed: a step or a typed
+    // coordinate read wrong (three points close together say little of the
+    // map's scale) would give every proposal a wrong coordinate
+    var same = function (a, b) { return Math.abs(a.longitude - b.longitude) < 1e-9 && Math.abs(a.latitude - b.latitude) < 1e-9; };
+    var alone = grown(typed.slice(0, 1), crossings, families, result.step, map, ex, nx);
+    var agrees = typed.slice(1).every(function (t) {
+      return alone.every(function (p) {
+        var close = Math.hypot(p.x - t.x, p.y - t.y) <= 3;
+        return same(p, t) ? close : !close;
+      });
+    });
+    if (!agrees) {
+      result.question = 'Die Passpunkte passen nicht zum Gradnetz im Bild (alle ' + stepText(result.step.longitude) + ' Länge, ' +
+        stepText(result.step.latitude) + ' Breite): bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
+      return result;
+    }
+    var taken = grown(typed, crossings, families, result.step, map, ex, nx);
+    result.proposals = taken.filter(function (p) { return !p.typed; }).map(function (p) {
+      return { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude };
+    });
     return result;
   }
 
@@ -585,7 +636,18 @@ var Lines = (function () {
         if (!meets[p][line]) meets[p][line] = new Set(crossings[p].lines[line].meets);
         return meets[p][line].has(q);
       };
-      return of(a, b) || of(b, a);
+      return (of(a, b) || of(b, a)) && (hugs(a, b, family) || hugs(b, a, family));
+    };
+    // the line followed from crossing a runs along the chord to crossing b over
+    // half its length at least: a road or a contour that meets two nodes wanders off between them
+    var hugs = function (a, b, family) {
+      var path = crossings[a].lines[families[a][family]].path, c = crossings[a], d = crossings[b];
+      var length = Math.hypot(d.x - c.x, d.y - c.y), ux = (d.x - c.x) / length, uy = (d.y - c.y) / length, close = 0;
+      for (var k = 0; k < path.length; k += 2) {
+        var along = (path[k] - c.x) * ux + (path[k + 1] - c.y) * uy;
+        if (along > 0 && along < length && Math.abs((path[k + 1] - c.y) * ux - (path[k] - c.x) * uy) <= 3) close++;
+      }
+      return close * STRIDE >= 0.5 * length;
     };
     var nodeOf = function (p) {
       return { i: Math.round((p.longitude - origin.longitude) / step.longitude), j: Math.round((p.latitude - origin.latitude) / step.latitude) };
@@ -658,10 +720,7 @@ var Lines = (function () {
       });
     }
     list = list.concat(intersected(list, assigned, key, crossings, families, step));
-    list = withoutStrays(list, assigned, key);
-    return list.filter(function (p) { return !p.typed; }).map(function (p) {
-      return { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude };
-    });
+    return withoutStrays(list, assigned, key);
   }
 
   // Each node where the meridian followed from the nodes taken on it and

@@ -4,8 +4,12 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
+const fs = require('node:fs');
+const path = require('node:path');
+const { runTool, tempFolder, tools } = require('./support');
 const { makeSheet } = require('./sheetmap');
-const { Bmp, Lines } = require('./desklib');
+const { turnedBack } = require('./synthmap');
+const { Bmp, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const sheets = {};
@@ -81,4 +85,116 @@ test('the conic sheet: sides 6 to 7 degrees from the vertical, curved parallels,
   assert.ok(Math.abs(gap - 6) < 0.6, String(gap));
   assert.ok(sagitta > 40, String(sagitta));
   assert.ok(Math.min(...ends.map((p) => distanceTo(sheet.frame.bottom, p))) > 40);
+});
+
+// Three inner crossings as the user sets them, far apart: snapped to the
+// nearest crossing found, at whole pixels, typed.
+function typedOn(sheet, crossings) {
+  const inner = sheet.crossings.filter((c) => c.inside), byX = inner.slice().sort((a, b) => a.x - b.x);
+  const middle = inner.filter((c) => Math.abs(c.x - sheet.width / 2) < sheet.width / 10).sort((a, b) => a.y - b.y);
+  const seen = (truth) => crossings.find((c) => Math.hypot(c.x - truth.x, c.y - truth.y) <= 1.5);
+  // the one nearest to where the user would look that shows as a crossing
+  const pick = (list, share) => {
+    const order = list.map((c, i) => i).sort((a, b) => Math.abs(a - share * list.length) - Math.abs(b - share * list.length));
+    return list[order.find((i) => seen(list[i]))];
+  };
+  return [pick(byX, 0.3), pick(byX, 0.7), pick(middle, 0.8)].map((truth) => {
+    const c = seen(truth);
+    return { x: Tilt.roundHalfEven(c.x), y: Tilt.roundHalfEven(c.y), longitude: truth.longitude, latitude: truth.latitude };
+  });
+}
+
+// The proposals against the sheet's truth: those with a coordinate whose
+// crossing lies elsewhere, those where no crossing is printed, and the share
+// of the printed inner crossings proposed (or typed) within 1.5 pixels.
+function judged(sheet, typed, proposals) {
+  const same = (a, b) => Math.abs(a.longitude - b.longitude) < 1e-9 && Math.abs(a.latitude - b.latitude) < 1e-9;
+  let wrong = 0, invented = 0, worst = 0;
+  for (const p of proposals) {
+    if (!sheet.crossings.some((c) => Math.hypot(c.x - p.x, c.y - p.y) <= 3)) { invented++; continue; }
+    const truth = sheet.crossings.find((c) => same(c, p));
+    if (!truth || Math.hypot(truth.x - p.x, truth.y - p.y) > 3) wrong++;
+    else worst = Math.max(worst, Math.hypot(truth.x - p.x, truth.y - p.y));
+  }
+  const inner = sheet.crossings.filter((c) => c.inside);
+  const near = inner.filter((c) => typed.concat(proposals).some((p) => same(p, c) && Math.hypot(c.x - p.x, c.y - p.y) <= 1.5)).length;
+  return { wrong, invented, worst, share: near / inner.length, inner: inner.length };
+}
+
+// messkart's fit through the typed points and every proposal, as the page writes them.
+function rmsOf(sheet, typed, proposals) {
+  const points = typed.concat(proposals.map((p) => ({ x: Tilt.roundHalfEven(p.x), y: Tilt.roundHalfEven(p.y), longitude: p.longitude, latitude: p.latitude })));
+  const text = MesskartModel.writeMeasurementFile({ width: sheet.width, height: sheet.height, lines: points.map((p) => (
+    { kind: 'data', x: String(p.x), longitude: Lines.angleText(p.longitude), y: String(p.y), latitude: Lines.angleText(p.latitude), name: '' })) });
+  return MesskartModel.calibrate(text).rms;
+}
+
+const SHEETS = [
+  ['cylindrical, 30′', CYLINDER],
+  ['cylindrical, 20′ x 10′', { ...CYLINDER, seed: 3, step: { longitude: minutes(20), latitude: minutes(10) } }],
+  ['cylindrical, 10′, turned the other way', { kind: 'cylinder', turn: 1.4, seed: 4, step: { longitude: minutes(10), latitude: minutes(10) }, lonSteps: 18 }],
+  ['conic, 30′', CONIC],
+  ['conic, 1° x 30′, turned the other way', { kind: 'conic', turn: -2.1, seed: 5, step: { longitude: 1, latitude: 0.5 } }],
+];
+
+test('on busy sheets the steps are read from the lines, nothing is invented, 90 % of the inner crossings proposed within 1.5 px', () => {
+  for (const [name, options] of SHEETS) {
+    const { sheet, ink, levels } = sheetOf(options);
+    const crossings = Lines.findCrossings(ink, levels), typed = typedOn(sheet, crossings);
+    const read = Lines.readGraticule(typed, crossings);
+    assert.ok(read.ok, name);
+    assert.strictEqual(read.question, null, name);
+    assert.deepStrictEqual(read.step, sheet.step, name);
+    assert.deepStrictEqual(read.fromLines, sheet.step, name);
+    const figures = judged(sheet, typed, read.proposals), rms = rmsOf(sheet, typed, read.proposals);
+    console.log(`# ${name}: ${crossings.length} crossings of long lines, ${read.proposals.length} proposed + 3 typed, ` +
+                `${(100 * figures.share).toFixed(1)} % of ${figures.inner} inner within 1.5 px, worst ${figures.worst.toFixed(2)} px, ` +
+                `${figures.wrong} wrong, ${figures.invented} invented`);
+    assert.strictEqual(figures.wrong, 0, name);
+    assert.strictEqual(figures.invented, 0, name);
+    assert.ok(figures.share >= 0.9, `${name}: ${figures.share}`);
+  }
+});
+
+// messkart fits x to the longitude and y to the latitude alone: the sheet
+// is first straightened by kippdreh with the command the tilt tab offers.
+test('on the sheets straightened by kippdreh, messkart fits all the proposals', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, () => {
+  for (const [name, options] of [SHEETS[0], SHEETS[3]]) {
+    const { sheet, ink, levels } = sheetOf(options), folder = tempFolder('bogen');
+    fs.writeFileSync(path.join(folder, 'BOGEN.BMP'), sheet.bmp);
+    const tilt = Frame.findTilt(ink, levels);
+    const command = Tilt.commands(tilt.line.from, tilt.line.to, sheet.width, sheet.height, 'BOGEN.BMP').forms[0].command;
+    assert.strictEqual(runTool('kippdreh', command.split(' ').slice(1), folder).status, 0);
+    const picture = pictureOf(fs.readFileSync(path.join(folder, 'BOGEN.TMP'))), turned = turnedBack(sheet, picture, command);
+    const straight = { ...sheet, width: picture.width, height: picture.height, crossings: sheet.crossings.map(turned) };
+    const crossings = Lines.findCrossings(Lines.wholeInk(picture), Lines.levelsOf(picture)), typed = typedOn(straight, crossings);
+    const read = Lines.readGraticule(typed, crossings);
+    assert.deepStrictEqual([read.question, read.step], [null, sheet.step], name);
+    const figures = judged(straight, typed, read.proposals), rms = rmsOf(straight, typed, read.proposals);
+    console.log(`# ${name} after ${command}: ${read.proposals.length} proposed + 3 typed, ${(100 * figures.share).toFixed(1)} % of ` +
+                `${figures.inner} inner within 1.5 px, ${figures.wrong} wrong, ${figures.invented} invented; messkart RMS ${rms.toFixed(3)} px`);
+    assert.deepStrictEqual([figures.wrong, figures.invented], [0, 0], name);
+    assert.ok(figures.share >= 0.9, `${name}: ${figures.share}`);
+    if (options.kind === 'cylinder') assert.ok(rms <= 1.5, `${name}: ${rms}`);
+  }
+});
+
+test('typed points off the lines\' grid bring a question and no proposal; the confirmed steps bring the proposals', () => {
+  const { sheet, ink, levels } = sheetOf(CYLINDER);
+  const crossings = Lines.findCrossings(ink, levels), typed = typedOn(sheet, crossings);
+  // the third point typed 10′ off its latitude: the points say 10′, the lines 30′
+  const misTyped = typed.map((t, i) => (i === 2 ? { ...t, latitude: t.latitude + minutes(10) } : t));
+  const asked = Lines.readGraticule(misTyped, crossings);
+  assert.deepStrictEqual([asked.ok, asked.fromPoints.latitude, asked.proposals], [true, minutes(10), []]);
+  // (the mistyped point bends the map the spacing is measured in, so the lines now look 20′ apart)
+  assert.strictEqual(asked.question, `Die Linien im Bild liegen alle 30′ Länge und ${Lines.stepText(asked.fromLines.latitude)} Breite, ` +
+                     'die Passpunkte aber nicht auf diesem Netz: bitte die Schritte und die Koordinaten der Passpunkte prüfen.');
+  // the user's steps: proposals again, as without a question
+  const confirmed = Lines.readGraticule(typed, crossings, { longitude: 0.5, latitude: 0.5 });
+  assert.strictEqual(confirmed.question, null);
+  assert.deepStrictEqual(confirmed.proposals, Lines.readGraticule(typed, crossings).proposals);
+  // a step the sheet does not have (10′ of latitude on a 30′ grid): still only crossings that are printed
+  const finer = Lines.readGraticule(typed, crossings, { longitude: 0.5, latitude: minutes(10) });
+  assert.ok(finer.proposals.length > 0);
+  assert.strictEqual(judged(sheet, typed, finer.proposals).invented, 0);
 });

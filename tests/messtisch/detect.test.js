@@ -8,7 +8,7 @@ const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
-const { makeMap, centreAt } = require('./synthmap');
+const { makeMap, centreAt, turnedBack } = require('./synthmap');
 const { Bmp, Tilt, Bars, Lines, Frame, MesskartModel } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
@@ -220,17 +220,6 @@ test('a cylindrical map through kippdreh, glattzug and messkart on the proposals
   assert.strictEqual(run.status, 0, run.output);
   assert.strictEqual(fs.readFileSync(path.join(folder, 'KARTE2.INF'), 'latin1'), fit.infText);
 });
-
-// A turned picture's pixel where kippdreh puts a point of the map it turned back by `command`.
-function turnedBack(map, picture, command) {
-  const g = Number(command.split('=')[1]) * Math.PI / 180;
-  const shiftX = (picture.width - map.width) / 2, shiftY = (picture.height - map.height) / 2;
-  return (p) => {
-    const dx = p.x - Math.floor(map.width / 2), dy = p.y - Math.floor(map.height / 2);
-    return { x: Math.floor(map.width / 2) + shiftX + dx * Math.cos(g) - dy * Math.sin(g),
-             y: Math.floor(map.height / 2) + shiftY + dx * Math.sin(g) + dy * Math.cos(g), lon: p.lon, lat: p.lat };
-  };
-}
 
 // One frame line traced from a click at its middle; its worst distance from the drawn line.
 function tracedAgainst(picture, truth, along) {
