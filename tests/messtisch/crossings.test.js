@@ -87,18 +87,15 @@ test('the conic sheet: sides 6 to 7 degrees from the vertical, curved parallels,
   assert.ok(Math.min(...ends.map((p) => distanceTo(sheet.frame.bottom, p))) > 40);
 });
 
-// Three inner crossings as the user sets them, far apart: snapped to the
-// nearest crossing found, at whole pixels, typed.
-function typedOn(sheet, crossings) {
-  const inner = sheet.crossings.filter((c) => c.inside), byX = inner.slice().sort((a, b) => a.x - b.x);
-  const middle = inner.filter((c) => Math.abs(c.x - sheet.width / 2) < sheet.width / 10).sort((a, b) => a.y - b.y);
+// Three crossings as the user sets them, far apart (left above, right
+// above, middle below): the ones nearest those places that show as
+// crossings, snapped to them, at whole pixels, typed.
+function typedOn(sheet, crossings, places = [[0.25, 0.3], [0.75, 0.35], [0.5, 0.75]]) {
   const seen = (truth) => crossings.find((c) => Math.hypot(c.x - truth.x, c.y - truth.y) <= 1.5);
-  // the one nearest to where the user would look that shows as a crossing
-  const pick = (list, share) => {
-    const order = list.map((c, i) => i).sort((a, b) => Math.abs(a - share * list.length) - Math.abs(b - share * list.length));
-    return list[order.find((i) => seen(list[i]))];
-  };
-  return [pick(byX, 0.3), pick(byX, 0.7), pick(middle, 0.8)].map((truth) => {
+  const inner = sheet.crossings.filter((c) => c.inside && seen(c));
+  return places.map(([u, v]) => {
+    const at = { x: u * sheet.width, y: v * sheet.height };
+    const truth = inner.reduce((a, b) => (Math.hypot(b.x - at.x, b.y - at.y) < Math.hypot(a.x - at.x, a.y - at.y) ? b : a));
     const c = seen(truth);
     return { x: Tilt.roundHalfEven(c.x), y: Tilt.roundHalfEven(c.y), longitude: truth.longitude, latitude: truth.latitude };
   });
@@ -197,4 +194,19 @@ test('typed points off the lines\' grid bring a question and no proposal; the co
   const finer = Lines.readGraticule(typed, crossings, { longitude: 0.5, latitude: minutes(10) });
   assert.ok(finer.proposals.length > 0);
   assert.strictEqual(judged(sheet, typed, finer.proposals).invented, 0);
+});
+
+test('three points typed close together on a conic sheet give a question, never a wrong coordinate', () => {
+  const { sheet, ink, levels } = sheetOf(SHEETS[4][1]);
+  const crossings = Lines.findCrossings(ink, levels);
+  // the 9°, 10° and 15° meridians near the bottom: the map's latitude scale is barely seen
+  const node = (lon, lat) => sheet.crossings.find((c) => c.longitude === lon && c.latitude === lat);
+  const close = [node(9, 47.5), node(15, 46.5), node(10, 47.5)].map((c) => ({ x: c.x / sheet.width, y: c.y / sheet.height }));
+  const typed = typedOn(sheet, crossings, close.map((p) => [p.x, p.y]));
+  const read = Lines.readGraticule(typed, crossings);
+  const figures = judged(sheet, typed, read.proposals);
+  console.log(`# close points on the conic sheet: lines read as ${JSON.stringify(read.fromLines)}; ${read.proposals.length} proposed, ` +
+              `${figures.wrong} wrong; question: ${read.question}`);
+  assert.deepStrictEqual([figures.wrong, figures.invented], [0, 0]);
+  assert.match(read.question, /^Die Passpunkte passen nicht zum Gradnetz im Bild \(alle 1° Länge, 20′ Breite\): /);
 });
