@@ -6,7 +6,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { runTool, tempFolder, tools } = require('./support');
+const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeSheet } = require('./sheetmap');
 const { turnedBack } = require('./synthmap');
 const { Bmp, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
@@ -209,4 +209,68 @@ test('three points typed close together on a conic sheet give a question, never 
               `${figures.wrong} wrong; question: ${read.question}`);
   assert.deepStrictEqual([figures.wrong, figures.invented], [0, 0]);
   assert.match(read.question, /^Die Passpunkte passen nicht zum Gradnetz im Bild \(alle 1° Länge, 20′ Breite\): /);
+});
+
+// A graticule of 6 x 5 crossings as findCrossings gives them, 60 pixels a
+// 30′ step east and 50 north: each crossing's lines with the others they
+// pass and the centres followed. The crossing at (3, 2) is hidden (a label on
+// it); a road meets the 3rd meridian 4 pixels below it, at 10 degrees.
+function latticeCrossings() {
+  const column = (i) => { const p = []; for (let y = 180; y <= 420; y += 2) p.push(100 + 60 * i, y); return new Float32Array(p); };
+  const row = (j) => { const p = []; for (let x = 60; x <= 440; x += 2) p.push(x, 400 - 50 * j); return new Float32Array(p); };
+  const nodes = [];
+  for (let i = 0; i < 6; i++) for (let j = 0; j < 5; j++) if (i !== 3 || j !== 2) nodes.push({ i, j, x: 100 + 60 * i, y: 400 - 50 * j });
+  const road = { i: 3, j: 2, x: 280, y: 304, road: true };
+  const all = nodes.concat([road]);
+  const indices = (keep) => all.map((n, k) => (keep(n) ? k : -1)).filter((k) => k >= 0);
+  return all.map((n) => ({ x: n.x, y: n.y, lines: [
+    { dx: 0, dy: 1, reach: [200, 200], meets: indices((m) => m !== n && m.i === n.i), path: column(n.i) },
+    n.road ? { dx: Math.cos(0.17), dy: Math.sin(0.17), reach: [40, 40], meets: [], path: new Float32Array([300, 307.5, 320, 311]) }
+           : { dx: 1, dy: 0, reach: [200, 200], meets: indices((m) => m !== n && !m.road && m.j === n.j), path: row(n.j) },
+  ] }));
+}
+const latticeNode = (i, j) => ({ x: 100 + 60 * i, y: 400 - 50 * j, longitude: 8 + 0.5 * i, latitude: 50 + 0.5 * j });
+
+test('on a literal graticule: every node proposed, the hidden one from its lines, the road never', () => {
+  const typed = [latticeNode(0, 0), latticeNode(5, 0), latticeNode(2, 4)];
+  const read = Lines.readGraticule(typed, latticeCrossings());
+  assert.deepStrictEqual([read.ok, read.question, read.step, read.fromLines, read.fromPoints],
+                         [true, null, { longitude: 0.5, latitude: 0.5 }, { longitude: 0.5, latitude: 0.5 }, { longitude: 0.5, latitude: 2 }]);
+  const expected = [];
+  for (let i = 0; i < 6; i++) for (let j = 0; j < 5; j++) if (![[0, 0], [5, 0], [2, 4]].some(([a, b]) => a === i && b === j)) expected.push(latticeNode(i, j));
+  const order = (a, b) => a.longitude - b.longitude || a.latitude - b.latitude;
+  const got = read.proposals.slice().sort(order);
+  assert.strictEqual(got.length, expected.length);
+  got.forEach((p, k) => {
+    assert.deepStrictEqual([p.longitude, p.latitude], [expected[k].longitude, expected[k].latitude]);
+    assert.ok(Math.hypot(p.x - expected[k].x, p.y - expected[k].y) < 1e-3, `${p.longitude} ${p.latitude}: ${p.x} ${p.y}`);
+  });
+});
+
+test('on a literal graticule: a point typed a step off, or crossings without their lines, bring a question', () => {
+  const typed = [latticeNode(0, 0), latticeNode(5, 0), { ...latticeNode(2, 4), latitude: 52.5 }];
+  const offStep = Lines.readGraticule(typed, latticeCrossings());
+  assert.deepStrictEqual([offStep.ok, offStep.proposals], [true, []]);
+  assert.ok(offStep.question.startsWith('Die Passpunkte passen nicht zum Gradnetz im Bild') ||
+            offStep.question.startsWith('Der Abstand der Gradnetz-Linien'), offStep.question);
+  // crossings as a small patch gives them, with no lines followed: the spacing is not known
+  const bare = latticeCrossings().map((c) => ({ x: c.x, y: c.y }));
+  const read = Lines.readGraticule([latticeNode(0, 0), latticeNode(5, 0), latticeNode(2, 4)], bare);
+  assert.deepStrictEqual([read.ok, read.fromLines, read.step, read.proposals], [true, null, { longitude: 0.5, latitude: 2 }, []]);
+  assert.strictEqual(read.question, 'Der Abstand der Gradnetz-Linien war im Bild nicht zu messen: bitte die Schritte in Länge und Breite prüfen und bestätigen.');
+});
+
+test('crossings of lines that run on are found, a short stroke or a letter on a line is not', () => {
+  // three meridians and three parallels 80 pixels apart, a 24-pixel stroke across the middle parallel, an x on a meridian
+  const dark = (x, y) => [60, 140, 220].includes(x) || [50, 130, 210].includes(y) ||
+    (x >= 168 && x <= 172 && y >= 118 && y <= 142) || (Math.abs(x - 140 - (y - 85)) <= 0.5 && Math.abs(y - 85) <= 5) ||
+    (Math.abs(x - 140 + (y - 85)) <= 0.5 && Math.abs(y - 85) <= 5);
+  const picture = pictureOf(makeBmp(280, 260, (x, y) => (dark(x, y) ? [25, 25, 25] : [236, 230, 210])));
+  const found = Lines.findCrossings(Lines.wholeInk(picture), Lines.levelsOf(picture));
+  const at = found.map((c) => [Math.round(c.x), Math.round(c.y)]).sort((a, b) => a[0] - b[0] || a[1] - b[1]);
+  assert.deepStrictEqual(at, [[60, 50], [60, 130], [60, 210], [140, 50], [140, 130], [140, 210], [220, 50], [220, 130], [220, 210]]);
+  // the middle one's meridian passes the two others on it
+  const middle = found.find((c) => Math.round(c.x) === 140 && Math.round(c.y) === 130);
+  const meridian = middle.lines.find((l) => Math.abs(l.dy) > 0.9);
+  assert.deepStrictEqual(meridian.meets.map((k) => Math.round(found[k].y)).sort((a, b) => a - b), [50, 210]);
 });
