@@ -327,24 +327,34 @@ var Lines = (function () {
   // A crossing's lines followed both ways: for each, how far it runs on
   // either side and which other crossings it passes (their indices).
   function followLines(ink, levels, found, lineWidth) {
-    var cell = 16, grid = {}, keyOf = function (x, y) { return Math.floor(x / cell) + ',' + Math.floor(y / cell); };
-    found.forEach(function (c, i) { var k = keyOf(c.x - ink.x0, c.y - ink.y0); (grid[k] = grid[k] || []).push(i); });
+    var cell = 16, columns = Math.ceil(ink.width / cell) + 1, rows = Math.ceil(ink.height / cell) + 1, grid = [];
+    found.forEach(function (c, i) {
+      var k = Math.floor((c.y - ink.y0) / cell) * columns + Math.floor((c.x - ink.x0) / cell);
+      (grid[k] = grid[k] || []).push(i);
+    });
+    // the crossings within 3 pixels of p, each once per line (stamp)
+    var stamp = new Int32Array(found.length).fill(-1), line = 0;
     var metNear = function (p, self, met) {
       var gx = Math.floor(p.x / cell), gy = Math.floor(p.y / cell);
-      for (var a = gx - 1; a <= gx + 1; a++) {
-        for (var b = gy - 1; b <= gy + 1; b++) {
-          (grid[a + ',' + b] || []).forEach(function (i) {
-            if (i === self || met.indexOf(i) >= 0) return;
-            if (Math.hypot(found[i].x - ink.x0 - p.x, found[i].y - ink.y0 - p.y) <= 3) met.push(i);
-          });
+      for (var b = Math.max(0, gy - 1); b <= Math.min(rows - 1, gy + 1); b++) {
+        for (var a = Math.max(0, gx - 1); a <= Math.min(columns - 1, gx + 1); a++) {
+          var here = grid[b * columns + a];
+          if (!here) continue;
+          for (var n = 0; n < here.length; n++) {
+            var i = here[n], c = found[i];
+            if (i === self || stamp[i] === line) continue;
+            var dx = c.x - ink.x0 - p.x, dy = c.y - ink.y0 - p.y;
+            if (dx * dx + dy * dy <= 9) { stamp[i] = line; met.push(i); }
+          }
         }
       }
     };
     found.forEach(function (c, i) {
-      c.lines = c.lines.map(function (line) {
+      c.lines = c.lines.map(function (course) {
         var reach = [], met = [], both = [];
+        line++;
         [1, -1].forEach(function (sense) {
-          var points = follow(ink, levels, c.x - ink.x0, c.y - ink.y0, sense * line.dx, sense * line.dy, lineWidth);
+          var points = follow(ink, levels, c.x - ink.x0, c.y - ink.y0, sense * course.dx, sense * course.dy, lineWidth);
           var last = points.length ? points[points.length - 1] : { x: c.x - ink.x0, y: c.y - ink.y0 };
           reach.push(Math.hypot(last.x - c.x + ink.x0, last.y - c.y + ink.y0));
           points.forEach(function (p) { metNear(p, i, met); });
@@ -354,7 +364,7 @@ var Lines = (function () {
         var path = new Float32Array(2 * (both[0].length + both[1].length)), n = 0;
         for (var k = both[1].length - 1; k >= 0; k--) { path[n++] = both[1][k].x + ink.x0; path[n++] = both[1][k].y + ink.y0; }
         both[0].forEach(function (p) { path[n++] = p.x + ink.x0; path[n++] = p.y + ink.y0; });
-        return { dx: line.dx, dy: line.dy, reach: reach, meets: met, path: path };
+        return { dx: course.dx, dy: course.dy, reach: reach, meets: met, path: path };
       });
     });
   }
