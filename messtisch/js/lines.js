@@ -29,9 +29,10 @@
 // 5. each node, and each node where no crossing was seen (a label on it),
 //    is placed where the fits of its followed meridian and parallel meet,
 //    so nothing is placed where two graticule lines do not cross.
-// The picture's first and last rows and columns (where glattzug v puts two
-// parallels) are not searched: a line lying along the picture's edge has no
-// paper on one side to be told from, so a crossing there is not proposed.
+// On the picture's first and last rows and columns (where glattzug v puts
+// two parallels, h two meridians) a crossing has arms on one side only: there
+// a followed line that runs into an edge which is itself a dark line makes a
+// crossing where its course meets the edge, and it is read on like the others.
 var Lines = (function () {
   'use strict';
 
@@ -389,11 +390,75 @@ var Lines = (function () {
       index.set(k, long.length);
       long.push(c);
     });
-    return long.map(function (c) {
+    var result = long.map(function (c) {
       return { x: c.x, y: c.y, lines: c.lines.map(function (line) {
         return { dx: line.dx, dy: line.dy, reach: line.reach, path: line.path,
                  meets: line.meets.filter(function (k) { return index.has(k); }).map(function (k) { return index.get(k); }) };
       }) };
+    });
+    return result.concat(edgeCrossings(ink, levels, result));
+  }
+
+  // Where a followed line runs into the picture's first or last row or
+  // column and that row or column is itself a dark line (glattzug v puts two
+  // parallels there, h two meridians): a crossing with only the arms inside
+  // the picture, placed where the line's last 30 pixels, carried on, meet
+  // the edge. Its edge line passes the others on the same dark stretch of
+  // the edge; its inner line passes the crossings the followed one passes.
+  function edgeCrossings(ink, levels, found) {
+    var edges = [], w = ink.width, h = ink.height;
+    var edgeOf = function (x, y, dx, dy) {
+      if (Math.abs(dy) > 0.7 && y <= 2) return { across: 'y', at: 0 };
+      if (Math.abs(dy) > 0.7 && y >= h - 3) return { across: 'y', at: h - 1 };
+      if (Math.abs(dx) > 0.7 && x <= 2) return { across: 'x', at: 0 };
+      if (Math.abs(dx) > 0.7 && x >= w - 3) return { across: 'x', at: w - 1 };
+      return null;
+    };
+    var darkOnEdge = function (edge, t) {
+      return edge.across === 'y' ? darkAt(ink, Math.round(t), edge.at) >= levels.cut : darkAt(ink, edge.at, Math.round(t)) >= levels.cut;
+    };
+    found.forEach(function (c, k) {
+      c.lines.forEach(function (line) {
+        var path = line.path, n = path.length / 2;
+        [[0, 1], [n - 1, -1]].forEach(function (end) {
+          if (n < 8) return;
+          var points = [];
+          for (var m = 0; m < Math.min(15, n); m++) {
+            var q = end[0] + end[1] * m;
+            points.push({ x: path[2 * q] - ink.x0, y: path[2 * q + 1] - ink.y0 });
+          }
+          var course = fitLine(points), last = points[0];
+          var edge = edgeOf(last.x, last.y, course.dx, course.dy);
+          if (!edge) return;
+          // the course carried on to the edge
+          var along = edge.across === 'y' ? course.dy : course.dx, from = edge.across === 'y' ? course.y : course.x;
+          var s = (edge.at - from) / along, x = course.x + s * course.dx, y = course.y + s * course.dy;
+          var t = edge.across === 'y' ? x : y, size = edge.across === 'y' ? w : h, dark = 0;
+          if (t < 0 || t > size - 1) return;
+          for (var d = -12; d <= 12; d++) if (darkOnEdge(edge, t + d)) dark++;
+          if (dark < 20) return;
+          var same = edges.find(function (e) { return e.edge.across === edge.across && e.edge.at === edge.at && Math.abs(e.t - t) <= 4; });
+          if (same) { if (same.inner.meets.indexOf(k) < 0) same.inner.meets.push(k); return; }
+          var inwards = (edge.at === 0 ? 1 : -1) * (along > 0 ? 1 : -1);
+          edges.push({ edge: edge, t: t, x: x + ink.x0, y: y + ink.y0,
+                       inner: { dx: inwards * course.dx, dy: inwards * course.dy, reach: [0, line.reach[0] + line.reach[1]],
+                                meets: [k].concat(line.meets), path: path } });
+        });
+      });
+    });
+    // the dark stretch of the edge about each, and which others lie on it
+    return edges.map(function (e, i) {
+      var size = e.edge.across === 'y' ? w : h, from = Math.round(e.t), to = Math.round(e.t), gap = 0, t;
+      for (t = from, gap = 0; t > 0 && gap <= LONGEST_GAP; t--) { gap = darkOnEdge(e.edge, t - 1) ? 0 : gap + 1; if (!gap) from = t - 1; }
+      for (t = to, gap = 0; t < size - 1 && gap <= LONGEST_GAP; t++) { gap = darkOnEdge(e.edge, t + 1) ? 0 : gap + 1; if (!gap) to = t + 1; }
+      var path = [];
+      for (t = from; t <= to; t += STRIDE) path.push(e.edge.across === 'y' ? t + ink.x0 : e.edge.at + ink.x0, e.edge.across === 'y' ? e.edge.at + ink.y0 : t + ink.y0);
+      var meets = [];
+      edges.forEach(function (f, j) {
+        if (j !== i && f.edge.across === e.edge.across && f.edge.at === e.edge.at && f.t >= from && f.t <= to) meets.push(found.length + j);
+      });
+      var edgeLine = { dx: e.edge.across === 'y' ? 1 : 0, dy: e.edge.across === 'y' ? 0 : 1, reach: [e.t - from, to - e.t], meets: meets, path: new Float32Array(path) };
+      return { x: e.x, y: e.y, edge: true, lines: [e.inner, edgeLine] };
     });
   }
 

@@ -274,3 +274,18 @@ test('crossings of lines that run on are found, a short stroke or a letter on a 
   const meridian = middle.lines.find((l) => Math.abs(l.dy) > 0.9);
   assert.deepStrictEqual(meridian.meets.map((k) => Math.round(found[k].y)).sort((a, b) => a - b), [50, 210]);
 });
+
+test('crossings on the picture\'s first and last row, where glattzug v puts two parallels, are found and read on', () => {
+  // meridians every 60 pixels leaning a little, parallels on the first row, at 70 and on the last row
+  const meridianX = (i, y) => 40 + 60 * i + 0.02 * y;
+  const dark = (x, y) => y === 0 || y === 139 || y === 70 || [0, 1, 2, 3].some((i) => Math.abs(x - meridianX(i, y)) <= 0.75);
+  const picture = pictureOf(makeBmp(260, 140, (x, y) => (dark(x, y) ? [25, 25, 25] : [236, 230, 210])));
+  const found = Lines.findCrossings(Lines.wholeInk(picture), Lines.levelsOf(picture));
+  const edge = found.filter((c) => c.edge).map((c) => [Math.round(10 * c.x) / 10, c.y]).sort((a, b) => a[1] - b[1] || a[0] - b[0]);
+  assert.deepStrictEqual(edge.map((e) => e[1]), [0, 0, 0, 0, 139, 139, 139, 139]);
+  edge.forEach(([x, y], k) => assert.ok(Math.abs(x - meridianX(k % 4, y)) <= 0.3, `${x} ${y}`));
+  const node = (i, j) => ({ x: meridianX(i, [139, 70, 0][j]), y: [139, 70, 0][j], longitude: 8 + 0.5 * i, latitude: 50 + 0.5 * j });
+  const read = Lines.readGraticule([node(0, 0), node(3, 0), node(1, 2)], found, { longitude: 0.5, latitude: 0.5 });
+  const got = read.proposals.map((p) => [p.longitude, p.latitude]).sort((a, b) => a[0] - b[0] || a[1] - b[1]);
+  assert.deepStrictEqual(got, [[8, 50.5], [8, 51], [8.5, 50], [8.5, 50.5], [9, 50], [9, 50.5], [9, 51], [9.5, 50.5], [9.5, 51]]);
+});
