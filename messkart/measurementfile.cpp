@@ -62,6 +62,15 @@ std::string readLine(LineReader& reader) {
     }
 }
 
+// Windows editors put the UTF-8 byte order mark before the text: it is no
+// part of the first line, which would otherwise never read as a header.
+void skipByteOrderMark(LineReader& reader) {
+    if (peekByte(reader) == 0xEF && reader.filled >= 3 &&
+        std::string_view(reader.block.data(), 3) == "\xEF\xBB\xBF") {
+        reader.position = 3;
+    }
+}
+
 std::string readUntilUsefulLine(LineReader& reader) {
     std::string line;
     do {
@@ -150,9 +159,16 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
 
 bool isSkippedLine(std::string_view line) { return line.empty() || line.front() == '*'; }
 
+// The echoed text is the file's own bytes: a picture, a UTF-16 file or a
+// crafted line would ring the bell or steer the terminal, so everything
+// outside printable ASCII shows as "?".
 void stopOnFormatError(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+    }
     consoleLine();
-    consoleLine(std::string(text) + " : Formatfehler. [Return] druecken.");
+    consoleLine(shown + " : Formatfehler. [Return] druecken.");
     readInputLine();
     throw ExitRequest{1};
 }
@@ -186,6 +202,7 @@ void readMeasurementFile(CalibrationRun& run) {
     }
     run.lonCorrection = 0.0;
     run.latCorrection = 0.0;
+    skipByteOrderMark(reader);
     readHeaderLine(run, readUntilUsefulLine(reader));
     while (!atEnd(reader)) {
         std::string line = readUntilUsefulLine(reader);

@@ -33,7 +33,7 @@
 // two parallels, h two meridians) a crossing has arms on one side only: there
 // a followed line that runs into an edge which is itself a dark line makes a
 // crossing where its course meets the edge, and it is read on like the others.
-var Lines = (function () {
+define('Lines', ['AngleText'], function (AngleText) {
   'use strict';
 
   // ---- darkness -------------------------------------------------------------
@@ -625,8 +625,6 @@ var Lines = (function () {
     return steps.longitude && steps.latitude ? steps : null;
   }
 
-  function stepText(s) { return s >= 1 ? String(Math.round(s * 1000) / 1000) + '°' : Math.round(s * 60) + '′'; }
-
   // Whether the steps a are whole multiples of the steps b.
   function multiplesOf(a, b) {
     return ['longitude', 'latitude'].every(function (key) {
@@ -671,7 +669,7 @@ var Lines = (function () {
       result.question = 'Der Abstand der Gradnetz-Linien war im Bild nicht zu messen: bitte die Schritte in Länge und Breite prüfen und bestätigen.';
     } else if (fromPoints && !multiplesOf(fromPoints, fromLines)) {
       result.step = fromLines;
-      result.question = 'Die Linien im Bild liegen alle ' + stepText(fromLines.longitude) + ' Länge und ' + stepText(fromLines.latitude) +
+      result.question = 'Die Linien im Bild liegen alle ' + AngleText.stepText(fromLines.longitude) + ' Länge und ' + AngleText.stepText(fromLines.latitude) +
         ' Breite, die Passpunkte aber nicht auf diesem Netz: bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
     } else result.step = fromLines;
     if (result.question) return result;
@@ -688,8 +686,8 @@ var Lines = (function () {
       });
     });
     if (!agrees) {
-      result.question = 'Die Passpunkte passen nicht zum Gradnetz im Bild (alle ' + stepText(result.step.longitude) + ' Länge, ' +
-        stepText(result.step.latitude) + ' Breite): bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
+      result.question = 'Die Passpunkte passen nicht zum Gradnetz im Bild (alle ' + AngleText.stepText(result.step.longitude) + ' Länge, ' +
+        AngleText.stepText(result.step.latitude) + ' Breite): bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
       return result;
     }
     var taken = grown(typed, crossings, families, result.step, map, ex, nx);
@@ -919,6 +917,6 @@ var Lines = (function () {
   return {
     inkOf: inkOf, wholeInk: wholeInk, levelsOf: levelsOf, darkAt: darkAt, lineKind: lineKind, runCentre: runCentre,
     findCrossings: findCrossings, snapToLine: snapToLine, snapToCrossing: snapToCrossing,
-    fitLine: fitLine, fitMap: fitMap, readGraticule: readGraticule, stepText: stepText, angleText: angleText
+    fitLine: fitLine, fitMap: fitMap, readGraticule: readGraticule, angleText: angleText
   };
-})();
+});

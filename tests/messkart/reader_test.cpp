@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatErrorCase{"TwoFields", header + "100 10.0\r\n", "10.0"},
         FormatErrorCase{"ThreeFields", header + "100 10.0 900\r\n", "900"},
         FormatErrorCase{"BlanksOnly", header + point + "   \r\n", ""},
-        FormatErrorCase{"TabInPlaceOfBlank", header + "100\t10.0 900 0.0\r\n", "100\t10.0 900 0.0"},
+        FormatErrorCase{"TabInPlaceOfBlank", header + "100\t10.0 900 0.0\r\n", "100?10.0 900 0.0"},
         FormatErrorCase{"PlusBeforePackedAngle", header + point + "300 +132436 100 30.0\r\n",
                         "+132436 100 30.0"},
         FormatErrorCase{"WholeDegreesWithoutPoint", header + point + "300 13 100 30.0\r\n",

@@ -9,7 +9,7 @@ const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeSheet } = require('./sheetmap');
 const { turnedBack } = require('./synthmap');
-const { Bmp, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
+const { AngleText, Bmp, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const sheets = {};
@@ -184,7 +184,7 @@ test('typed points off the lines\' grid bring a question and no proposal; the co
   const asked = Lines.readGraticule(misTyped, crossings);
   assert.deepStrictEqual([asked.ok, asked.fromPoints.latitude, asked.proposals], [true, minutes(10), []]);
   // (the mistyped point bends the map the spacing is measured in, so the lines now look 20′ apart)
-  assert.strictEqual(asked.question, `Die Linien im Bild liegen alle 30′ Länge und ${Lines.stepText(asked.fromLines.latitude)} Breite, ` +
+  assert.strictEqual(asked.question, `Die Linien im Bild liegen alle 30′ Länge und ${AngleText.stepText(asked.fromLines.latitude)} Breite, ` +
                      'die Passpunkte aber nicht auf diesem Netz: bitte die Schritte und die Koordinaten der Passpunkte prüfen.');
   // the user's steps: proposals again, as without a question
   const confirmed = Lines.readGraticule(typed, crossings, { longitude: 0.5, latitude: 0.5 });

@@ -216,4 +216,4 @@ function turnedBack(map, picture, command) {
   };
 }
 
-module.exports = { makeMap, centreAt, random, turnedBack };
+module.exports = { makeMap, centreAt, random, coverage, blurred, turnedBack };

@@ -1,8 +1,9 @@
 // The page's model of messkart against the built tool: random measurement
 // files (and files aimed at equal and nearly equal latitudes, latitudes at and
-// beyond the poles, packed angles, corrections, GPS marks, line ends and
-// format errors) must give the same
-// .INF bytes, or the same failure, in both.
+// beyond the poles, packed angles, corrections, GPS marks, line ends, format
+// errors, a Windows editor's byte order mark and bytes outside printable
+// ASCII) must give the same .INF bytes, or the same failure, in both. The
+// model gets the text as the page has it, decoded from the file's UTF-8.
 //   node tests/messtisch/model/differential.js path/to/messkart [count]
 'use strict';
 const fs = require('fs');
@@ -52,13 +53,14 @@ function measurementFile() {
     const lat = random() < 0.4 ? base : random() < 0.08 ? poleAngle() : angle(int(0, 4));
     const lon = random() < 0.1 ? '8.3' : angle(int(0, 4));
     let line = int(-50, 4000) + ' ' + lon + ' ' + int(-50, 4000) + ' ' + lat;
-    if (random() < 0.2) line += ' Turm' + i;
+    if (random() < 0.2) line += pick([' Turm', ' M\u00fcnster', ' \u0141\u00f3d\u017a \u20ac', ' \u{1F3F0}']) + i;
     if (random() < 0.03) line = line.replace('.', ',');
+    if (random() < 0.03) line = line.replace(' ', pick(['\u00e4', '\x07', '\x00', '\x1b[2J', '\t', '\u20ac'])) + ' ';
     lines.push(line);
   }
   if (random() < 0.2) lines.push('GPS');
   const end = pick(['\r\n', '\r\n', '\n', '\r']);
-  return lines.join(end) + (random() < 0.9 ? end : '');
+  return (random() < 0.1 ? '\uFEFF' : '') + lines.join(end) + (random() < 0.9 ? end : '');
 }
 
 // What the tool's console says when it stops: the format error's text, the
@@ -78,7 +80,7 @@ let differences = 0;
 let succeeded = 0;
 for (let i = 0; i < count; ++i) {
   const text = measurementFile();
-  fs.writeFileSync(path.join(folder, 'm.txt'), text, 'latin1');
+  fs.writeFileSync(path.join(folder, 'm.txt'), text, 'utf8');
   fs.rmSync(path.join(folder, 'm.INF'), { force: true });
   let output = '';
   try {
