@@ -10,4 +10,4 @@ set(page_include "${CMAKE_CURRENT_LIST_DIR}/include")
 set(CMAKE_CXX_FLAGS_INIT
     "-isystem ${page_include} -msimd128 -msse2 -fexceptions \"-D__builtin_cpu_supports(feature)=false\" -Wno-ignored-attributes")
 set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-fexceptions -sSINGLE_FILE=1 -sMODULARIZE=1 -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB -sSTACK_SIZE=1048576 -sENVIRONMENT=web,node -sEXPORTED_RUNTIME_METHODS=FS,NODEFS,callMain -lnodefs.js")
+    "-fexceptions -sSINGLE_FILE=1 -sMODULARIZE=1 -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB -sTOTAL_STACK=1048576 -sENVIRONMENT=web,node -sEXPORTED_RUNTIME_METHODS=FS,NODEFS,callMain -lnodefs.js")
