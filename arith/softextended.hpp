@@ -294,6 +294,16 @@ public:
         return v;
     }
 
+    // A finite normal value from the x87's register form.
+    static constexpr SoftExtended fromRegister(std::uint16_t signAndExponent, std::uint64_t mantissa) {
+        SoftExtended v;
+        v.negative_ = (signAndExponent >> 15) != 0;
+        v.kind_ = Kind::Finite;
+        v.mantissa_ = mantissa;
+        v.exponent_ = static_cast<std::int32_t>(signAndExponent & 0x7FFF) - 16383 - 63;
+        return v;
+    }
+
     // The bits of the x87's 80-bit register form: sign and exponent, mantissa.
     constexpr std::uint16_t signAndExponent() const {
         const std::uint16_t sign = negative_ ? 0x8000 : 0;

@@ -8,9 +8,17 @@
 //   x87trig_probe shifts FILE   x= and y= shifts up to 2000 on sizes 100 to
 //                               10000 (every seventh): the arctangent, in
 //                               extended precision and stored
+//   x87trig_probe candidates FILE  (natively) every shift up to 2000 on
+//                               every size up to 10000 whose arctangent lies
+//                               within an ulp of a tie between two doubles,
+//                               as lines: size, shift, the x87's bits
+//   x87trig_probe check FILE    (for the page) those lines whose stored angle
+//                               the software type gives otherwise, as rows of
+//                               the table of the unit's own results
 #include "extendedmath.hpp"
 #include "realmath.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -74,13 +82,72 @@ void shifts(std::FILE* out) {
     }
 }
 
+void extendedBits(extended value, std::uint16_t& top, std::uint64_t& mantissa) {
+#if defined(__x86_64__) || defined(__i386__)
+    unsigned char bytes[sizeof(long double)] = {};
+    std::memcpy(bytes, &value, 10);
+    std::memcpy(&mantissa, bytes, 8);
+    std::memcpy(&top, bytes + 8, 2);
+#else
+    top = value.signAndExponent();
+    mantissa = value.registerMantissa();
+#endif
+}
+
+void candidates(std::FILE* out) {
+    for (std::int32_t size = 3; size <= 10000; ++size) {
+        for (std::int32_t shift = 1; shift <= 2000 && shift < size / 2; ++shift) {
+            std::uint16_t top;
+            std::uint64_t mantissa;
+            extendedBits(arctangentX87(static_cast<extended>(2 * shift) / size), top, mantissa);
+            const std::uint64_t belowDouble = mantissa & 0x7FF;
+            if (belowDouble >= 0x3FE && belowDouble <= 0x402) {
+                std::fprintf(out, "%d %d %04X %016llX\n", size, shift, top, static_cast<unsigned long long>(mantissa));
+            }
+        }
+    }
+}
+
+void check(std::FILE* in) {
+    int size, shift;
+    unsigned top;
+    unsigned long long mantissa;
+    while (std::fscanf(in, "%d %d %X %llX", &size, &shift, &top, &mantissa) == 4) {
+        const extended argument = static_cast<extended>(2 * shift) / size;
+        const extended turned = arctangentX87(argument);
+        std::uint16_t softTop;
+        std::uint64_t softMantissa;
+        extendedBits(turned, softTop, softMantissa);
+        // The stored double: the same when the bits down to the double's last place and the tie side agree.
+        const double unit = static_cast<double>(std::ldexp(static_cast<double>(mantissa >> 11), static_cast<int>(top) - 16383 - 52));
+        const double softUnit = static_cast<double>(std::ldexp(static_cast<double>(softMantissa >> 11), static_cast<int>(softTop) - 16383 - 52));
+        const bool roundsUp = (mantissa & 0x7FF) > 0x400 || ((mantissa & 0x7FF) == 0x400 && ((mantissa >> 11) & 1) != 0);
+        const bool softRoundsUp = (softMantissa & 0x7FF) > 0x400 || ((softMantissa & 0x7FF) == 0x400 && ((softMantissa >> 11) & 1) != 0);
+        if (unit != softUnit || roundsUp != softRoundsUp) {
+            std::uint16_t argumentTop;
+            std::uint64_t argumentMantissa;
+            extendedBits(argument, argumentTop, argumentMantissa);
+            std::printf("    {0x%04X, 0x%016llXu, 0x%04X, 0x%016llXu},  // 2 * %d / %d\n", argumentTop,
+                        static_cast<unsigned long long>(argumentMantissa), top, mantissa, shift, size);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
-    std::FILE* out = std::fopen(argv[2], "wb");
+    std::FILE* out = std::fopen(argv[2], std::string(argv[1]) == "check" ? "rb" : "wb");
     if (out == nullptr) return 2;
+    if (std::string(argv[1]) == "check") {
+        std::fclose(out);
+        std::FILE* in = std::fopen(argv[2], "r");
+        if (in == nullptr) return 2;
+        check(in);
+        return 0;
+    }
     if (std::string(argv[1]) == "angles") angles(out);
+    else if (std::string(argv[1]) == "candidates") candidates(out);
     else if (std::string(argv[1]) == "shifts") shifts(out);
     else return 2;
     return std::fclose(out) == 0 ? 0 : 1;

@@ -2,6 +2,8 @@
 // by both in folders of their own must give the same console bytes, the same
 // exit code, and the same files, byte for byte.
 //   node tests/messtisch/pagetools/samebytes.js <tool> <native program> [count]
+// With SAMEBYTES_AGAINST=<another native program>, that program takes the
+// page build's place (two builds of the tool held to each other).
 // Tools: kippdreh (angles, x= and y= shifts), glattzug (h, v, v with
 // latitudes), messkart (measurement files), passnetz (.INF files).
 'use strict';
@@ -145,8 +147,14 @@ function sameFiles(a, b) {
   return names.join('/') === Object.keys(b).join('/') && names.every((name) => a[name].equals(b[name]));
 }
 
+function nativeRun(program, args, folder, input) {
+  const run = spawnSync(path.resolve(program), args, { cwd: folder, input, maxBuffer: 1 << 26 });
+  return { code: run.status, stdout: run.stdout };
+}
+
 (async () => {
-  if (!fs.existsSync(toolFile(tool))) {
+  const against = process.env.SAMEBYTES_AGAINST;
+  if (!against && !fs.existsSync(toolFile(tool))) {
     console.log(`${toolFile(tool)} is missing: scripts/build-page-tools builds the page's tools.`);
     process.exit(1);
   }
@@ -162,7 +170,8 @@ function sameFiles(a, b) {
     prepare(nativeFolder, files);
     prepare(pageFolder, files);
     const native = spawnSync(path.resolve(nativeProgram), args, { cwd: nativeFolder, input, maxBuffer: 1 << 26 });
-    const page = await runPageTool(tool, args, { folder: pageFolder, input });
+    native.stdout = native.stdout || Buffer.alloc(0);
+    const page = against ? nativeRun(against, args, pageFolder, input) : await runPageTool(tool, args, { folder: pageFolder, input });
     const nativeFiles = contents(nativeFolder), pageFiles = contents(pageFolder);
     codes.set(native.status, (codes.get(native.status) || 0) + 1);
     if (Object.keys(nativeFiles).length > Object.keys(files).length) written += 1;
