@@ -25,7 +25,11 @@ function compiledModule(tool) {
   return compiled.get(tool);
 }
 
+// The handlers each instance hangs on the process, taken off again after its run.
+const processEvents = ['uncaughtException', 'unhandledRejection'];
+
 async function runPageTool(tool, args, { folder, input = '' }) {
+  const handlersBefore = processEvents.map((event) => new Set(process.listeners(event)));
   const factory = require(toolFile(tool));
   const wasm = compiledModule(tool);
   const stdin = Buffer.from(input, 'latin1');
@@ -56,6 +60,12 @@ async function runPageTool(tool, args, { folder, input = '' }) {
   } catch (e) {
     if (e && e.name === 'ExitStatus') code = e.status;
     else throw e;
+  } finally {
+    processEvents.forEach((event, i) => {
+      for (const handler of process.listeners(event)) {
+        if (!handlersBefore[i].has(handler)) process.removeListener(event, handler);
+      }
+    });
   }
   return { code, stdout: Buffer.from(written) };
 }
