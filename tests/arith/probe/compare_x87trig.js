@@ -15,7 +15,8 @@ if (native.length !== page.length) {
 const extended = (b, at) => b.toString('hex', at, at + 10);
 const counts = { extended: 0, stored: 0, sizes: 0, records: 0 };
 const shown = [];
-const record = mode === 'angles' ? 10 + 10 + 8 + 8 + 64 : 18;
+const record = mode === 'angles' ? 10 + 10 + 8 + 8 + 64 : 10 + 8 + 16;
+const sizesFrom = mode === 'angles' ? 36 : 18;
 for (let at = 0; at < native.length; at += record) {
   counts.records += 1;
   const parts = mode === 'angles' ? [[0, 10], [10, 20]] : [[0, 10]];
@@ -27,11 +28,11 @@ for (let at = 0; at < native.length; at += record) {
     counts.stored += 1;
     if (shown.length < 12) shown.push(`record ${counts.records - 1}: ${extended(native, at)} / ${extended(page, at)}`);
   }
-  if (mode === 'angles' && !native.subarray(at + 36, at + record).equals(page.subarray(at + 36, at + record))) {
+  if (!native.subarray(at + sizesFrom, at + record).equals(page.subarray(at + sizesFrom, at + record))) {
     counts.sizes += 1;
   }
 }
 console.log(`${mode}: ${counts.records} arguments; other extended bits: ${counts.extended}; ` +
-  `other stored doubles: ${counts.stored}` + (mode === 'angles' ? `; other picture sizes: ${counts.sizes}` : ''));
+  `other stored doubles: ${counts.stored}; other picture sizes: ${counts.sizes}`);
 for (const line of shown) console.log('  ' + line);
 process.exit(counts.stored === 0 && counts.sizes === 0 ? 0 : 1);

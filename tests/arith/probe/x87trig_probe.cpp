@@ -7,7 +7,8 @@
 //                               picture's size for sizes up to 10000
 //   x87trig_probe shifts FILE   x= and y= shifts up to 2000 on sizes 100 to
 //                               10000 (every seventh): the arctangent, in
-//                               extended precision and stored
+//                               extended precision and stored, and the
+//                               turned picture's size
 //   x87trig_probe candidates FILE  (natively) every shift up to 2000 on
 //                               every size up to 10000 whose arctangent lies
 //                               within an ulp of a tie between two doubles,
@@ -77,7 +78,16 @@ void shifts(std::FILE* out) {
         for (std::int32_t shift = 1; shift <= 2000 && shift < size / 2; ++shift) {
             const extended turned = arctangentX87(static_cast<extended>(2 * shift) / size);
             putExtended(out, turned);
-            putDouble(out, storeDouble(turned));
+            const double angle = storeDouble(turned);
+            putDouble(out, angle);
+            // The turned picture's size, the shift's side and the other as long or half as long again.
+            const extended magnitude = extendedAbs(static_cast<extended>(angle));
+            const extended c = cosineX87(magnitude);
+            const extended s = sineX87(magnitude);
+            for (const std::int32_t other : {size, size + size / 2}) {
+                putInt(out, truncToInt32(other * c + size * s));
+                putInt(out, truncToInt32(other * s + size * c));
+            }
         }
     }
 }
