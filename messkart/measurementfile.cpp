@@ -150,7 +150,7 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     rest = afterField(rest, field);
     field = fieldBeforeBlank(rest);
     const double longitude = angleOrStop(field, rest);
-    addPoint(run.lonFit, x, storeDouble(static_cast<long double>(longitude) + run.lonCorrection));
+    addPoint(run.lonFit, x, storeDouble(static_cast<extended>(longitude) + run.lonCorrection));
 
     rest = afterField(rest, field);
     field = fieldBeforeBlank(rest);
@@ -161,7 +161,7 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     field = blank == std::string_view::npos ? rest : rest.substr(0, blank);
     const double latitude = latitudeOrStop(field, rest);
     addLatitudePoint(run.latFit, y,
-                     storeDouble(static_cast<long double>(latitude) + run.latCorrection));
+                     storeDouble(static_cast<extended>(latitude) + run.latCorrection));
 }
 
 } // namespace
