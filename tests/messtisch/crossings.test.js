@@ -260,6 +260,21 @@ test('on a literal graticule: a point typed a step off, or crossings without the
   assert.strictEqual(read.question, 'Der Abstand der Gradnetz-Linien war im Bild nicht zu messen: bitte die Schritte in Länge und Breite prüfen und bestätigen.');
 });
 
+test('on a literal graticule: points set beside the nodes bring a message saying where, not a silent nothing', () => {
+  const beside = (p) => ({ ...p, y: p.y + 15 });
+  const off = Lines.readGraticule([latticeNode(0, 0), latticeNode(5, 0), latticeNode(2, 4)].map(beside), latticeCrossings());
+  assert.deepStrictEqual(off, { ok: false, message: 'An den Passpunkten bei (100, 415), (400, 415), (220, 215) kreuzt im Bild kein Meridian ' +
+                                                    'einen Breitenkreis: bitte die Passpunkte auf Gradnetz-Kreuzungen setzen.' });
+  // one of them beside its node: the grid is carried on from the others, each proposal on its own node
+  const one = Lines.readGraticule([beside(latticeNode(0, 0)), latticeNode(5, 0), latticeNode(2, 4)], latticeCrossings());
+  assert.deepStrictEqual([one.ok, one.question], [true, null]);
+  assert.ok(one.proposals.length >= 20, String(one.proposals.length));
+  for (const p of one.proposals) {
+    const node = latticeNode((p.longitude - 8) / 0.5, (p.latitude - 50) / 0.5);
+    assert.ok(Math.hypot(p.x - node.x, p.y - node.y) < 0.5, `${p.longitude} ${p.latitude}: ${p.x} ${p.y}`);
+  }
+});
+
 test('crossings of lines that run on are found, a short stroke or a letter on a line is not', () => {
   // three meridians and three parallels 80 pixels apart, a 24-pixel stroke across the middle parallel, an x on a meridian
   const dark = (x, y) => [60, 140, 220].includes(x) || [50, 130, 210].includes(y) ||
