@@ -647,6 +647,8 @@ define('Lines', ['AngleText'], function (AngleText) {
   // another node taken along the same meridian or parallel: a road or a
   // contour crossing a meridian near a node is not linked along the
   // parallel, and a node with no crossing there is not taken at all.
+  // Where nothing is carried on and a typed point lies on no crossing of a
+  // meridian and a parallel, {ok: false, message} says which points.
   function readGraticule(typed, crossings, step) {
     if (typed.length < 2) return { ok: false, message: 'Erst zwei oder drei Passpunkte an Gradnetz-Kreuzungen setzen und ihre Koordinaten eintragen.' };
     if (crossings.length === 0) return { ok: false, message: 'keine Linien gefunden' };
@@ -694,6 +696,17 @@ define('Lines', ['AngleText'], function (AngleText) {
     result.proposals = taken.filter(function (p) { return !p.typed; }).map(function (p) {
       return { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude };
     });
+    // nothing carried on from points set beside the nodes (on a road's or a
+    // river's crossing with a meridian, or on a grid the picture does not
+    // have): say where, rather than propose nothing without a word
+    var beside = result.proposals.length ? [] : typed.filter(function (t) {
+      return !crossings.some(function (c, k) { return families[k] && Math.abs(c.x - t.x) <= 3 && Math.abs(c.y - t.y) <= 3; });
+    });
+    if (beside.length) {
+      return { ok: false, message: 'An ' + (beside.length > 1 ? 'den Passpunkten' : 'dem Passpunkt') + ' bei ' +
+        beside.map(function (t) { return '(' + Math.round(t.x) + ', ' + Math.round(t.y) + ')'; }).join(', ') +
+        ' kreuzt im Bild kein Meridian einen Breitenkreis: bitte die Passpunkte auf Gradnetz-Kreuzungen setzen.' };
+    }
     return result;
   }
 

@@ -9,7 +9,7 @@ const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeSheet } = require('./sheetmap');
 const { turnedBack } = require('./synthmap');
-const { AngleText, Bmp, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
+const { AngleText, Bmp, Bars, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const sheets = {};
@@ -260,6 +260,21 @@ test('on a literal graticule: a point typed a step off, or crossings without the
   assert.strictEqual(read.question, 'Der Abstand der Gradnetz-Linien war im Bild nicht zu messen: bitte die Schritte in Länge und Breite prüfen und bestätigen.');
 });
 
+test('on a literal graticule: points set beside the nodes bring a message saying where, not a silent nothing', () => {
+  const beside = (p) => ({ ...p, y: p.y + 15 });
+  const off = Lines.readGraticule([latticeNode(0, 0), latticeNode(5, 0), latticeNode(2, 4)].map(beside), latticeCrossings());
+  assert.deepStrictEqual(off, { ok: false, message: 'An den Passpunkten bei (100, 415), (400, 415), (220, 215) kreuzt im Bild kein Meridian ' +
+                                                    'einen Breitenkreis: bitte die Passpunkte auf Gradnetz-Kreuzungen setzen.' });
+  // one of them beside its node: the grid is carried on from the others, each proposal on its own node
+  const one = Lines.readGraticule([beside(latticeNode(0, 0)), latticeNode(5, 0), latticeNode(2, 4)], latticeCrossings());
+  assert.deepStrictEqual([one.ok, one.question], [true, null]);
+  assert.ok(one.proposals.length >= 20, String(one.proposals.length));
+  for (const p of one.proposals) {
+    const node = latticeNode((p.longitude - 8) / 0.5, (p.latitude - 50) / 0.5);
+    assert.ok(Math.hypot(p.x - node.x, p.y - node.y) < 0.5, `${p.longitude} ${p.latitude}: ${p.x} ${p.y}`);
+  }
+});
+
 test('crossings of lines that run on are found, a short stroke or a letter on a line is not', () => {
   // three meridians and three parallels 80 pixels apart, a 24-pixel stroke across the middle parallel, an x on a meridian
   const dark = (x, y) => [60, 140, 220].includes(x) || [50, 130, 210].includes(y) ||
@@ -288,4 +303,71 @@ test('crossings on the picture\'s first and last row, where glattzug v puts two 
   const read = Lines.readGraticule([node(0, 0), node(3, 0), node(1, 2)], found, { longitude: 0.5, latitude: 0.5 });
   const got = read.proposals.map((p) => [p.longitude, p.latitude]).sort((a, b) => a[0] - b[0] || a[1] - b[1]);
   assert.deepStrictEqual(got, [[8, 50.5], [8, 51], [8.5, 50], [8.5, 50.5], [9, 50], [9, 50.5], [9, 51], [9.5, 50.5], [9.5, 51]]);
+});
+
+// One click in the middle of a drawn line, traced as the Balken tab traces it.
+function tracedFrom(picture, truth, along) {
+  const middle = truth[Math.floor(truth.length / 2)];
+  const click = { x: Math.round(middle.x), y: Math.round(middle.y) };
+  return Frame.polylineOf(Frame.traceLine(Lines.wholeInk(picture), Lines.levelsOf(picture), click, along), along);
+}
+
+async function withBars(folder, name, picture, lines, run) {
+  const range = Bars.paintedRange(lines, run, picture.width, picture.height);
+  const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
+  fs.writeFileSync(path.join(folder, name), Buffer.from(await painted.arrayBuffer()));
+  return range;
+}
+
+// The whole chain on the busy conic sheet with nothing but one click a line
+// and three typed points: kippdreh, glattzug h along the traced sides,
+// glattzug v along the outermost traced parallels, the proposals, messkart.
+test('the conic sheet through kippdreh, glattzug h and v on traced lines and messkart on the proposals', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, async () => {
+  const { sheet, ink, levels } = sheetOf(CONIC), folder = tempFolder('kegelbogen');
+  fs.writeFileSync(path.join(folder, 'BOGEN.BMP'), sheet.bmp);
+  const tilt = Frame.findTilt(ink, levels);
+  const command = Tilt.commands(tilt.line.from, tilt.line.to, sheet.width, sheet.height, 'BOGEN.BMP').forms[0].command;
+  assert.strictEqual(runTool('kippdreh', command.split(' ').slice(1), folder).status, 0);
+  let picture = pictureOf(fs.readFileSync(path.join(folder, 'BOGEN.TMP')));
+  const turned = turnedBack(sheet, picture, command);
+  const sides = Bars.emptyLines();
+  for (const key of ['left', 'right']) sides[key] = tracedFrom(picture, sheet.frame[key].map(turned), 'y');
+  const rows = await withBars(folder, 'BOGEN2.BMP', picture, sides, 'h');
+  assert.strictEqual(runTool('glattzug', ['BOGEN2.BMP', 'h'], folder).status, 0);
+  picture = pictureOf(fs.readFileSync(path.join(folder, 'BOGEN2.TMP')));
+  const { width, height } = picture;
+  const stretched = (p) => {
+    const q = turned(p), r = Math.max(0, Math.min(height - 1, Math.round(q.y))), low = rows.low[r], high = rows.high[r];
+    return { ...p, x: (q.x - low) * (width - 1) / (high - low), y: q.y };
+  };
+  const latitudes = sheet.parallels.map((p) => p.latitude), south = Math.min(...latitudes), north = Math.max(...latitudes);
+  const bars = Bars.emptyLines();
+  for (const [key, lat] of [['top', north], ['bottom', south]]) {
+    const pieces = sheet.parallels.filter((p) => p.latitude === lat);
+    bars[key] = tracedFrom(picture, pieces.reduce((a, b) => (b.line.length > a.line.length ? b : a)).line.map(stretched), 'x');
+  }
+  const columns = await withBars(folder, 'BOGEN3.BMP', picture, bars, 'v');
+  // decimal degrees, as the Balken tab writes them: glattzug would read a packed
+  // 463000 as 463000 degrees and stretch linearly, 16 px off the sinh rows at mid-sheet
+  const [low, high] = [south, north].map((d) => AngleText.angleIn('decimal', d));
+  assert.strictEqual(runTool('glattzug', ['BOGEN3.BMP', 'v', low, high], folder).status, 0);
+  picture = pictureOf(fs.readFileSync(path.join(folder, 'BOGEN3.TMP')));
+  // each column's rows between the bars spread evenly in the latitude, then moved to even steps of its hyperbolic sine
+  const S = (degrees) => Math.sinh(degrees * Math.PI / 180);
+  const final = (c) => {
+    const q = stretched(c), column = Math.max(0, Math.min(width - 1, Math.round(q.x)));
+    const latitude = north - (north - south) * (q.y - columns.low[column]) / (columns.high[column] - columns.low[column]);
+    return { ...c, x: q.x, y: (height - 1) * (S(latitude) - S(north)) / (S(south) - S(north)) };
+  };
+  const straight = { ...sheet, width, height, crossings: sheet.crossings.filter((c) => c.latitude >= south && c.latitude <= north).map(final) };
+  const crossings = Lines.findCrossings(Lines.wholeInk(picture), Lines.levelsOf(picture)), typed = typedOn(straight, crossings);
+  const read = Lines.readGraticule(typed, crossings);
+  assert.deepStrictEqual([read.question, read.step], [null, sheet.step]);
+  const figures = judged(straight, typed, read.proposals), rms = rmsOf(straight, typed, read.proposals);
+  console.log(`# conic sheet through the chain (${command}, v ${low} ${high}): ${read.proposals.length} proposed + 3 typed, ` +
+              `${(100 * figures.share).toFixed(1)} % of ${figures.inner} inner within 1.5 px, worst ${figures.worst.toFixed(2)} px, ` +
+              `${figures.wrong} wrong, ${figures.invented} invented; messkart RMS ${rms.toFixed(3)} px`);
+  assert.deepStrictEqual([figures.wrong, figures.invented], [0, 0]);
+  assert.ok(figures.share >= 0.9, String(figures.share));
+  assert.ok(rms <= 1.5, String(rms));
 });
