@@ -153,6 +153,9 @@ void removeOnInterrupt(const std::string*) {}
 
 void holdInterrupts(bool) {}
 
+// No helper thread starts in the page, and no signal could reach one.
+void startWithoutInterrupts(const std::function<void()>& start) { start(); }
+
 void sleepMilliseconds(int milliseconds) {
     struct timespec pause {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     ::nanosleep(&pause, nullptr);
