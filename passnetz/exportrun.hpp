@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace passnetz {
@@ -35,11 +36,18 @@ struct ControlPoint {
     double latitude = 0.0;
 };
 
+// How the VRT names its picture: beside it, or from the root.
+struct VrtSource {
+    std::string name;
+    bool relative = true;
+};
+
 struct ExportRun {
     std::string pictureName;      // the first argument as typed
     std::string calibrationName;  // the second, or the picture's name with .INF
     std::string vrtName;          // the picture's name with .vrt
     std::string pointsName;       // the picture's whole name with .points, as QGIS looks for it
+    VrtSource source;
     std::int32_t width = 0;
     std::int32_t height = 0;
     Calibration calibration;
@@ -53,6 +61,7 @@ void parseArguments(ExportRun& run, int argc, char** argv);
 // Each step that fails writes its message with the bell and pauses; the run
 // then ends with exit code 1.
 bool refuseOutputAsInput(const ExportRun& run);
+bool refuseUnwritableName(ExportRun& run);
 bool readPicture(ExportRun& run);
 bool readCalibration(ExportRun& run);
 void warnAboutSize(const ExportRun& run);
@@ -78,8 +87,26 @@ std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t heig
 
 double asinhOfDoubles(double s);
 
+// Every point's longitude finite and within +-largestLongitude: a map may run
+// past 180 degrees on either side, once round the earth at most.
+inline constexpr double largestLongitude = 360.0;
+bool longitudesInRange(const std::vector<ControlPoint>& points);
+inline constexpr std::string_view longitudeProblem =
+    "Zeilen 1 und 2 ergeben Laengen ausserhalb von -360 bis 360 Grad; keine gueltige .INF-Datei.";
+
 // Shortest round-trip digits written out positionally, never with an exponent.
 std::string numberText(double value);
+
+// The picture's name in the VRT: its last component (only "/" ends a folder
+// here, on Windows "\" and ":" too), which must be UTF-8 of characters XML
+// allows; escaped so that an XML reader gets every byte back.
+std::string_view pictureComponent(std::string_view name);
+bool xmlCarriesExactly(std::string_view text);
+std::string xmlEscaped(std::string_view text);
+VrtSource vrtSourceOf(const std::string& pictureName);
+inline constexpr std::string_view unwritableNameMessage =
+    "Der Bildname enthaelt Steuerzeichen oder Bytes, die kein UTF-8 sind: die VRT-Datei kann ihn nicht tragen; "
+    "bitte das Bild umbenennen.";
 
 std::string vrtText(const ExportRun& run);
 std::string pointsText(const ExportRun& run);

@@ -13,6 +13,7 @@ int exportRun(int argc, char** argv) {
     ExportRun run;
     parseArguments(run, argc, argv);
     if (!refuseOutputAsInput(run)) return 1;
+    if (!refuseUnwritableName(run)) return 1;
     if (!readPicture(run)) return 1;
     if (!readCalibration(run)) return 1;
     warnAboutSize(run);

@@ -86,7 +86,7 @@ var PassnetzModel = (function () {
 
   // ---- the grid ----------------------------------------------------------------------
 
-  var LARGEST_LATITUDE_SCALE = 3.0, STEP_FACTOR = 0.01, WIDEST_STEP = 256, MOST_INTERVALS = 40, OUTER_RINGS = 2;
+  var LARGEST_LONGITUDE = 360.0, LARGEST_LATITUDE_SCALE = 3.0, STEP_FACTOR = 0.01, WIDEST_STEP = 256, MOST_INTERVALS = 40, OUTER_RINGS = 2;
 
   function ceilDiv(a, b) { return Math.floor((a + b - 1) / b); }
 
@@ -195,6 +195,8 @@ var PassnetzModel = (function () {
       width + ' x ' + height + '.';
     var grid = controlPointsFor(width, height, cal);
     if (!grid) return { ok: false, message: calibrationName + ': nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.' };
+    var inRange = grid.points.every(function (p) { return p.longitude >= -LARGEST_LONGITUDE && p.longitude <= LARGEST_LONGITUDE; });
+    if (!inRange) return { ok: false, message: calibrationName + ': Zeilen 1 und 2 ergeben Laengen ausserhalb von -360 bis 360 Grad; keine gueltige .INF-Datei.' };
     return { ok: true, vrtName: replaceExtension(pictureName, '.vrt'), vrt: vrtText(pictureName, width, height, cal, grid.points),
              pointsName: pictureName + '.points', points: pointsText(cal, grid.points), count: grid.points.length,
              gps: cal.gps, warning: warning };
