@@ -32,6 +32,7 @@ void parseArguments(ExportRun& run, int argc, char** argv) {
     if (run.pictureName.empty()) showUsage();
     run.calibrationName = count == 2 ? std::string(argv[2]) : replaceExtension(run.pictureName, ".INF");
     if (run.calibrationName.empty()) showUsage();
+    run.tiffName = replaceExtension(run.pictureName, ".tif");
     run.vrtName = replaceExtension(run.pictureName, ".vrt");
     run.pointsName = run.pictureName + ".points";
 }

@@ -5,6 +5,9 @@
 // desk writes the same files (messtisch/passnetz/model.js).
 #pragma once
 
+#include "bmpheader.hpp"
+#include "bytefile.hpp"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,9 +48,12 @@ struct VrtSource {
 struct ExportRun {
     std::string pictureName;      // the first argument as typed
     std::string calibrationName;  // the second, or the picture's name with .INF
+    std::string tiffName;         // the picture's name with .tif
     std::string vrtName;          // the picture's name with .vrt
     std::string pointsName;       // the picture's whole name with .points, as QGIS looks for it
     VrtSource source;
+    ByteFile picture;  // open from its header's reading until the GeoTIFF is written
+    BmpLayout layout;
     std::int32_t width = 0;
     std::int32_t height = 0;
     Calibration calibration;
@@ -66,7 +72,9 @@ bool readPicture(ExportRun& run);
 bool readCalibration(ExportRun& run);
 void warnAboutSize(const ExportRun& run);
 bool placeControlPoints(ExportRun& run);
-bool writeExports(const ExportRun& run);
+void warnAboutDatum(const ExportRun& run);
+bool withinPotsdamArea(double longitude, double latitude);
+bool writeExports(ExportRun& run);
 
 // Pure parts, shared with the tests.
 // The .INF text read as six numbers and the marker; a message on failure.
@@ -110,6 +118,31 @@ inline constexpr std::string_view unwritableNameMessage =
 
 std::string vrtText(const ExportRun& run);
 std::string pointsText(const ExportRun& run);
+
+// The picture as a geographic raster: width columns from west by
+// columnStep degrees, height rows from north by rowStep, each row showing
+// one source row (0 = the picture's top); a mirrored raster shows the columns
+// right to left. None when it would need more rows than a GeoTIFF takes.
+struct GeoRaster {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    double west = 0.0;
+    double north = 0.0;
+    double columnStep = 0.0;
+    double rowStep = 0.0;
+    bool mirrored = false;
+    std::vector<std::int32_t> sourceRows;
+};
+inline constexpr std::int32_t largestRasterRows = 1 << 24;
+std::optional<GeoRaster> geoRasterFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
+
+// The GeoTIFF: its bytes before the pixels (pixelsStart is set to their
+// length), a row's bytes, one row converted, and all the rows written.
+std::uint64_t tiffRowBytes(const GeoRaster& raster);
+std::string tiffHeader(const GeoRaster& raster, bool gps, std::uint64_t& pixelsStart);
+void tiffRow(const unsigned char* bgr, std::int32_t width, bool mirrored, unsigned char* rgba);
+void writeTiffPixels(const ByteFile& picture, const BmpLayout& layout, const GeoRaster& raster, ByteFile& output,
+                     std::uint64_t pixelsStart);
 
 // The whole run of the program, from its banner to its exit code.
 int run(int argc, char** argv);

@@ -349,7 +349,14 @@ constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void onInterrupt(int signal) {
     // Only async-signal-safe calls: unlink, sigaction, raise.
-    if (interruptRemovalArmed.load()) ::unlink(interruptRemoval);
+    // The names follow one another, each ended by a zero byte; an empty one ends the list.
+    if (interruptRemovalArmed.load()) {
+        for (const char* name = interruptRemoval; *name != '\0';) {
+            ::unlink(name);
+            while (*name != '\0') ++name;
+            ++name;
+        }
+    }
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
@@ -360,7 +367,7 @@ void onInterrupt(int signal) {
 } // namespace
 
 void removeOnInterrupt(const std::string* name) {
-    if (name == nullptr || name->size() >= sizeof interruptRemoval) {
+    if (name == nullptr || name->size() + 1 >= sizeof interruptRemoval) {
         interruptRemovalArmed.store(false);
         return;
     }
@@ -378,6 +385,7 @@ void removeOnInterrupt(const std::string* name) {
     interruptRemovalArmed.store(false);
     name->copy(interruptRemoval, name->size());
     interruptRemoval[name->size()] = '\0';
+    interruptRemoval[name->size() + 1] = '\0';
     interruptRemovalArmed.store(true);
 }
 
