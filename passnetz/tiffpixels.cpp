@@ -6,8 +6,13 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
+#include "checked.hpp"
+#include "parallelbands.hpp"
+#include "passoptions.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace passnetz {
 
@@ -17,13 +22,23 @@ void tiffRow(const unsigned char* bgr, std::int32_t width, bool mirrored, unsign
     while (first < width && black(first)) ++first;
     std::int32_t end = width;
     while (end > first && black(end - 1)) --end;
+    // Two plain loops, without a test per pixel, so that the compiler can vectorise them.
+    const auto count = static_cast<std::size_t>(width);
+    if (mirrored) {
+        for (std::size_t x = 0; x < count; ++x) {
+            unsigned char* to = rgba + 4 * (count - 1 - x);
+            to[0] = bgr[3 * x + 2], to[1] = bgr[3 * x + 1], to[2] = bgr[3 * x], to[3] = 255;
+        }
+    } else {
+        for (std::size_t x = 0; x < count; ++x) {
+            unsigned char* to = rgba + 4 * x;
+            to[0] = bgr[3 * x + 2], to[1] = bgr[3 * x + 1], to[2] = bgr[3 * x], to[3] = 255;
+        }
+    }
     for (std::int32_t x = 0; x < width; ++x) {
-        unsigned char* to = rgba + 4 * static_cast<std::size_t>(mirrored ? width - 1 - x : x);
-        const unsigned char* from = bgr + 3 * static_cast<std::size_t>(x);
-        to[0] = from[2];
-        to[1] = from[1];
-        to[2] = from[0];
-        to[3] = x >= first && x < end ? 255 : 0;
+        if (x == first) x = end;
+        if (x >= width) break;
+        rgba[4 * static_cast<std::size_t>(mirrored ? width - 1 - x : x) + 3] = 0;
     }
 }
 
@@ -45,34 +60,50 @@ void readSourceRow(const ByteFile& picture, const BmpLayout& layout, std::int32_
     std::memset(into + got, 0, bytes - got);
 }
 
-// Output rows gathered up to about this many bytes before one write.
-constexpr std::size_t batchBytes = std::size_t{1} << 20;
+// Output rows in a band: about a megabyte, written at once.
+constexpr std::size_t bandBytes = std::size_t{1} << 20;
+
+// One thread's rows: the source row it read last, converted, and its band.
+struct Worker {
+    std::vector<unsigned char> source;
+    std::vector<unsigned char> converted;
+    std::vector<unsigned char> band;
+    std::int32_t sourceRow = -1;
+};
 
 } // namespace
 
 void writeTiffPixels(const ByteFile& picture, const BmpLayout& layout, const GeoRaster& raster, ByteFile& output,
                      std::uint64_t pixelsStart) {
     const std::size_t rowBytes = static_cast<std::size_t>(tiffRowBytes(raster));
-    const std::size_t batchRows = std::max<std::size_t>(1, batchBytes / rowBytes);
-    std::vector<unsigned char> source(3 * static_cast<std::size_t>(layout.width));
-    std::vector<unsigned char> batch(batchRows * rowBytes);
-    std::int32_t sourceRow = -1;
-    std::vector<unsigned char> converted(rowBytes);
-    std::uint64_t offset = pixelsStart;
-    for (std::size_t k = 0; k < raster.sourceRows.size();) {
-        std::size_t filled = 0;
-        for (; filled < batchRows && k < raster.sourceRows.size(); ++filled, ++k) {
-            // Neighbouring output rows often show one source row: it is read and converted once.
-            if (raster.sourceRows[k] != sourceRow) {
-                sourceRow = raster.sourceRows[k];
-                readSourceRow(picture, layout, sourceRow, source.data());
-                tiffRow(source.data(), layout.width, raster.mirrored, converted.data());
-            }
-            std::memcpy(batch.data() + filled * rowBytes, converted.data(), rowBytes);
-        }
-        output.writeAt(static_cast<std::int64_t>(offset), batch.data(), filled * rowBytes);
-        offset += filled * rowBytes;
+    const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / rowBytes);
+    const std::size_t rows = raster.sourceRows.size();
+    const auto bands = checkedNarrow<std::int32_t>((rows + bandRows - 1) / bandRows);
+    const int threads = defaultPassOptions().threads;
+    std::vector<Worker> workers(static_cast<std::size_t>(threads));
+    for (Worker& worker : workers) {
+        worker.source.resize(3 * static_cast<std::size_t>(layout.width));
+        worker.converted.resize(rowBytes);
+        worker.band.resize(bandRows * rowBytes);
     }
+    // The bands are rows apart in the file: no two threads touch the same bytes.
+    const auto build = [&](std::int32_t band, int index) {
+        Worker& worker = workers[static_cast<std::size_t>(index)];
+        const std::size_t first = static_cast<std::size_t>(band) * bandRows;
+        const std::size_t count = std::min(bandRows, rows - first);
+        for (std::size_t k = 0; k < count; ++k) {
+            // Neighbouring output rows often show one source row: it is read and converted once.
+            const std::int32_t sourceRow = raster.sourceRows[first + k];
+            if (sourceRow != worker.sourceRow) {
+                worker.sourceRow = sourceRow;
+                readSourceRow(picture, layout, sourceRow, worker.source.data());
+                tiffRow(worker.source.data(), layout.width, raster.mirrored, worker.converted.data());
+            }
+            std::memcpy(worker.band.data() + k * rowBytes, worker.converted.data(), rowBytes);
+        }
+        output.writeAt(static_cast<std::int64_t>(pixelsStart + first * rowBytes), worker.band.data(), count * rowBytes);
+    };
+    forEachBand(bands, threads, build, [](std::int32_t) {});
 }
 
 } // namespace passnetz

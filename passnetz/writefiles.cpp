@@ -1,6 +1,7 @@
 // The exports reach their names together or not at all: the GeoTIFF, the VRT
-// and the points file are each written to a temporary beside its target,
-// flushed to the disk and set aside; only when all three are complete do
+// and the points file are each written to a temporary beside its target and
+// set aside (the texts flushed to the disk, the GeoTIFF, like the image
+// tools' pictures, checked for its length); only when all three are complete do
 // they take their places, one rename after the other with interrupts held
 // back (the shared mechanism of temporaryfile.hpp, which removes every
 // temporary on the way out). Should a rename fail, the console says which
@@ -12,6 +13,7 @@
 #include "failure.hpp"
 #include "temporaryfile.hpp"
 
+#include <cerrno>
 #include <limits>
 
 namespace passnetz {
@@ -50,6 +52,8 @@ bool writeExports(ExportRun& run) {
     tiff.writeAt(0, header.data(), header.size());
     writeTiffPixels(run.picture, run.layout, *raster, tiff, pixelsStart);
     run.picture.close();
+    // Cut (or lengthened) by another process meanwhile: it is not what was written.
+    if (tiff.size() != static_cast<std::int64_t>(tiffLength)) raiseIoFailure(EIO);
     setTemporaryAside(tiff, run.tiffName);
     if (setTextAside(run.vrtName, vrtText(run)) != 0) return cannotWrite(run.vrtName);
     if (setTextAside(run.pointsName, pointsText(run)) != 0) return cannotWrite(run.pointsName);

@@ -114,7 +114,6 @@ int replaceWithText(const std::string& target, const std::string& text) {
 
 void setTemporaryAside(ByteFile& file, const std::string& target) {
     try {
-        if (int error = file.trySync()) raiseIoFailure(error);
         if (pendingName.empty()) nameHidden(file, target);
         file.close();
         platform::holdInterrupts(true);
@@ -132,6 +131,7 @@ int setTextAside(const std::string& target, const std::string& text) {
     ByteFile file;
     if (int error = createTemporaryLike(file, target)) return error;
     file.writeAt(0, text.data(), text.size());
+    if (int error = file.trySync()) raiseIoFailure(error);
     setTemporaryAside(file, target);
     return 0;
 }

@@ -34,8 +34,9 @@ void putTemporaryInPlace(ByteFile& file, const std::string& target);
 int replaceWithText(const std::string& target, const std::string& text);
 
 // Several files that take their places together. Each is written to a
-// temporary and set aside: flushed to the disk, named (hidden) and closed,
-// still removed on every way out; its making discards no other set aside.
+// temporary and set aside: named (hidden) and closed, still removed on every
+// way out; its making discards no other set aside. A text is flushed to the
+// disk first; a picture, as the image tools' outputs, is left to the system.
 // putSetAsideInPlace then renames them in the order set aside, with
 // interrupts held back until the last: it returns how many took their place;
 // on a failed rename error is set and the rest are removed, their targets
