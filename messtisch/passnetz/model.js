@@ -141,7 +141,9 @@ var PassnetzModel = (function () {
 
   // ---- the files -----------------------------------------------------------------------
 
-  function lastComponent(name) { return name.slice(Math.max(name.lastIndexOf('/'), name.lastIndexOf('\\'), name.lastIndexOf(':')) + 1); }
+  // The browser gives a file's name without its folder; a "/" can only end one,
+  // while ":" and a backslash are plain characters where the system allows them.
+  function lastComponent(name) { return name.slice(name.lastIndexOf('/') + 1); }
 
   function replaceExtension(name, extension) {
     var last = Math.max(name.lastIndexOf('.'), name.lastIndexOf('\\'), name.lastIndexOf(':'), name.lastIndexOf('/'));
@@ -149,7 +151,8 @@ var PassnetzModel = (function () {
   }
 
   function xmlEscaped(text) {
-    return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+    return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;')
+      .replace(/\t/g, '&#9;').replace(/\n/g, '&#10;').replace(/\r/g, '&#13;');
   }
 
   function crsOf(cal) { return cal.gps ? 'EPSG:4326' : 'EPSG:4314'; }
