@@ -11,14 +11,14 @@ namespace {
 // The constants are the nearest 64-bit-mantissa values, written in hex so
 // that they carry their exact bits. ln2 / 32 is split in two: its first 44
 // bits times any N that the range allows (|N| < 2^20) are exact.
-constexpr long double thirtyTwoOverLn2 = 0xB8AA3B295C17F0BCp-58L;
-constexpr long double ln2Over32High = 0xB17217F7D1D00000p-69L;
-constexpr long double ln2Over32Low = -0x8654361C4C67FC0Dp-117L;
+constexpr extended thirtyTwoOverLn2 = 0xB8AA3B295C17F0BCp-58L;
+constexpr extended ln2Over32High = 0xB17217F7D1D00000p-69L;
+constexpr extended ln2Over32Low = -0x8654361C4C67FC0Dp-117L;
 
 // 2^(j/32) as its nearest value and the rest.
 struct TwoToTheJ {
-    long double high;
-    long double low;
+    extended high;
+    extended low;
 };
 constexpr TwoToTheJ powersOfTwo[32] = {
     {0x8000000000000000p-63L, 0.0L},
@@ -57,31 +57,31 @@ constexpr TwoToTheJ powersOfTwo[32] = {
 
 // e^s - 1 for |s| <= ln2 / 64 by its Taylor series to s^8 (the next term is
 // below a tenth of a unit in the last place).
-constexpr long double inverseFactorial[9] = {
+constexpr extended inverseFactorial[9] = {
     0.0L, 1.0L, 0x8000000000000000p-64L, 0xAAAAAAAAAAAAAAABp-66L, 0xAAAAAAAAAAAAAAABp-68L,
     0x8888888888888889p-70L, 0xB60B60B60B60B60Bp-73L, 0xD00D00D00D00D00Dp-76L, 0xD00D00D00D00D00Dp-79L,
 };
 
-long double exponentialMinusOne(long double s) {
-    long double q = inverseFactorial[8];
+extended exponentialMinusOne(extended s) {
+    extended q = inverseFactorial[8];
     for (int n = 7; n >= 2; --n) q = inverseFactorial[n] + s * q;
     return s + (s * s) * q;
 }
 
 } // namespace
 
-long double exponential(long double x) {
+extended exponential(extended x) {
     if (x != x) return x;
-    if (x > 11357.0L) return HUGE_VALL;
+    if (x > 11357.0L) return extendedInfinity;
     if (x < -11400.0L) return 0.0L;
     // The nearest integer, halves to even: adding 1.5 * 2^63 leaves no fraction bits.
-    const long double shift = 0x1.8p63L;
-    const long double n = (x * thirtyTwoOverLn2 + shift) - shift;
-    const long double s = (x - n * ln2Over32High) - n * ln2Over32Low;
+    const extended shift = 0x1.8p63L;
+    const extended n = (x * thirtyTwoOverLn2 + shift) - shift;
+    const extended s = (x - n * ln2Over32High) - n * ln2Over32Low;
     const auto whole = static_cast<std::int64_t>(n);
     const auto j = static_cast<int>(whole & 31);
     const auto k = static_cast<int>((whole - j) / 32);
     const TwoToTheJ& t = powersOfTwo[j];
-    const long double mantissa = t.high + (t.low + t.high * exponentialMinusOne(s));
-    return std::ldexp(mantissa, k);
+    const extended mantissa = t.high + (t.low + t.high * exponentialMinusOne(s));
+    return extendedScale(mantissa, k);
 }

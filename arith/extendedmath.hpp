@@ -5,7 +5,8 @@
 // and a fit of nearly equal latitudes turns one bit into other digits of a
 // calibration file. So the tools take none of them:
 //  - sine, cosine and arctangent are the processor's own x87 instructions
-//    FSIN, FCOS and FPATAN, in extended precision, on every platform;
+//    FSIN, FCOS and FPATAN, in extended precision, on every platform that
+//    has them (and their results in software where there is none);
 //  - the exponential is computed here from additions, subtractions,
 //    multiplications and divisions alone, so that the same operations give
 //    the same bits anywhere (a software model of the arithmetic included);
@@ -14,9 +15,9 @@
 // The square root stays std::sqrt: it is correctly rounded everywhere.
 #pragma once
 
-#if !defined(__x86_64__) && !defined(__i386__)
-#error "the tools compute with the x87 unit's instructions"
-#endif
+#include "extended.hpp"
+
+#if defined(__x86_64__) || defined(__i386__)
 
 inline long double sineX87(long double x) {
     long double result;
@@ -37,5 +38,15 @@ inline long double arctangentX87(long double x) {
     return result;
 }
 
+#else
+
+// Without the unit: the x87's results for the arguments the tools pass
+// (x87trig.cpp says how far that is known to hold).
+extended sineX87(extended x);
+extended cosineX87(extended x);
+extended arctangentX87(extended x);
+
+#endif
+
 // e^x; +inf above the extended range, 0 below it, NaN for NaN.
-long double exponential(long double x);
+extended exponential(extended x);

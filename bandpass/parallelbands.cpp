@@ -2,6 +2,7 @@
 // among them in increasing order.
 #include "parallelbands.hpp"
 
+#include "temporaryfile.hpp"
 #include "x87control.hpp"
 
 #include <algorithm>
@@ -29,13 +30,18 @@ public:
     // can be had), and work(0) on the calling thread; returns when all are done.
     void run(int wanted, const std::function<void(int)>& work) {
         std::unique_lock<std::mutex> lock(mutex_);
-        while (static_cast<int>(threads_.size()) < wanted - 1) {
-            try {
-                threads_.emplace_back([this, index = static_cast<int>(threads_.size()) + 1] { serve(index); });
-            } catch (const std::system_error&) {
-                break;  // no more threads to be had: those there are share the work
+        // Started with Ctrl+C and the like held back, which they inherit: the
+        // calling thread holds them around the steps that must not be cut, and
+        // the kernel would otherwise hand them to a helper meanwhile.
+        startWithoutInterrupts([&] {
+            while (static_cast<int>(threads_.size()) < wanted - 1) {
+                try {
+                    threads_.emplace_back([this, index = static_cast<int>(threads_.size()) + 1] { serve(index); });
+                } catch (const std::system_error&) {
+                    break;  // no more threads to be had: those there are share the work
+                }
             }
-        }
+        });
         job_ = &work;
         helpersWanted_ = std::min(wanted - 1, static_cast<int>(threads_.size()));
         busy_ = helpersWanted_;

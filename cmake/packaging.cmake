@@ -48,7 +48,7 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/pictures DESTINATION ${KARTEN_DOC_D
         FILES_MATCHING PATTERN "*.png")
 install(FILES ${PROJECT_SOURCE_DIR}/samples/scan.bmp ${PROJECT_SOURCE_DIR}/samples/karte.bmp
               ${PROJECT_SOURCE_DIR}/samples/KARTE-HV.TXT
-        DESTINATION ${KARTEN_DOC_DIR}/samples)
+        DESTINATION ${KARTEN_DOC_DIR}/examples)
 
 # The measuring desk is a web page opened from disk: it needs nothing but its
 # own files, shipped beside the programs' other shared data.
@@ -67,13 +67,18 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kartenwerkzeuge)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kartenwerkzeuge <kartenwerkzeuge@users.noreply.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Werkzeuge fuer gescannte Karten: drehen, entzerren, kalibrieren")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "gescannte Karten drehen, entzerren, kalibrieren und georeferenzieren")
 set(CPACK_PACKAGE_DESCRIPTION
     "kippdreh dreht ein schief gescanntes 24-Bit-BMP-Bild pixelgenau gerade,
 glattzug entzerrt eine Karte zwischen blauen Rahmenbalken (linear oder
 hyperbolisch in der Breite), messkart erzeugt aus gemessenen Punkten eine
-Kalibrierdatei (.INF) fuer MIRANTEL-Maps. Mit deutscher Anleitung und
-Handbuchseiten.")
+Kalibrierdatei (.INF) fuer MIRANTEL-Maps, und passnetz schreibt zur
+kalibrierten Karte Passpunkte fuer QGIS und GDAL. Dazu der Messtisch, eine
+Webseite, die im Browser ohne Netz die Schraeglage misst, die Rahmenbalken
+zeichnet und die Messdatei schreibt. Mit deutscher Anleitung, Beispieldateien
+und Handbuchseiten.")
+# gdalwarp makes a GeoTIFF from passnetz's files; the desk needs a browser.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gdal-bin, chromium | firefox-esr | www-browser")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -81,5 +86,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# strip keeps the compiler's .comment and the .note sections, which a
+# package need not carry: they go as Debian's own package builds drop them.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debianstrip.cmake)
 set(CPACK_SOURCE_IGNORE_FILES "/build.*/" "/\\\\.git/")
 include(CPack)

@@ -13,13 +13,13 @@ namespace glattzug {
 namespace {
 
 // The double that value is stored as, when it is a finite one.
-std::optional<double> finiteDouble(long double value) {
+std::optional<double> finiteDouble(extended value) {
     double stored = static_cast<double>(value);
     if (!std::isfinite(stored)) return std::nullopt;
     return stored;
 }
 
-long double radiansOf(double degrees) { return extendedPi * degrees / 180.0L; }
+extended radiansOf(double degrees) { return extendedPi * degrees / 180.0L; }
 
 } // namespace
 
@@ -31,27 +31,27 @@ std::optional<HyperbolicCoefficients> hyperbolicCoefficients(double lower, doubl
     std::int32_t lastRow = checkedSub(height, 1);
     std::int32_t negatedLastRow = checkedSub(0, lastRow);
     if (lastRow == 0) return std::nullopt;
-    long double latitudeSpan = static_cast<long double>(upper) - lower;
+    extended latitudeSpan = static_cast<extended>(upper) - lower;
     if (latitudeSpan == 0.0L) return std::nullopt;
 
     std::optional<double> a = finiteDouble(negatedLastRow / latitudeSpan);
     if (!a) return std::nullopt;
-    std::optional<double> b = finiteDouble(-static_cast<long double>(*a) * upper);
+    std::optional<double> b = finiteDouble(-static_cast<extended>(*a) * upper);
     if (!b) return std::nullopt;
 
     std::optional<double> lowerS = finiteDouble(sinhExtended(storeDouble(radiansOf(lower))));
     std::optional<double> upperS = finiteDouble(sinhExtended(storeDouble(radiansOf(upper))));
     if (!lowerS || !upperS) return std::nullopt;
-    long double e = static_cast<long double>(*lowerS) * *a + *b;
-    long double f = static_cast<long double>(*upperS) * *a + *b;
+    extended e = static_cast<extended>(*lowerS) * *a + *b;
+    extended f = static_cast<extended>(*upperS) * *a + *b;
     // The pass stores values of this size as doubles at the two ends of a column.
     if (!finiteDouble(e) || !finiteDouble(f)) return std::nullopt;
-    long double rowSpan = e - f;
+    extended rowSpan = e - f;
     if (rowSpan == 0.0L) return std::nullopt;
 
     std::optional<double> c = finiteDouble(lastRow / rowSpan);
     if (!c) return std::nullopt;
-    std::optional<double> d = finiteDouble(f * -static_cast<long double>(*c));
+    std::optional<double> d = finiteDouble(f * -static_cast<extended>(*c));
     if (!d) return std::nullopt;
 
     return HyperbolicCoefficients{*a, *b, *c, *d};
@@ -60,13 +60,13 @@ std::optional<HyperbolicCoefficients> hyperbolicCoefficients(double lower, doubl
 double latitudeAtRow(const HyperbolicCoefficients& coefficients, double v) {
     // Without coefficients the latitude is the one of no latitude at all.
     if (coefficients.linSlope == 0.0) return noLatitude;
-    return storeDouble((static_cast<long double>(v) - coefficients.linOffset) / coefficients.linSlope);
+    return storeDouble((static_cast<extended>(v) - coefficients.linOffset) / coefficients.linSlope);
 }
 
 std::int32_t hyperbolicRow(const HyperbolicCoefficients& coefficients, double phi) {
     double x = storeDouble(radiansOf(phi));
-    double w = storeDouble(static_cast<long double>(hyperbolicSine(x)) * coefficients.linSlope + coefficients.linOffset);
-    double r = storeDouble(static_cast<long double>(coefficients.hypScale) * w + coefficients.hypOffset);
+    double w = storeDouble(static_cast<extended>(hyperbolicSine(x)) * coefficients.linSlope + coefficients.linOffset);
+    double r = storeDouble(static_cast<extended>(coefficients.hypScale) * w + coefficients.hypOffset);
     if (std::fabs(r) < 2147483647.0) return roundToInt32(r);
     return 2147483647;
 }

@@ -25,9 +25,9 @@ FrameEdges findFrameEdges(const PixelInput& input, const BmpLayout& layout, std:
 }
 
 double linearPosition(std::int32_t n, const FrameEdges& edges, std::int32_t s) {
-    long double factor = static_cast<long double>(checkedSub(n, 1)) /
-                         static_cast<long double>(checkedSub(edges.innerEnd, edges.innerStart));
-    return storeDouble(factor * static_cast<long double>(checkedSub(s, edges.innerStart)));
+    extended factor = static_cast<extended>(checkedSub(n, 1)) /
+                         static_cast<extended>(checkedSub(edges.innerEnd, edges.innerStart));
+    return storeDouble(factor * static_cast<extended>(checkedSub(s, edges.innerStart)));
 }
 
 std::int32_t targetPosition(const HyperbolicCoefficients* hyperbolic, std::int32_t n, const FrameEdges& edges,

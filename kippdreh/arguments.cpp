@@ -48,7 +48,7 @@ void parseArguments(RotationJob& job, int argc, char** argv) {
     if (job.mode == RotationMode::Degrees) {
         std::optional<double> degrees = parseDecimalField(valueText);
         if (!degrees || *degrees == 0.0 || *degrees > 90.0 || *degrees < -90.0) showUsage();
-        job.angle = storeDouble(static_cast<long double>(*degrees) * extendedPi / 180.0L);
+        job.angle = storeDouble(static_cast<extended>(*degrees) * extendedPi / 180.0L);
     } else {
         std::optional<std::int32_t> shift = parseIntegerField(valueText);
         if (!shift || *shift == 0) showUsage();

@@ -16,9 +16,9 @@ void computeAngle(RotationJob& job) {
     // Mode x tilts the left and right sides over the height, mode y the upper
     // and lower sides over the width.
     if (job.mode == RotationMode::ShiftX) {
-        job.angle = storeDouble(arctangentX87(static_cast<long double>(tilt) / job.layout.height));
+        job.angle = storeDouble(arctangentX87(static_cast<extended>(tilt) / job.layout.height));
     } else {
-        job.angle = storeDouble(-arctangentX87(static_cast<long double>(tilt) / job.layout.width));
+        job.angle = storeDouble(-arctangentX87(static_cast<extended>(tilt) / job.layout.width));
     }
 }
 
@@ -26,9 +26,9 @@ StepMessage computeGeometry(RotationJob& job) {
     RotationGeometry& g = job.geometry;
     std::int32_t w = job.layout.width;
     std::int32_t h = job.layout.height;
-    long double turn = std::fabs(static_cast<long double>(job.angle));
-    long double c = cosineX87(turn);
-    long double s = sineX87(turn);
+    extended turn = extendedAbs(static_cast<extended>(job.angle));
+    extended c = cosineX87(turn);
+    extended s = sineX87(turn);
     std::int32_t w0 = checkedAdd(truncToInt32(w * c + h * s), 1);
     std::int32_t h0 = checkedAdd(truncToInt32(w * s + h * c), 1);
     g.marginX = checkedAdd(checkedSub(w0, w) / 2, 1);
@@ -46,9 +46,9 @@ StepMessage computeGeometry(RotationJob& job) {
 }
 
 std::string degreesText(double angle) {
-    long double degrees = static_cast<long double>(angle) * 180.0L / extendedPi;
+    extended degrees = static_cast<extended>(angle) * 180.0L / extendedPi;
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, degrees, std::chars_format::fixed, 2);
+    auto result = extendedToChars(buffer, buffer + sizeof buffer, degrees, std::chars_format::fixed, 2);
     return std::string(buffer, result.ptr);
 }
 

@@ -18,14 +18,14 @@ namespace kippdreh {
 void turnExactly(const Turn& turn, std::int32_t x, std::int32_t y, std::int32_t& column, std::int32_t& row) {
     double a = checkedSub(x, turn.hw);
     double b = checkedSub(turn.hh, y);
-    double r = storeDouble(std::sqrt(static_cast<long double>(a) * a + static_cast<long double>(b) * b));
+    double r = storeDouble(extendedSqrt(static_cast<extended>(a) * a + static_cast<extended>(b) * b));
     double phi;
     if (a != 0.0) {
-        phi = storeDouble(arctangentX87(static_cast<long double>(b) / a));
+        phi = storeDouble(arctangentX87(static_cast<extended>(b) / a));
     } else {
         phi = y < turn.hh ? storeDouble(extendedPi / 2.0L) : storeDouble(-extendedPi / 2.0L);
     }
-    phi = storeDouble(static_cast<long double>(phi) - turn.angle);
+    phi = storeDouble(static_cast<extended>(phi) - turn.angle);
     double X = storeDouble(r * cosineX87(phi));
     double Y = storeDouble(r * sineX87(phi));
     if (x < turn.hw) {

@@ -31,8 +31,8 @@ std::optional<double> parsePackedAngle(std::string_view field) {
     std::optional<double> seconds = parseDecimalField(secondPart);
     if (!seconds) return std::nullopt;
 
-    const long double sign = negative ? -1.0L : 1.0L;
-    return storeDouble(static_cast<long double>(*degrees) + sign * *minutes / 60.0L +
+    const extended sign = negative ? -1.0L : 1.0L;
+    return storeDouble(static_cast<extended>(*degrees) + sign * *minutes / 60.0L +
                        sign * *seconds / 3600.0L);
 }
 

@@ -1,5 +1,5 @@
 // The .INF calibration file: its name, its text, and its writing through a
-// temporary, or in place where the folder allows no new file.
+// temporary beside it.
 #include "calibrationfile.hpp"
 
 #include "bytefile.hpp"
@@ -7,7 +7,6 @@
 #include "failure.hpp"
 #include "outputfile.hpp"
 #include "temporaryfile.hpp"
-#include "testpause.hpp"
 
 #include <cerrno>
 #include <charconv>
@@ -22,33 +21,25 @@ namespace {
     throw ExitRequest{1};
 }
 
-// A target that could not be opened for writing is refused, as a plain
-// create would refuse it; the replacement below would not notice.
-bool targetRefusesWriting(const std::string& name) {
+// 0 when the target can be opened for writing, ENOENT when there is none,
+// else the error: a target that refuses writing is refused as a plain create
+// would refuse it; the replacement below would not notice.
+int targetWritability(const std::string& name) {
     ByteFile existing;
-    int error = existing.tryOpenForUpdate(name);
-    return error != 0 && error != ENOENT;
+    return existing.tryOpenForUpdate(name);
 }
 
-// The folder allows no new file: the calibration file itself is rewritten.
-// The new text goes in with one write from its start and only then is the
-// file cut to its length, with interrupts held back in between, so that a
-// run stopped at any moment leaves the old calibration or the whole new one.
-void rewriteInPlace(const std::string& name, const std::string& text) {
-    ByteFile file;
-    if (file.tryOpenOrCreate(name) != 0) refuseToWrite(name);
-    pauseForTest("before-rename", name);
-    holdInterrupts(true);
-    int error = 0;
-    if (!file.tryWriteAt(0, text.data(), text.size(), error)) {
-        holdInterrupts(false);
-        raiseIoFailure(error);
-    }
-    error = file.tryTruncate(static_cast<std::int64_t>(text.size()));
-    holdInterrupts(false);
-    if (error != 0) raiseIoFailure(error);
-    if (int synced = file.trySync()) raiseIoFailure(synced);
-    file.close();
+// The folder takes no new file (no right to write in it, no room for one
+// more), but the old calibration could be overwritten. Rewriting it in place
+// cannot be made safe: a kill or a power loss between the write and the cut
+// leaves new bytes before the old file's tail, which a reader may take for a
+// calibration. The old file stays, and the user is told what to do.
+[[noreturn]] void refuseRewritingInPlace(const std::string& name) {
+    consoleLine(name + ":Schreib-Fehler. Der Ordner nimmt keine neue Datei auf; die alte Datei bleibt unveraendert.");
+    consoleLine("Schreibrecht oder Platz im Ordner schaffen oder die Textdatei in einen anderen Ordner kopieren. "
+                "[Return] druecken.");
+    readInputLine();
+    throw ExitRequest{1};
 }
 
 } // namespace
@@ -92,13 +83,17 @@ std::string calibrationText(const CalibrationRun& run) {
 
 void writeCalibrationFile(const CalibrationRun& run) {
     const std::string name = calibrationFileName(run);
-    if (targetRefusesWriting(name)) refuseToWrite(name);
+    const int writability = targetWritability(name);
+    if (writability != 0 && writability != ENOENT) refuseToWrite(name);
     const std::string text = calibrationText(run);
     // Written to a new file beside it that takes its place only when complete
     // and on the disk, so that a failed or interrupted run leaves an earlier
     // calibration as it was. It keeps the old file's owner where the runner
     // may set it, and its access list or permission bits: access never widens.
-    if (replaceWithText(name, text) != 0) rewriteInPlace(name, text);
+    if (replaceWithText(name, text) != 0) {
+        if (writability == 0) refuseRewritingInPlace(name);
+        refuseToWrite(name);
+    }
 
     consoleLine();
     consoleLine(name + " geschrieben " + run.correctionWord + " WGS->PD-Korrektur. Format:" +

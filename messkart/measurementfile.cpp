@@ -8,7 +8,9 @@
 #include "failure.hpp"
 #include "numberfields.hpp"
 #include "realmath.hpp"
+#include "testpause.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace messkart {
@@ -21,7 +23,9 @@ constexpr int endOfFileMark = 26;  // Ctrl-Z: nothing after it is read
 // with the file.
 struct LineReader {
     ByteFile file;
+    std::string name;
     std::int64_t offset = 0;  // of the next block
+    std::int64_t length = 0;  // as found at the start: a file cut since is no measurement file
     std::array<char, 4096> block{};
     std::size_t position = 0;
     std::size_t filled = 0;
@@ -30,8 +34,13 @@ struct LineReader {
 int peekByte(LineReader& reader) {
     if (reader.position == reader.filled) {
         int error = 0;
-        std::int64_t got = reader.file.tryReadAt(reader.offset, reader.block.data(), reader.block.size(), error);
+        // offset never passes length: no more than is left is asked for.
+        const std::size_t wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(reader.length - reader.offset, static_cast<std::int64_t>(reader.block.size())));
+        std::int64_t got = reader.file.tryReadAt(reader.offset, reader.block.data(), wanted, error);
         if (got < 0) raiseIoFailure(error);
+        if (got == 0 && wanted > 0) raiseFailure(FailureKind::ReadBeyondEnd);
+        if (reader.offset == 0 && got > 0) pauseForTest("after-first-block", reader.name);
         reader.offset += got;
         reader.position = 0;
         reader.filled = static_cast<std::size_t>(got);
@@ -59,6 +68,15 @@ std::string readLine(LineReader& reader) {
             return line;
         }
         line += static_cast<char>(c);
+    }
+}
+
+// Windows editors put the UTF-8 byte order mark before the text: it is no
+// part of the first line, which would otherwise never read as a header.
+void skipByteOrderMark(LineReader& reader) {
+    if (peekByte(reader) == 0xEF && reader.filled >= 3 &&
+        std::string_view(reader.block.data(), 3) == "\xEF\xBB\xBF") {
+        reader.position = 3;
     }
 }
 
@@ -132,7 +150,7 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     rest = afterField(rest, field);
     field = fieldBeforeBlank(rest);
     const double longitude = angleOrStop(field, rest);
-    addPoint(run.lonFit, x, storeDouble(static_cast<long double>(longitude) + run.lonCorrection));
+    addPoint(run.lonFit, x, storeDouble(static_cast<extended>(longitude) + run.lonCorrection));
 
     rest = afterField(rest, field);
     field = fieldBeforeBlank(rest);
@@ -143,16 +161,23 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     field = blank == std::string_view::npos ? rest : rest.substr(0, blank);
     const double latitude = latitudeOrStop(field, rest);
     addLatitudePoint(run.latFit, y,
-                     storeDouble(static_cast<long double>(latitude) + run.latCorrection));
+                     storeDouble(static_cast<extended>(latitude) + run.latCorrection));
 }
 
 } // namespace
 
 bool isSkippedLine(std::string_view line) { return line.empty() || line.front() == '*'; }
 
+// The echoed text is the file's own bytes: a picture, a UTF-16 file or a
+// crafted line would ring the bell or steer the terminal, so everything
+// outside printable ASCII shows as "?".
 void stopOnFormatError(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+    }
     consoleLine();
-    consoleLine(std::string(text) + " : Formatfehler. [Return] druecken.");
+    consoleLine(shown + " : Formatfehler. [Return] druecken.");
     readInputLine();
     throw ExitRequest{1};
 }
@@ -184,8 +209,11 @@ void readMeasurementFile(CalibrationRun& run) {
         readInputLine();
         throw ExitRequest{1};
     }
+    reader.length = reader.file.size();
+    reader.name = run.measurementFileName;
     run.lonCorrection = 0.0;
     run.latCorrection = 0.0;
+    skipByteOrderMark(reader);
     readHeaderLine(run, readUntilUsefulLine(reader));
     while (!atEnd(reader)) {
         std::string line = readUntilUsefulLine(reader);

@@ -7,8 +7,6 @@
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
 #include "checked.hpp"
-#include "parallelbands.hpp"
-#include "passoptions.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -76,7 +74,7 @@ void readSourceRow(const ByteFile& picture, const BmpLayout& layout, std::int32_
 // Output rows in a band: about a megabyte, written at once.
 constexpr std::size_t bandBytes = std::size_t{1} << 20;
 
-// One thread's rows: the source row it read last and its band.
+// The rows being built: the source row read last and the band.
 struct Worker {
     std::vector<unsigned char> source;
     std::vector<unsigned char> band;
@@ -91,15 +89,12 @@ void writeTiffPixels(const ByteFile& picture, const BmpLayout& layout, const Geo
     const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / rowBytes);
     const std::size_t rows = raster.sourceRows.size();
     const auto bands = checkedNarrow<std::int32_t>((rows + bandRows - 1) / bandRows);
-    const int threads = defaultPassOptions().threads;
-    std::vector<Worker> workers(static_cast<std::size_t>(threads));
-    for (Worker& worker : workers) {
-        worker.source.resize(3 * static_cast<std::size_t>(layout.width));
-        worker.band.resize(bandRows * rowBytes);
-    }
-    // The bands are rows apart in the file: no two threads touch the same bytes.
-    const auto build = [&](std::int32_t band, int index) {
-        Worker& worker = workers[static_cast<std::size_t>(index)];
+    // One thread: the kernel's reads and writes take most of the time, and
+    // the page's build of the tools has no helper threads.
+    Worker worker;
+    worker.source.resize(3 * static_cast<std::size_t>(layout.width));
+    worker.band.resize(bandRows * rowBytes);
+    for (std::int32_t band = 0; band < bands; ++band) {
         const std::size_t first = static_cast<std::size_t>(band) * bandRows;
         const std::size_t count = std::min(bandRows, rows - first);
         for (std::size_t k = 0; k < count; ++k) {
@@ -115,8 +110,7 @@ void writeTiffPixels(const ByteFile& picture, const BmpLayout& layout, const Geo
             tiffRow(worker.source.data(), layout.width, raster.mirrored, row);
         }
         output.writeAt(static_cast<std::int64_t>(pixelsStart + first * rowBytes), worker.band.data(), count * rowBytes);
-    };
-    forEachBand(bands, threads, build, [](std::int32_t) {});
+    }
 }
 
 } // namespace passnetz

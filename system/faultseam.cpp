@@ -14,9 +14,8 @@ struct ChosenFault {
     long occurrence = 0;
 };
 
-ChosenFault chosenFault() {
+ChosenFault parsedFault(const char* setting) {
     ChosenFault fault;
-    const char* setting = std::getenv("KARTEN_TEST_FAULT");
     if (setting == nullptr) return fault;
     const char* colon = std::strchr(setting, ':');
     if (colon == nullptr) return fault;
@@ -24,8 +23,9 @@ ChosenFault chosenFault() {
     const struct {
         const char* name;
         FaultCall call;
-    } names[] = {{"fstat", FaultCall::Size}, {"ftruncate", FaultCall::Truncate}, {"close", FaultCall::Close},
-                 {"rename", FaultCall::Rename}, {"tmpfile", FaultCall::Temporary}};
+    } names[] = {{"fstat", FaultCall::Size},       {"ftruncate", FaultCall::Truncate},
+                 {"close", FaultCall::Close},      {"rename", FaultCall::Rename},
+                 {"tmpfile", FaultCall::Temporary}, {"fsetxattr", FaultCall::SetAccessList}};
     for (const auto& entry : names) {
         if (std::strlen(entry.name) != nameLength || std::strncmp(entry.name, setting, nameLength) != 0) continue;
         fault.active = true;
@@ -35,11 +35,22 @@ ChosenFault chosenFault() {
     return fault;
 }
 
+ChosenFault& chosenFault() {
+    static ChosenFault fault = parsedFault(std::getenv("KARTEN_TEST_FAULT"));
+    return fault;
+}
+
+std::atomic<long> calls{0};
+
 } // namespace
 
 int injectedFault(FaultCall call) {
-    static const ChosenFault fault = chosenFault();
-    static std::atomic<long> calls{0};
+    const ChosenFault& fault = chosenFault();
     if (!fault.active || call != fault.call) return 0;
     return calls.fetch_add(1) + 1 == fault.occurrence ? EIO : 0;
+}
+
+void chooseFault(const char* setting) {
+    chosenFault() = parsedFault(setting);
+    calls.store(0);
 }

@@ -165,3 +165,5 @@ void discardTemporary() noexcept {
 }
 
 void holdInterrupts(bool hold) { platform::holdInterrupts(hold); }
+
+void startWithoutInterrupts(const std::function<void()>& start) { platform::startWithoutInterrupts(start); }

@@ -5,12 +5,13 @@
 // Where the system allows it the file has no name until it is put in place;
 // otherwise it has a hidden name of its own, which is removed on every way
 // out of the run: by discardTemporary on the tool's way out, and by the
-// handlers of Ctrl+C, termination and hang-up, which then end the process as
+// handlers of Ctrl+C, termination, hang-up and quit, which then end the process as
 // the signal would have.
 #pragma once
 
 #include "bytefile.hpp"
 
+#include <functional>
 #include <string>
 
 // Opens file as a new, empty temporary beside target; 0 or the platform's
@@ -59,3 +60,7 @@ void discardTemporary() noexcept;
 // for a step that must not be cut in half; a signal that came meanwhile
 // arrives on release.
 void holdInterrupts(bool hold);
+// Calls start (which starts threads) so that the threads it starts never
+// take Ctrl+C, termination or hang-up: those reach the thread that holds
+// them back around its steps and removes the temporary.
+void startWithoutInterrupts(const std::function<void()>& start);

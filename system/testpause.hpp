@@ -7,5 +7,6 @@
 
 #include <string>
 
-// The points: "after-prefill", "before-check", "before-rename".
+// The points: "after-prefill", "before-check", "before-rename", and
+// "after-first-block" of a file read in blocks.
 void pauseForTest(const char* point, const std::string& reachableAs);

@@ -2,7 +2,7 @@
 // to (the nearest dark line, or in the Punkte tab the nearest crossing of two
 // lines, within a few screen pixels) and the loupe beside the cursor that
 // shows it before it is taken. A held Alt key takes the click as it is.
-var Assist = (function () {
+define('Assist', ['Desk', 'View', 'Bmp', 'Tilt', 'Lines'], function (Desk, View, Bmp, Tilt, Lines) {
   'use strict';
 
   var LOUPE_PIXELS = 31, LOUPE_ZOOM = 8, REACH_SCREEN = 8;
@@ -112,4 +112,4 @@ var Assist = (function () {
 
   return { snap: snap, hoverAt: hoverAt, plainClick: function () { return plain; }, leave: leave, drawLoupe: drawLoupe, levels: pictureLevels,
            hovered: function () { return hover; } };
-})();
+});

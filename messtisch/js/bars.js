@@ -3,7 +3,7 @@
 // or bottom line one edge row per column; the pixel under the line stays
 // map, everything beyond it up to the edge turns blue, so glattzug takes the
 // clicked pixel as the first (or last) one of the framed picture.
-var Bars = (function () {
+define('Bars', [], function () {
   'use strict';
 
   var LINES = {
@@ -86,4 +86,4 @@ var Bars = (function () {
 
   return { LINES: LINES, emptyLines: emptyLines, sortLine: sortLine, alongOf: alongOf,
            edgePositions: edgePositions, paintedRange: paintedRange, rowSpans: rowSpans };
-})();
+});

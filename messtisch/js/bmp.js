@@ -3,7 +3,7 @@
 // bottom-up, each row padded to a multiple of 4 bytes. The page keeps the
 // file's bytes as they are and reads pixels straight from them, so a
 // picture of several hundred megabytes costs no second copy.
-var Bmp = (function () {
+define('Bmp', [], function () {
   'use strict';
 
   // Decodes the header; returns {ok, message} or the picture.
@@ -75,4 +75,4 @@ var Bmp = (function () {
   }
 
   return { open: open, pixelOffset: pixelOffset, colourAt: colourAt, paintedBlob: paintedBlob };
-})();
+});

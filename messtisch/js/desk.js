@@ -1,4 +1,4 @@
-// The page's one state record and what every part of the page shares: the
+// What every part of the page shares: the picture and the tab in front, the
 // view of the picture, the status line, the tabs and how a change is shown.
 // Each tab registers its handlers with addTab; the mouse and the keyboard
 // (input.js) reach the tab in front through them.
@@ -17,34 +17,36 @@
 //   hasWork()                whether there is work that a reload would lose
 //   openText(name, text)     a file for the tab (files.js)
 //   shown()                  the tab came to the front
+//   opens(name)              whether a file of that name is the tab's (openText)
+//   describe(saved)          the saved work in a few words, for the offer to restore it
+//   waitingField()           the field that typed coordinates go to, while the tab waits for them
+// A tab's save() holds everything of its work that belongs to the picture;
+// pictureOpened starts it from nothing, and restore(saved) brings it back.
 // Events (on/emit): 'work' after a change of a tab's work, 'saved' after
 // work went into a file, 'tab' after another tab came to the front.
-var Desk = (function () {
+define('Desk', ['View'], function (View) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
-  var state = {
-    picture: null, fileName: '', tab: 'ansehen', cursor: null, showGrid: true,
-    tiltClicks: [],                                                 // tab-tilt.js
-    lines: Bars.emptyLines(), run: 'h', activeLine: 'left',         // tab-bars.js
-    selectedBar: null, savedBars: null,
-    inf: null                                                       // tab-inf.js
-  };
+  // what every tab shares; each tab keeps its own work itself
+  var state = { picture: null, fileName: '', tab: 'ansehen', cursor: null, showGrid: true };
   var view = View.create($('leinwand'));
-  var tabs = {}, order = [], listeners = {};
+  var tabs = {}, listeners = {};
+  // the tabs in the order the page shows them, whichever registers first
+  var order = Array.prototype.map.call(document.querySelectorAll('#reiter button[data-reiter]'), function (b) { return b.dataset.reiter; });
 
   function addTab(name, handlers) {
+    if (order.indexOf(name) < 0) throw new Error('Der Reiter ' + name + ' steht nicht in der Reiterleiste.');
     tabs[name] = handlers;
-    order.push(name);
   }
 
   function tab(name) { return tabs[name] || {}; }
-  function tabNames() { return order.slice(); }
+  function tabNames() { return order.filter(function (name) { return tabs[name]; }); }
   function front() { return tab(state.tab); }
 
   // Every tab's handler of that name, in the order the tabs were added.
   function each(handler, args) {
-    order.forEach(function (name) { if (tabs[name][handler]) tabs[name][handler].apply(null, args || []); });
+    tabNames().forEach(function (name) { if (tabs[name][handler]) tabs[name][handler].apply(null, args || []); });
   }
 
   function on(event, listener) { (listeners[event] = listeners[event] || []).push(listener); }
@@ -90,8 +92,6 @@ var Desk = (function () {
     setTimeout(function () { URL.revokeObjectURL(url); }, 60000);
   }
 
-  view.drawOverlays = function (context) { Overlays.draw(context, view, state); };
-
   return { $: $, state: state, view: view, addTab: addTab, tab: tab, tabNames: tabNames, front: front, each: each, on: on, emit: emit,
            say: say, redraw: redraw, selectTab: selectTab, download: download };
-})();
+});

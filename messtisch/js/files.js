@@ -1,7 +1,8 @@
 // Files into the page: a picture, a measurement file or an .INF file, chosen
 // with the toolbar's buttons or dropped on the page. The picture is the
-// desk's; the other two go to their tabs.
-var Files = (function () {
+// desk's; the other two go to the tab that opens them (its `opens` handler).
+// A new picture starts every tab from nothing; its own kept work is offered.
+define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, Bmp, Undo, Keep) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
@@ -17,11 +18,10 @@ var Files = (function () {
     return announced(file.name + ' wird gelesen …').then(function () { return file.text(); }).then(open);
   }
 
+  // A file goes to the tab that opens files of its name; any other is a picture.
   function openFile(file) {
-    var name = file.name, lower = name.toLowerCase();
-    if (/\.inf$/.test(lower)) return readText(file, function (text) { Desk.tab('inf').openText(name, text); });
-    if (/\.txt$/.test(lower)) return readText(file, function (text) { Desk.tab('punkte').openText(name, text); });
-    if (/\.csv$/.test(lower)) return readText(file, function (text) { Desk.tab('punkte').openCsv(name, text); });
+    var name = file.name, taker = Desk.tabNames().map(Desk.tab).filter(function (t) { return t.opens && t.opens(name); })[0];
+    if (taker) return readText(file, function (text) { taker.openText(name, text); });
     return openPicture(file);
   }
 
@@ -32,6 +32,7 @@ var Files = (function () {
     return file.arrayBuffer().then(function (buffer) {
       var picture = Bmp.open(buffer);
       if (!picture.ok) { Desk.say(file.name + ': ' + picture.message, true); return; }
+      Keep.pictureClosing();
       state.picture = picture;
       state.fileName = file.name;
       state.cursor = null;
@@ -72,4 +73,4 @@ var Files = (function () {
   });
 
   return { openFile: openFile, openPicture: openPicture };
-})();
+});

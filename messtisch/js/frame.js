@@ -2,7 +2,7 @@
 // slant is the tilt to take out with kippdreh, and one frame line traced from
 // a click across the picture, straight or curved, as a polyline for the bars.
 // Plain functions over Lines' darkness patches; nothing here touches the page.
-var Frame = (function () {
+define('Frame', ['Lines'], function (Lines) {
   'use strict';
 
   var MOST = 15 * Math.PI / 180; // steepest slant looked for, either way
@@ -129,10 +129,14 @@ var Frame = (function () {
       if (first !== null) t0 += side;
     }
     if (first === null) return null;
-    var found = [{ t: t0, c: first.c }];
+    // the line's own direction first: from the click alone the course would
+    // take a slanted line for one along, and lose it within a few steps
+    var seed = seedOf(at, levels, centreNear, t0, first, length);
+    var found = seed.slice();
     [1, -1].forEach(function (direction) {
-      var recent = [{ t: t0, c: first.c }], course = recent.slice(), widths = [first.length], missed = 0, covered = 0, side = [], aside = [];
-      for (var t = t0 + direction; t >= 0 && t < length; t += direction) {
+      var recent = direction > 0 ? seed.slice() : seed.slice().reverse(), course = recent.slice(), widths = [first.length];
+      var missed = 0, covered = 0, side = [], aside = [];
+      for (var t = recent[recent.length - 1].t + direction; t >= 0 && t < length; t += direction) {
         var guess = predict(recent, course, t), hit = centreNear(t, guess, 2);
         // a wider run is the line with another one joining it: its centre is off
         var usual = widths.slice().sort(function (a, b) { return a - b; })[widths.length >> 1];
@@ -178,6 +182,34 @@ var Frame = (function () {
     return kept.map(function (p) { return { t: p.t + (horizontal ? ink.x0 : ink.y0), c: p.c + (horizontal ? ink.y0 : ink.x0) }; });
   }
 
+  // The centres about the click, along the slant (up to some 30 degrees off
+  // `along`) on which the darkness through the clicked centre is greatest
+  // over SEED pixels either way: a long line wins over the letters and the
+  // lines across that meet it there. Sorted along; the clicked centre alone
+  // where too few lie on one straight line.
+  var SEED = 60;
+  function seedOf(at, levels, centreNear, t0, first, length) {
+    var best = 0, slope = 0;
+    for (var s = -0.6; s <= 0.6 + 1e-9; s += 0.005) {
+      var sum = 0;
+      for (var d = -SEED; d <= SEED; d++) {
+        var c = first.c + s * d, low = Math.floor(c), part = c - low;
+        sum += (1 - part) * at(t0 + d, low) + part * at(t0 + d, low + 1);
+      }
+      if (sum > best + 1e-6) { best = sum; slope = s; }
+    }
+    var points = [];
+    for (var t = Math.max(0, t0 - SEED); t <= Math.min(length - 1, t0 + SEED); t++) {
+      var guess = first.c + slope * (t - t0), hit = centreNear(t, guess, 2);
+      if (hit && hit.length <= first.length + 1 && Math.abs(hit.c - guess) <= 1.5) points.push({ t: t, c: hit.c });
+    }
+    for (var round = 0; round < 2 && points.length >= SEED; round++) {
+      var fit = straightFit(points);
+      points = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.8; });
+    }
+    return points.length >= SEED ? points : [{ t: t0, c: first.c }];
+  }
+
   // How far points stray from the straight line through them, at most.
   function spread(points) {
     var fit = straightFit(points), most = 0;
@@ -186,19 +218,20 @@ var Frame = (function () {
   }
 
   // Where the line will be at t. The course (the last 400 centres taken, kept
-  // across steps) gives the direction: a parabola once it spans 300 pixels,
+  // across steps) gives the direction: a parabola once it spans 100 pixels,
   // so that a curved parallel is followed by its bend and not by its chord
-  // (over a shorter stretch the bend is noise), before that the straight line
-  // through its last 100. Centres pulled aside by a line joining at a shallow
-  // angle do not steer it: the fit is made again without those far off, and a
-  // line joining for a while cannot fake the bend of 300 pixels. The centres
-  // since the last step (`recent`) say where the line is now.
+  // (the chord through the last 100 centres points a pixel off the arc of a
+  // small-scale sheet's parallel 25 pixels on, across a label's gap; over
+  // fewer the bend is noise), before that the straight line through them.
+  // Centres pulled aside by a line joining at a shallow angle do not steer
+  // it: the fit is made again without those far off. The centres since the
+  // last step (`recent`) say where the line is now.
   function predict(recent, course, t) {
     if (recent.length < 8) return recent[recent.length - 1].c;
-    var curved = course.length >= 300 && Math.abs(course[course.length - 1].t - course[0].t) >= 300;
+    var curved = course.length >= 100 && Math.abs(course[course.length - 1].t - course[0].t) >= 100;
     var points = curved ? course : course.slice(-100), fitOf = curved ? bentFit : straightFit, fit = fitOf(points);
     var kept = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.35; });
-    if (kept.length >= (curved ? 100 : 8)) fit = fitOf(kept);
+    if (kept.length >= (curved ? 50 : 8)) fit = fitOf(kept);
     // where the line is now: the course moved to its last few centres, so
     // that a step of a whole pixel is followed at once
     var off = recent.slice(-15).map(function (p) { return p.c - fit.at(p.t); }).sort(function (a, b) { return a - b; });
@@ -323,5 +356,46 @@ var Frame = (function () {
     simplify(points, worst, to, tolerance, keep);
   }
 
-  return { findTilt: findTilt, traceLine: traceLine, polylineOf: polylineOf };
-})();
+  // ---- how much of the frame a trace covers -----------------------------------
+
+  // How far along the frame the traced polyline reaches. The frame's extent
+  // is where lines run along with it (its own side, the graticule's lines
+  // beside it): the stretches of BLOCK pixels along in which a band GROUP
+  // pixels wide holds a thin line pixel running that way at nearly every
+  // step. Labels, the border's blocks, specks and hatching are too short for
+  // that, kippdreh's black corners and the blue bars are no thin lines (but
+  // for the last pixels before the picture's edge, which are left out).
+  // Returns {share, from, to, stops}: the share of the extent the polyline
+  // spans, the extent in picture coordinates (a block's worth inside the
+  // frame's ends at most), and the polyline's ends that stop short of it.
+  var BLOCK = 32, GROUP = 8;
+  function coverage(ink, levels, polyline, along) {
+    var horizontal = along === 'x', length = horizontal ? ink.width : ink.height, across = horizontal ? ink.height : ink.width;
+    var kind = horizontal ? 1 : 2, groups = Math.ceil(across / GROUP), from = -1, to = -1;
+    for (var block = 0; block * BLOCK < length; block++) {
+      var steps = new Int32Array(groups), end = Math.min(length, (block + 1) * BLOCK);
+      for (var t = block * BLOCK; t < end; t++) {
+        var seen = -1;
+        for (var c = GROUP; c < across - GROUP; c++) {
+          var g = Math.floor(c / GROUP);
+          if (g === seen) continue;
+          if ((horizontal ? Lines.lineKind(ink, levels, t, c) : Lines.lineKind(ink, levels, c, t)) & kind) { steps[g]++; seen = g; }
+        }
+      }
+      var lined = false;
+      for (g = 0; g < groups; g++) if (steps[g] >= 0.8 * BLOCK) lined = true;
+      if (lined) { if (from < 0) from = block * BLOCK; to = end - 1; }
+    }
+    var offset = horizontal ? ink.x0 : ink.y0;
+    if (from < 0) return { share: 0, from: offset, to: offset + length - 1, stops: [] };
+    from += offset; to += offset;
+    if (!polyline || polyline.length < 2 || to <= from) return { share: 0, from: from, to: to, stops: [] };
+    var first = polyline[0], last = polyline[polyline.length - 1], slack = Math.max(BLOCK + 8, 0.03 * (to - from)), stops = [];
+    if (first[along] - from > slack) stops.push(first);
+    if (to - last[along] > slack) stops.push(last);
+    var share = Math.min(1, (Math.min(to, last[along]) - Math.max(from, first[along])) / (to - from));
+    return { share: share, from: from, to: to, stops: stops };
+  }
+
+  return { findTilt: findTilt, traceLine: traceLine, polylineOf: polylineOf, coverage: coverage };
+});

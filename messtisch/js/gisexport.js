@@ -1,6 +1,6 @@
 // The .INF panel's export for GIS programs: passnetz's two files, made from
 // the opened picture and .INF file by the program's model (passnetz/model.js).
-var GisExport = (function () {
+define('GisExport', [], function () {
   'use strict';
 
   function filesFor(state) {
@@ -21,4 +21,4 @@ var GisExport = (function () {
   }
 
   return { filesFor: filesFor, save: save };
-})();
+});

@@ -1,7 +1,7 @@
 // The graticule that a calibration implies: meridians at x = f(longitude),
 // parallels at y = g(latitude), both straight in the rectified picture. The
 // two maps and their inverses come from the calibration model.
-var Graticule = (function () {
+define('Graticule', ['View'], function (View) {
   'use strict';
 
   // Steps in degrees, from one minute to 30 degrees.
@@ -80,4 +80,4 @@ var Graticule = (function () {
   }
 
   return { lines: lines, draw: draw, label: label, stepFor: stepFor };
-})();
+});

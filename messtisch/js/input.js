@@ -1,7 +1,7 @@
 // The mouse and the keyboard: clicks, drags and keys go to the tab in front
 // through its handlers (desk.js); the status line shows the pixel under the
 // mouse; the toolbar's buttons.
-(function () {
+define('Input', ['Desk', 'View', 'Bmp', 'Undo', 'Assist'], function (Desk, View, Bmp, Undo, Assist) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
@@ -23,7 +23,13 @@
   }
 
   function clickAt(point) {
-    if (!View.inside(view, point)) return;
+    if (!View.inside(view, point)) {
+      // nothing is set, and the user is told so instead of typing on into shortcuts
+      if (state.picture && Desk.front().click) {
+        Desk.say('Der Klick lag außerhalb des Bildes (x=' + point.x + ', y=' + point.y + '); nichts gesetzt.', true);
+      }
+      return;
+    }
     if (point === state.cursor) Assist.snap(point, true); // the keyboard's click is taken as it is
     state.cursor = point;
     if (Desk.front().click) Desk.front().click(point);
@@ -41,6 +47,14 @@
   }
 
   // ---- mouse --------------------------------------------------------------
+
+  // The mouse left the picture: the loupe goes with it.
+  function leftPicture() {
+    Assist.leave();
+    $('status-pixel').textContent = '–';
+    Desk.redraw();
+  }
+  canvas.addEventListener('mouseleave', function () { if (Assist.hovered() && !press) leftPicture(); });
 
   var press = null;
   canvas.addEventListener('mousedown', function (event) {
@@ -67,9 +81,8 @@
         Assist.hoverAt(View.toImage(view, sx, sy), event.altKey);
         if (shown || Assist.hovered()) Desk.redraw(); // the loupe follows the mouse
       }
-    } else if (Assist.hovered() && !state.cursor) {
-      Assist.leave();
-      Desk.redraw();
+    } else if (Assist.hovered()) {
+      leftPicture();
     }
     if (!press) return;
     if (Math.abs(sx - press.x) + Math.abs(sy - press.y) > 4) press.moved = true;
@@ -141,8 +154,23 @@
     return target.tagName === 'INPUT' && !/^(button|checkbox|radio|file|submit|reset|range|color)$/.test(target.type);
   }
 
+  // While the tab in front waits for typed coordinates (a point clicked, its
+  // longitude not yet given), what would be typed into them goes to its field:
+  // digits, signs and decimal marks, and Tab, never a shortcut or a move of
+  // the focus to the tabs.
+  var COORDINATE_KEY = /^([0-9.,+-]|Tab)$/;
+  function coordinateKey(event) {
+    var field = Desk.front().waitingField && Desk.front().waitingField();
+    if (!field || !COORDINATE_KEY.test(event.key) || event.ctrlKey || event.altKey || event.metaKey) return false;
+    field.focus();
+    // the character itself then lands in the field that has the focus now
+    if (event.key === 'Tab') event.preventDefault();
+    return true;
+  }
+
   document.addEventListener('keydown', function (event) {
     var typing = typingIn(event.target), letter = event.key.toLowerCase();
+    if (!typing && coordinateKey(event)) return;
     if ((event.ctrlKey || event.metaKey) && !typing && (letter === 'y' || letter === 'z' && event.shiftKey)) {
       Undo.redo(); event.preventDefault(); return;
     }
@@ -196,4 +224,4 @@
     b.addEventListener('click', function () { Desk.selectTab(b.dataset.reiter); });
   });
   window.addEventListener('resize', function () { Desk.redraw(); });
-})();
+});

@@ -1,38 +1,41 @@
 // Keeping an evening's work: after every change the work on the picture
-// (bars, points, latitudes, the tab in front) is stored in the browser under
-// a fingerprint of the picture's bytes, and offered back when the same
-// picture is opened again. Work not yet saved to a file is not thrown away
-// by a reload or by opening another picture without a question.
-var Keep = (function () {
+// (what each tab's save hands over, and the tab in front) is stored in the
+// browser under a fingerprint of the picture's bytes, and offered back when
+// the same picture is opened again. Work not yet saved to a file is not
+// thrown away by a reload or by opening another picture without a question.
+// The tabs are reached through their handlers alone (desk.js): save(),
+// restore(saved), hasWork() and describe(saved), the last for the offer.
+define('Keep', ['Desk', 'Fingerprint'], function (Desk, Fingerprint) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
   var PREFIX = 'messtisch-arbeit:';
   var key = null, unsaved = false, pendingStore = false, warned = false, offering = false;
 
-  // FNV-1a over the size, the header and 4096 samples of 16 bytes spread
-  // over the file: a few milliseconds even for several hundred megabytes.
-  function fingerprint(bytes) {
-    var hash = 0x811c9dc5, n = bytes.length;
-    function mix(value) { hash = Math.imul(hash ^ (value & 0xff), 16777619) >>> 0; }
-    for (var s = 0; s < 4; s++) mix(n >>> (8 * s));
-    for (var i = 0; i < Math.min(n, 54); i++) mix(bytes[i]);
-    var samples = 4096, stride = Math.max(16, Math.floor(n / samples));
-    for (var at = 0; at < n; at += stride) for (var j = at; j < Math.min(n, at + 16); j++) mix(bytes[j]);
-    return n.toString(16) + '-' + hash.toString(16);
-  }
-
   function hasWork() {
     return Desk.tabNames().some(function (name) { return Desk.tab(name).hasWork && Desk.tab(name).hasWork(); });
   }
 
-  function work() {
-    return { name: state.fileName, width: state.picture.width, height: state.picture.height, tab: state.tab,
-             bars: Desk.tab('balken').save(), points: Desk.tab('punkte').save(),
-             latitudes: [$('bg-unten').value, $('bg-oben').value], stored: new Date().toISOString() };
+  // The tabs that keep work, each with its handlers.
+  function keepers() {
+    return Desk.tabNames().filter(function (name) { return Desk.tab(name).save; });
   }
 
-  var MOST_POINTS = 20000; // more would not fit the browser's few megabytes
+  function work() {
+    var tabs = {};
+    keepers().forEach(function (name) { tabs[name] = Desk.tab(name).save(); });
+    return { name: state.fileName, width: state.picture.width, height: state.picture.height, tab: state.tab,
+             tabs: tabs, stored: new Date().toISOString() };
+  }
+
+  // Work kept before each tab handed over its own: bars, latitudes, points.
+  function upgraded(saved) {
+    if (saved.tabs) return saved;
+    var bars = Object.assign({ latitudes: saved.latitudes || ['', ''] }, saved.bars);
+    return Object.assign({}, saved, { tabs: { balken: bars, punkte: saved.points } });
+  }
+
+  var MOST_CHARACTERS = 2500000; // about 20,000 points; more would not fit the browser's few megabytes
 
   // The work of other pictures, oldest first.
   function othersByAge() {
@@ -61,8 +64,8 @@ var Keep = (function () {
     // while the kept work is offered, it is not overwritten
     if (!key || !state.picture || offering) return;
     if (!hasWork()) { localStorage.removeItem(key); return; }
-    if (Desk.tab('punkte').count() > MOST_POINTS) { tooLarge(); return; }
     var text = JSON.stringify(work()), others = null;
+    if (text.length > MOST_CHARACTERS) { tooLarge(); return; }
     for (;;) {
       try {
         localStorage.setItem(key, text);
@@ -87,16 +90,16 @@ var Keep = (function () {
   }
 
   function describe(saved) {
-    var lines = saved.bars.lines, bars = lines.left.length + lines.right.length + lines.top.length + lines.bottom.length;
-    return bars + ' Balkenpunkte, ' + saved.points.doc.points.length + ' Passpunkte, zuletzt geändert ' +
-      new Date(saved.stored).toLocaleString('de-DE');
+    var parts = [];
+    keepers().forEach(function (name) {
+      var tab = Desk.tab(name);
+      if (tab.describe && saved.tabs[name]) parts.push(tab.describe(saved.tabs[name]));
+    });
+    return parts.concat('zuletzt geändert ' + new Date(saved.stored).toLocaleString('de-DE')).join(', ');
   }
 
   function restore(saved) {
-    Desk.tab('balken').restore(saved.bars);
-    $('bg-unten').value = saved.latitudes[0];
-    $('bg-oben').value = saved.latitudes[1];
-    Desk.tab('punkte').restore(saved.points);
+    keepers().forEach(function (name) { if (saved.tabs[name]) Desk.tab(name).restore(saved.tabs[name]); });
     Desk.selectTab(saved.tab);
     Desk.say('Die gespeicherte Arbeit an ' + saved.name + ' ist wiederhergestellt.');
     unsaved = false;
@@ -116,11 +119,19 @@ var Keep = (function () {
   function pictureOpened(picture) {
     $('wiederherstellen').hidden = true;
     offering = false;
-    key = PREFIX + fingerprint(picture.bytes);
+    key = PREFIX + Fingerprint.of(picture.bytes);
     unsaved = false;
     var text = null;
     try { text = localStorage.getItem(key); } catch (e) { text = null; }
-    if (text) offer(JSON.parse(text));
+    if (text) offer(upgraded(JSON.parse(text)));
+  }
+
+  // The picture is about to be replaced: its last change is stored under its
+  // own fingerprint, and nothing the tabs do while they start afresh is kept.
+  function pictureClosing() {
+    if (pendingStore) store();
+    key = null;
+    unsaved = false;
   }
 
   // Whether it is all right to replace the picture (and its work).
@@ -133,8 +144,6 @@ var Keep = (function () {
   Desk.on('work', changed);
   Desk.on('tab', later);
   Desk.on('saved', function () { unsaved = false; });
-  $('bg-unten').addEventListener('input', changed);
-  $('bg-oben').addEventListener('input', changed);
   window.addEventListener('beforeunload', function (event) {
     if (pendingStore) store();
     if (!unsaved) return;
@@ -142,5 +151,5 @@ var Keep = (function () {
     event.returnValue = '';
   });
 
-  return { pictureOpened: pictureOpened, mayReplace: mayReplace, fingerprint: fingerprint };
-})();
+  return { pictureOpened: pictureOpened, pictureClosing: pictureClosing, mayReplace: mayReplace };
+});

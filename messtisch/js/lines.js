@@ -2,7 +2,38 @@
 // click snaps to, where the graticule's lines cross, and which longitude and
 // latitude each crossing has, read on from the points the user typed. Plain
 // functions over a patch of darkness values; nothing here touches the page.
-var Lines = (function () {
+//
+// On a busy sheet roads, rivers, contours, a wood's hatching and letters
+// cross the graticule everywhere, so a place where two dark lines cross is
+// only a candidate. A graticule crossing is told from the others in steps:
+// 1. every candidate's two lines are followed from it both ways, their
+//    centre re-found every two pixels and their course bending with them
+//    (a conic sheet's parallels), through other lines and small gaps; a
+//    crossing whose lines do not both run on for 60 pixels (a letter, a
+//    mark) is dropped, and each line keeps the candidates it passes;
+// 2. with the typed points' map, a line that runs along the map's north
+//    (within 20 degrees) is a meridian, along its east a parallel; a
+//    candidate whose lines are not one of each (a road at an angle) is out;
+// 3. the steps: the spacing of these crossings along their meridians and
+//    parallels votes for the nearest usual step; the typed coordinates must
+//    lie on that grid, else, or where the lines give no spacing, the user is
+//    asked (readGraticule's `question`) and nothing is proposed;
+// 4. the grid is carried on from the typed points node by node; a node takes
+//    the candidate within a quarter step (at most 10 pixels) of where the
+//    nodes taken so far put it, if that candidate lies on the followed
+//    meridian of its column or parallel of its row; at the end every node
+//    taken must be linked along its meridian to another node of its column
+//    and along its parallel to another of its row, so a road meeting a
+//    meridian near a node is never taken, nor a node outside the neatline
+//    where the meridians do not run on;
+// 5. each node, and each node where no crossing was seen (a label on it),
+//    is placed where the fits of its followed meridian and parallel meet,
+//    so nothing is placed where two graticule lines do not cross.
+// On the picture's first and last rows and columns (where glattzug v puts
+// two parallels, h two meridians) a crossing has arms on one side only: there
+// a followed line that runs into an edge which is itself a dark line makes a
+// crossing where its course meets the edge, and it is read on like the others.
+define('Lines', ['AngleText'], function (AngleText) {
   'use strict';
 
   // ---- darkness -------------------------------------------------------------
@@ -199,6 +230,7 @@ var Lines = (function () {
     if (!lines[0] || !lines[1]) return null;
     var point = intersect(lines[0], lines[1]);
     if (!point || Math.abs(point.x - x) > 4 || Math.abs(point.y - y) > 4) return null;
+    point.lines = lines;
     return point;
   }
 
@@ -219,9 +251,10 @@ var Lines = (function () {
     return runs ? total / runs : 0;
   }
 
-  // All crossings of two dark lines in the patch, in picture coordinates:
-  // [{x, y}] to a fraction of a pixel.
-  function findCrossings(ink, levels) {
+  // All places in the patch where two thin dark lines cross, seen from a
+  // few pixels about them: [{x, y, lines: [{dx, dy}, {dx, dy}]}] in picture
+  // coordinates, to a fraction of a pixel, with the two lines' directions.
+  function localCrossings(ink, levels) {
     var found = [], taken = new Uint8Array(ink.width * ink.height), margin = 17, width = usualWidth(ink, levels);
     for (var y = margin; y < ink.height - margin; y++) {
       for (var x = margin; x < ink.width - margin; x++) {
@@ -235,10 +268,198 @@ var Lines = (function () {
           for (var xx = Math.max(0, x - 6); xx <= Math.min(ink.width - 1, x + 6); xx++) taken[yy * ink.width + xx] = 1;
         }
         var refined = refineCrossing(ink, levels, Math.round(point.x), Math.round(point.y), width) || point;
-        found.push({ x: ink.x0 + refined.x, y: ink.y0 + refined.y });
+        found.push({ x: ink.x0 + refined.x, y: ink.y0 + refined.y, lines: refined.lines });
       }
     }
     return found;
+  }
+
+  // ---- lines followed through the crossings ---------------------------------
+
+  // The darkness between pixel centres, read bilinearly.
+  function darkBetween(ink, x, y) {
+    var x0 = Math.floor(x), y0 = Math.floor(y), fx = x - x0, fy = y - y0;
+    return (darkAt(ink, x0, y0) * (1 - fx) + darkAt(ink, x0 + 1, y0) * fx) * (1 - fy) +
+           (darkAt(ink, x0, y0 + 1) * (1 - fx) + darkAt(ink, x0 + 1, y0 + 1) * fx) * fy;
+  }
+
+  var STRIDE = 2, LONGEST = 900, LONGEST_GAP = 10, LONGEST_JUNCTION = 40;
+
+  // The thin line through (x, y) in direction (dx, dy) followed onwards, its
+  // centre re-found across it every STRIDE pixels within two pixels of where
+  // its course (the chord over the last 24 pixels, so that it bends with a
+  // curved parallel) puts it. Through another line or a wide patch of ink the
+  // course is kept; it ends at a gap of more than LONGEST_GAP pixels, after
+  // LONGEST_JUNCTION pixels of ink too wide to be the line, or at LONGEST.
+  // Returns the centres passed, [{x, y}] in the patch's coordinates.
+  function follow(ink, levels, x, y, dx, dy, lineWidth) {
+    var points = [], px = x + 6 * dx, py = y + 6 * dy, gap = 0, wide = 0, widest = Math.max(4, 2.5 * lineWidth + 1);
+    var profile = new Array(9);
+    for (var travelled = 6; travelled < LONGEST; travelled += STRIDE) {
+      if (px < 0 || py < 0 || px > ink.width - 1 || py > ink.height - 1) break;
+      for (var k = 0; k < 9; k++) profile[k] = darkBetween(ink, px - (k - 4) * 0.5 * dy, py + (k - 4) * 0.5 * dx);
+      var nearest = -1;
+      for (k = 0; k < 9; k++) if (profile[k] >= levels.cut && (nearest < 0 || Math.abs(k - 4) < Math.abs(nearest - 4))) nearest = k;
+      if (nearest < 0) {
+        gap += STRIDE;
+        if (gap > LONGEST_GAP) break;
+      } else {
+        var run = runCentre(profile, nearest, levels.cut, levels.paper);
+        gap = 0;
+        if (run.length * 0.5 > widest || (nearest === 0 || nearest === 8) && run.length > 2) {
+          wide += STRIDE;
+          if (wide > LONGEST_JUNCTION) break;
+        } else {
+          wide = 0;
+          var shift = (run.centre - 4) * 0.5;
+          px -= shift * dy; py += shift * dx;
+          points.push({ x: px, y: py });
+          var back = points[Math.max(0, points.length - 13)];
+          var cx = px - back.x, cy = py - back.y, length = Math.hypot(cx, cy);
+          if (length >= 8) { dx = cx / length; dy = cy / length; }
+        }
+      }
+      px += STRIDE * dx; py += STRIDE * dy;
+    }
+    // a gap or a junction at the end is not the line's
+    return points;
+  }
+
+  // A crossing's lines followed both ways: for each, how far it runs on
+  // either side and which other crossings it passes (their indices).
+  function followLines(ink, levels, found, lineWidth) {
+    var cell = 16, columns = Math.ceil(ink.width / cell) + 1, rows = Math.ceil(ink.height / cell) + 1, grid = [];
+    found.forEach(function (c, i) {
+      var k = Math.floor((c.y - ink.y0) / cell) * columns + Math.floor((c.x - ink.x0) / cell);
+      (grid[k] = grid[k] || []).push(i);
+    });
+    // the crossings within 3 pixels of p, each once per line (stamp)
+    var stamp = new Int32Array(found.length).fill(-1), line = 0;
+    var metNear = function (p, self, met) {
+      var gx = Math.floor(p.x / cell), gy = Math.floor(p.y / cell);
+      for (var b = Math.max(0, gy - 1); b <= Math.min(rows - 1, gy + 1); b++) {
+        for (var a = Math.max(0, gx - 1); a <= Math.min(columns - 1, gx + 1); a++) {
+          var here = grid[b * columns + a];
+          if (!here) continue;
+          for (var n = 0; n < here.length; n++) {
+            var i = here[n], c = found[i];
+            if (i === self || stamp[i] === line) continue;
+            var dx = c.x - ink.x0 - p.x, dy = c.y - ink.y0 - p.y;
+            if (dx * dx + dy * dy <= 9) { stamp[i] = line; met.push(i); }
+          }
+        }
+      }
+    };
+    found.forEach(function (c, i) {
+      c.lines = c.lines.map(function (course) {
+        var reach = [], met = [], both = [];
+        line++;
+        [1, -1].forEach(function (sense) {
+          var points = follow(ink, levels, c.x - ink.x0, c.y - ink.y0, sense * course.dx, sense * course.dy, lineWidth);
+          var last = points.length ? points[points.length - 1] : { x: c.x - ink.x0, y: c.y - ink.y0 };
+          reach.push(Math.hypot(last.x - c.x + ink.x0, last.y - c.y + ink.y0));
+          points.forEach(function (p) { metNear(p, i, met); });
+          both.push(points);
+        });
+        // the centres passed, from the far end behind to the far end ahead, in picture coordinates
+        var path = new Float32Array(2 * (both[0].length + both[1].length)), n = 0;
+        for (var k = both[1].length - 1; k >= 0; k--) { path[n++] = both[1][k].x + ink.x0; path[n++] = both[1][k].y + ink.y0; }
+        both[0].forEach(function (p) { path[n++] = p.x + ink.x0; path[n++] = p.y + ink.y0; });
+        return { dx: course.dx, dy: course.dy, reach: reach, meets: met, path: path };
+      });
+    });
+  }
+
+  // Shorter than this, a line is a letter's stroke or a mark, not one that
+  // runs on across the sheet.
+  var SHORTEST_LINE = 60;
+
+  // The crossings of two lines that run on in the patch, both of them at
+  // least SHORTEST_LINE pixels: [{x, y, lines: [{dx, dy, reach: [ahead,
+  // behind], meets: [indices into the result], path: the centres followed,
+  // x and y in turn}, {...}]}] in picture
+  // coordinates, to a fraction of a pixel. A letter or a short hatching
+  // stroke on a line is no crossing here; which of the rest are the
+  // graticule's is for readGraticule to tell from the lines' families.
+  function findCrossings(ink, levels) {
+    var found = localCrossings(ink, levels), width = usualWidth(ink, levels);
+    followLines(ink, levels, found, width);
+    var index = new Map(), long = [];
+    found.forEach(function (c, k) {
+      if (!c.lines.every(function (line) { return line.reach[0] + line.reach[1] >= SHORTEST_LINE; })) return;
+      index.set(k, long.length);
+      long.push(c);
+    });
+    var result = long.map(function (c) {
+      return { x: c.x, y: c.y, lines: c.lines.map(function (line) {
+        return { dx: line.dx, dy: line.dy, reach: line.reach, path: line.path,
+                 meets: line.meets.filter(function (k) { return index.has(k); }).map(function (k) { return index.get(k); }) };
+      }) };
+    });
+    return result.concat(edgeCrossings(ink, levels, result));
+  }
+
+  // Where a followed line runs into the picture's first or last row or
+  // column and that row or column is itself a dark line (glattzug v puts two
+  // parallels there, h two meridians): a crossing with only the arms inside
+  // the picture, placed where the line's last 30 pixels, carried on, meet
+  // the edge. Its edge line passes the others on the same dark stretch of
+  // the edge; its inner line passes the crossings the followed one passes.
+  function edgeCrossings(ink, levels, found) {
+    var edges = [], w = ink.width, h = ink.height;
+    var edgeOf = function (x, y, dx, dy) {
+      if (Math.abs(dy) > 0.7 && y <= 2) return { across: 'y', at: 0 };
+      if (Math.abs(dy) > 0.7 && y >= h - 3) return { across: 'y', at: h - 1 };
+      if (Math.abs(dx) > 0.7 && x <= 2) return { across: 'x', at: 0 };
+      if (Math.abs(dx) > 0.7 && x >= w - 3) return { across: 'x', at: w - 1 };
+      return null;
+    };
+    var darkOnEdge = function (edge, t) {
+      return edge.across === 'y' ? darkAt(ink, Math.round(t), edge.at) >= levels.cut : darkAt(ink, edge.at, Math.round(t)) >= levels.cut;
+    };
+    found.forEach(function (c, k) {
+      c.lines.forEach(function (line) {
+        var path = line.path, n = path.length / 2;
+        [[0, 1], [n - 1, -1]].forEach(function (end) {
+          if (n < 8) return;
+          var points = [];
+          for (var m = 0; m < Math.min(15, n); m++) {
+            var q = end[0] + end[1] * m;
+            points.push({ x: path[2 * q] - ink.x0, y: path[2 * q + 1] - ink.y0 });
+          }
+          var course = fitLine(points), last = points[0];
+          var edge = edgeOf(last.x, last.y, course.dx, course.dy);
+          if (!edge) return;
+          // the course carried on to the edge
+          var along = edge.across === 'y' ? course.dy : course.dx, from = edge.across === 'y' ? course.y : course.x;
+          var s = (edge.at - from) / along, x = course.x + s * course.dx, y = course.y + s * course.dy;
+          var t = edge.across === 'y' ? x : y, size = edge.across === 'y' ? w : h, dark = 0;
+          if (t < 0 || t > size - 1) return;
+          for (var d = -12; d <= 12; d++) if (darkOnEdge(edge, t + d)) dark++;
+          if (dark < 20) return;
+          var same = edges.find(function (e) { return e.edge.across === edge.across && e.edge.at === edge.at && Math.abs(e.t - t) <= 4; });
+          if (same) { if (same.inner.meets.indexOf(k) < 0) same.inner.meets.push(k); return; }
+          var inwards = (edge.at === 0 ? 1 : -1) * (along > 0 ? 1 : -1);
+          edges.push({ edge: edge, t: t, x: x + ink.x0, y: y + ink.y0,
+                       inner: { dx: inwards * course.dx, dy: inwards * course.dy, reach: [0, line.reach[0] + line.reach[1]],
+                                meets: [k].concat(line.meets), path: path } });
+        });
+      });
+    });
+    // the dark stretch of the edge about each, and which others lie on it
+    return edges.map(function (e, i) {
+      var size = e.edge.across === 'y' ? w : h, from = Math.round(e.t), to = Math.round(e.t), gap = 0, t;
+      for (t = from, gap = 0; t > 0 && gap <= LONGEST_GAP; t--) { gap = darkOnEdge(e.edge, t - 1) ? 0 : gap + 1; if (!gap) from = t - 1; }
+      for (t = to, gap = 0; t < size - 1 && gap <= LONGEST_GAP; t++) { gap = darkOnEdge(e.edge, t + 1) ? 0 : gap + 1; if (!gap) to = t + 1; }
+      var path = [];
+      for (t = from; t <= to; t += STRIDE) path.push(e.edge.across === 'y' ? t + ink.x0 : e.edge.at + ink.x0, e.edge.across === 'y' ? e.edge.at + ink.y0 : t + ink.y0);
+      var meets = [];
+      edges.forEach(function (f, j) {
+        if (j !== i && f.edge.across === e.edge.across && f.edge.at === e.edge.at && f.t >= from && f.t <= to) meets.push(found.length + j);
+      });
+      var edgeLine = { dx: e.edge.across === 'y' ? 1 : 0, dy: e.edge.across === 'y' ? 0 : 1, reach: [e.t - from, to - e.t], meets: meets, path: new Float32Array(path) };
+      return { x: e.x, y: e.y, edge: true, lines: [e.inner, edgeLine] };
+    });
   }
 
   // ---- snapping --------------------------------------------------------------
@@ -269,9 +490,9 @@ var Lines = (function () {
   function snapToCrossing(picture, levels, x, y, reach) {
     if (!levels.contrast) return null;
     var ink = inkOf(picture, x - reach - 20, y - reach - 20, 2 * reach + 41, 2 * reach + 41), best = null, bestDistance = reach * reach;
-    findCrossings(ink, levels).forEach(function (c) {
+    localCrossings(ink, levels).forEach(function (c) {
       var d = (c.x - x) * (c.x - x) + (c.y - y) * (c.y - y);
-      if (d <= bestDistance) { best = c; bestDistance = d; }
+      if (d <= bestDistance) { best = { x: c.x, y: c.y }; bestDistance = d; }
     });
     return best;
   }
@@ -309,6 +530,7 @@ var Lines = (function () {
   // (longitude, latitude), axis-parallel from two points, affine from three,
   // quadratic from ten, so that a turned or conic map is read as well.
   function fitMap(points) {
+    if (points.length < 2) return null;
     var lon0 = points[0].longitude, lat0 = points[0].latitude;
     var basis = points.length >= 20
       ? function (u, v) { return [1, u, v, u * u, u * v, v * v, u * u * u, u * u * v, u * v * v, v * v * v]; }
@@ -341,12 +563,93 @@ var Lines = (function () {
     return best;
   }
 
+  // The largest step that every difference of the typed coordinates is a
+  // whole multiple of, for longitude and latitude; null where the points do
+  // not tell (all on one meridian or parallel, or off every step).
+  function stepsOfPoints(typed) {
+    var of = function (key) {
+      var differences = typed.map(function (t) { return t[key] - typed[0][key]; }).filter(function (d) { return Math.abs(d) > 1e-9; });
+      if (!differences.length) return null;
+      for (var s = STEPS.length - 1; s >= 0; s--) {
+        if (differences.every(function (d) { return Math.abs(d / STEPS[s] - Math.round(d / STEPS[s])) < 1e-6; })) return STEPS[s];
+      }
+      return null;
+    };
+    var steps = { longitude: of('longitude'), latitude: of('latitude') };
+    return steps.longitude && steps.latitude ? steps : null;
+  }
+
+  // Which of a crossing's two lines runs along the map's north (a meridian)
+  // and which along its east (a parallel), as the typed points' map sees
+  // them: {meridian, parallel} line indices, or null for a crossing whose
+  // lines are of neither family (a road across a meridian at an angle).
+  var FAMILY_ANGLE = 20 * Math.PI / 180;
+  function familiesOf(c, east, north) {
+    var off = function (line, to) {
+      var l = Math.hypot(to.x, to.y);
+      return Math.acos(Math.min(1, Math.abs(line.dx * to.x + line.dy * to.y) / l));
+    };
+    for (var m = 0; m < 2; m++) {
+      if (off(c.lines[m], north) <= FAMILY_ANGLE && off(c.lines[1 - m], east) <= FAMILY_ANGLE) return { meridian: m, parallel: 1 - m };
+    }
+    return null;
+  }
+
+  // The graticule's steps from the spacing of its lines: along each
+  // parallel, the longitude from one crossing of the two families to the
+  // next one on it; along each meridian the latitude; each spacing votes for
+  // the step it is close to, and the step with most votes wins. null where
+  // fewer than three spacings say anything.
+  function stepsOfLines(crossings, families, degreesOf) {
+    var count = function (family, key) {
+      var votes = {};
+      crossings.forEach(function (c, i) {
+        if (!families[i]) return;
+        var ahead = Infinity, behind = Infinity;
+        c.lines[families[i][family]].meets.forEach(function (k) {
+          if (!families[k] || Math.hypot(crossings[k].x - c.x, crossings[k].y - c.y) < 8) return;
+          var d = degreesOf(crossings[k].x - c.x, crossings[k].y - c.y)[key];
+          if (d > 0) ahead = Math.min(ahead, d); else behind = Math.min(behind, -d);
+        });
+        [ahead, behind].forEach(function (d) {
+          if (!isFinite(d)) return;
+          var s = nearestStep(d);
+          if (Math.abs(Math.log(d / s)) < 0.15) votes[s] = (votes[s] || 0) + 1;
+        });
+      });
+      var best = null;
+      Object.keys(votes).forEach(function (s) { if (votes[s] >= 3 && (best === null || votes[s] > votes[best])) best = s; });
+      return best === null ? null : Number(best);
+    };
+    var steps = { longitude: count('parallel', 'longitude'), latitude: count('meridian', 'latitude') };
+    return steps.longitude && steps.latitude ? steps : null;
+  }
+
+  // Whether the steps a are whole multiples of the steps b.
+  function multiplesOf(a, b) {
+    return ['longitude', 'latitude'].every(function (key) {
+      var q = a[key] / b[key];
+      return q > 0.999 && Math.abs(q - Math.round(q)) < 1e-6;
+    });
+  }
+
   // typed: [{x, y, longitude, latitude}] (numbers, at least two, the first at
-  // a crossing); crossings: [{x, y}] as findCrossings gives them.
-  // Returns {ok, message} or {ok, step: {longitude, latitude}, proposals:
-  // [{x, y, longitude, latitude}]}: every crossing reached from the typed
-  // points step by step over the graticule, none of the typed ones again.
-  function readGraticule(typed, crossings) {
+  // a crossing); crossings: as findCrossings gives them; step: the steps in
+  // degrees the user confirmed, {longitude, latitude}, or nothing.
+  // Returns {ok: false, message} or {ok: true, step, fromPoints, fromLines,
+  // question, proposals: [{x, y, longitude, latitude}]}. Without `step`, the
+  // steps are those of the lines' spacing if the typed points lie on that
+  // grid; where the lines say nothing or the points do not fit, `question`
+  // asks the user to check the steps and nothing is proposed.
+  // A crossing is proposed where the graticule of those steps, carried on
+  // from the typed points one node at a time, has a crossing whose two lines
+  // are a meridian and a parallel (by direction), each of which runs on to
+  // another node taken along the same meridian or parallel: a road or a
+  // contour crossing a meridian near a node is not linked along the
+  // parallel, and a node with no crossing there is not taken at all.
+  // Where nothing is carried on and a typed point lies on no crossing of a
+  // meridian and a parallel, {ok: false, message} says which points.
+  function readGraticule(typed, crossings, step) {
     if (typed.length < 2) return { ok: false, message: 'Erst zwei oder drei Passpunkte an Gradnetz-Kreuzungen setzen und ihre Koordinaten eintragen.' };
     if (crossings.length === 0) return { ok: false, message: 'keine Linien gefunden' };
     var map = fitMap(typed);
@@ -357,21 +660,81 @@ var Lines = (function () {
     var ex = { x: east.x - o.x, y: east.y - o.y }, nx = { x: north.x - o.x, y: north.y - o.y };
     var det = ex.x * nx.y - ex.y * nx.x;
     if (Math.abs(det) < 1e-9) return { ok: false, message: 'Die Passpunkte liegen auf einer Linie.' };
-    // the graticule's spacing: the nearest crossings along each direction
-    var spacing = { longitude: Infinity, latitude: Infinity };
-    typed.forEach(function (t) {
-      crossings.forEach(function (c) {
-        var dx = c.x - t.x, dy = c.y - t.y;
-        if (dx * dx + dy * dy < 100) return; // the same crossing, or a letter beside it
-        var dLon = (dx * nx.y - dy * nx.x) / det, dLat = (ex.x * dy - ex.y * dx) / det;
-        if (Math.abs(dLat) < 0.2 * Math.abs(dLon) && Math.abs(dLon) > 1e-3) spacing.longitude = Math.min(spacing.longitude, Math.abs(dLon));
-        if (Math.abs(dLon) < 0.2 * Math.abs(dLat) && Math.abs(dLat) > 1e-3) spacing.latitude = Math.min(spacing.latitude, Math.abs(dLat));
+    var degreesOf = function (dx, dy) { return { longitude: (dx * nx.y - dy * nx.x) / det, latitude: (ex.x * dy - ex.y * dx) / det }; };
+    var families = crossings.map(function (c) { return c.lines ? familiesOf(c, ex, nx) : null; });
+    var fromPoints = stepsOfPoints(typed), fromLines = stepsOfLines(crossings, families, degreesOf);
+    var result = { ok: true, step: null, fromPoints: fromPoints, fromLines: fromLines, question: null, proposals: [] };
+    if (step) result.step = { longitude: step.longitude, latitude: step.latitude };
+    else if (!fromLines) {
+      if (!fromPoints) return { ok: false, message: 'keine Linien gefunden' };
+      result.step = fromPoints;
+      result.question = 'Der Abstand der Gradnetz-Linien war im Bild nicht zu messen: bitte die Schritte in Länge und Breite prüfen und bestätigen.';
+    } else if (fromPoints && !multiplesOf(fromPoints, fromLines)) {
+      result.step = fromLines;
+      result.question = 'Die Linien im Bild liegen alle ' + AngleText.stepText(fromLines.longitude) + ' Länge und ' + AngleText.stepText(fromLines.latitude) +
+        ' Breite, die Passpunkte aber nicht auf diesem Netz: bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
+    } else result.step = fromLines;
+    if (result.question) return result;
+    // the grid carried on from the first point alone must meet the others
+    // where they were set, with the coordinates typed: a step or a typed
+    // coordinate read wrong (three points close together say little of the
+    // map's scale) would give every proposal a wrong coordinate
+    var same = function (a, b) { return Math.abs(a.longitude - b.longitude) < 1e-9 && Math.abs(a.latitude - b.latitude) < 1e-9; };
+    var alone = grown(typed.slice(0, 1), crossings, families, result.step, map, ex, nx);
+    var agrees = typed.slice(1).every(function (t) {
+      return alone.every(function (p) {
+        var close = Math.hypot(p.x - t.x, p.y - t.y) <= 3;
+        return same(p, t) ? close : !close;
       });
     });
-    if (!isFinite(spacing.longitude) || !isFinite(spacing.latitude)) return { ok: false, message: 'keine Linien gefunden' };
-    var step = { longitude: nearestStep(spacing.longitude), latitude: nearestStep(spacing.latitude) };
+    if (!agrees) {
+      result.question = 'Die Passpunkte passen nicht zum Gradnetz im Bild (alle ' + AngleText.stepText(result.step.longitude) + ' Länge, ' +
+        AngleText.stepText(result.step.latitude) + ' Breite): bitte die Schritte und die Koordinaten der Passpunkte prüfen.';
+      return result;
+    }
+    var taken = grown(typed, crossings, families, result.step, map, ex, nx);
+    result.proposals = taken.filter(function (p) { return !p.typed; }).map(function (p) {
+      return { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude };
+    });
+    // nothing carried on from points set beside the nodes (on a road's or a
+    // river's crossing with a meridian, or on a grid the picture does not
+    // have): say where, rather than propose nothing without a word
+    var beside = result.proposals.length ? [] : typed.filter(function (t) {
+      return !crossings.some(function (c, k) { return families[k] && Math.abs(c.x - t.x) <= 3 && Math.abs(c.y - t.y) <= 3; });
+    });
+    if (beside.length) {
+      return { ok: false, message: 'An ' + (beside.length > 1 ? 'den Passpunkten' : 'dem Passpunkt') + ' bei ' +
+        beside.map(function (t) { return '(' + Math.round(t.x) + ', ' + Math.round(t.y) + ')'; }).join(', ') +
+        ' kreuzt im Bild kein Meridian einen Breitenkreis: bitte die Passpunkte auf Gradnetz-Kreuzungen setzen.' };
+    }
+    return result;
+  }
 
-    var key = function (i, j) { return i + ',' + j; };
+  // The graticule carried on from the typed points, node by node along its
+  // meridians and parallels (see readGraticule): the proposals.
+  function grown(typed, crossings, families, step, map, ex, nx) {
+    var origin = typed[0], key = function (i, j) { return i + ',' + j; };
+    var meets = crossings.map(function () { return [null, null]; });
+    var linked = function (a, b, family) {
+      if (a < 0 || b < 0 || !families[a] || !families[b]) return false;
+      var of = function (p, q) {
+        var line = families[p][family];
+        if (!meets[p][line]) meets[p][line] = new Set(crossings[p].lines[line].meets);
+        return meets[p][line].has(q);
+      };
+      return (of(a, b) || of(b, a)) && (hugs(a, b, family) || hugs(b, a, family));
+    };
+    // the line followed from crossing a runs along the chord to crossing b over
+    // half its length at least: a road or a contour that meets two nodes wanders off between them
+    var hugs = function (a, b, family) {
+      var path = crossings[a].lines[families[a][family]].path, c = crossings[a], d = crossings[b];
+      var length = Math.hypot(d.x - c.x, d.y - c.y), ux = (d.x - c.x) / length, uy = (d.y - c.y) / length, close = 0;
+      for (var k = 0; k < path.length; k += 2) {
+        var along = (path[k] - c.x) * ux + (path[k + 1] - c.y) * uy;
+        if (along > 0 && along < length && Math.abs((path[k + 1] - c.y) * ux - (path[k] - c.x) * uy) <= 3) close++;
+      }
+      return close * STRIDE >= 0.5 * length;
+    };
     var nodeOf = function (p) {
       return { i: Math.round((p.longitude - origin.longitude) / step.longitude), j: Math.round((p.latitude - origin.latitude) / step.latitude) };
     };
@@ -380,46 +743,123 @@ var Lines = (function () {
       var n = nodeOf(t);
       if (Math.abs(n.i * step.longitude + origin.longitude - t.longitude) > 1e-6 ||
           Math.abs(n.j * step.latitude + origin.latitude - t.latitude) > 1e-6) return; // not on the graticule
-      var entry = { i: n.i, j: n.j, x: t.x, y: t.y, longitude: t.longitude, latitude: t.latitude, typed: true };
+      var at = -1;
+      crossings.forEach(function (c, k) {
+        if (Math.abs(c.x - t.x) <= 3 && Math.abs(c.y - t.y) <= 3) { used[k] = 1; if (families[k]) at = k; }
+      });
+      var entry = { i: n.i, j: n.j, x: t.x, y: t.y, longitude: t.longitude, latitude: t.latitude, typed: true, at: at };
       assigned[key(n.i, n.j)] = entry;
       list.push(entry);
-      crossings.forEach(function (c, k) { if (Math.abs(c.x - t.x) <= 3 && Math.abs(c.y - t.y) <= 3) used[k] = 1; });
     });
+    var row = {}, column = {}, taken = function (p) {
+      if (p.at < 0) return;
+      (column[p.i] = column[p.i] || []).push(p);
+      (row[p.j] = row[p.j] || []).push(p);
+    };
+    list.forEach(taken);
     var gap = Math.min(Math.hypot(ex.x, ex.y) * step.longitude, Math.hypot(nx.x, nx.y) * step.latitude);
-    var reach = 0.3 * gap, grown = true;
-    while (grown) {
-      grown = false;
+    var reach = Math.min(0.25 * gap, 10), moves = [[1, 0], [-1, 0], [0, 1], [0, -1], [2, 0], [-2, 0], [0, 2], [0, -2]], grownNow = true;
+    while (grownNow) {
+      grownNow = false;
       var fit = fitMap(list) || map;
       list.slice().forEach(function (a) {
         var from = fit(a.longitude, a.latitude);
-        for (var di = -2; di <= 2; di++) {
-          for (var dj = -2; dj <= 2; dj++) {
-            var i = a.i + di, j = a.j + dj, k = key(i, j);
-            if (assigned[k] || tried[k + '/' + a.i + ',' + a.j]) continue;
-            tried[k + '/' + a.i + ',' + a.j] = true;
-            var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
-            var to = fit(lon, lat), px = a.x + to.x - from.x, py = a.y + to.y - from.y;
-            var best = -1, bestDistance = reach * reach;
-            crossings.forEach(function (c, n) {
-              if (used[n]) return;
-              var d = (c.x - px) * (c.x - px) + (c.y - py) * (c.y - py);
-              if (d < bestDistance) { best = n; bestDistance = d; }
-            });
-            if (best < 0) continue;
-            used[best] = 1;
-            var entry = { i: i, j: j, x: crossings[best].x, y: crossings[best].y, longitude: lon, latitude: lat, typed: false };
-            assigned[k] = entry;
-            list.push(entry);
-            grown = true;
-          }
-        }
+        moves.forEach(function (m) {
+          var i = a.i + m[0], j = a.j + m[1], k = key(i, j);
+          if (assigned[k] || tried[k + '/' + a.i + ',' + a.j]) return;
+          tried[k + '/' + a.i + ',' + a.j] = true;
+          var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
+          var to = fit(lon, lat), px = a.x + to.x - from.x, py = a.y + to.y - from.y;
+          var best = -1, bestDistance = reach * reach;
+          // on the meridian or the parallel of one taken already (a break in one line is bridged by the other)
+          var onLines = function (n) {
+            return a.at < 0 || (column[i] || []).some(function (q) { return linked(q.at, n, 'meridian'); }) ||
+                   (row[j] || []).some(function (q) { return linked(q.at, n, 'parallel'); });
+          };
+          crossings.forEach(function (c, n) {
+            if (used[n] || !families[n]) return;
+            var d = (c.x - px) * (c.x - px) + (c.y - py) * (c.y - py);
+            if (d < bestDistance && onLines(n)) { best = n; bestDistance = d; }
+          });
+          if (best < 0) return;
+          used[best] = 1;
+          var entry = { i: i, j: j, x: crossings[best].x, y: crossings[best].y, longitude: lon, latitude: lat, typed: false, at: best };
+          assigned[k] = entry;
+          list.push(entry);
+          taken(entry);
+          grownNow = true;
+        });
       });
     }
-    list = withoutStrays(list, assigned, key);
-    var proposals = list.filter(function (p) { return !p.typed; }).map(function (p) {
-      return { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude };
+    // every one taken linked along its meridian and along its parallel to others taken
+    for (var dropped = true; dropped;) {
+      dropped = false;
+      list = list.filter(function (p) {
+        if (p.typed) return true;
+        var keep = ['parallel', 'meridian'].every(function (family) {
+          return list.some(function (q) {
+            return q !== p && (family === 'parallel' ? q.j === p.j : q.i === p.i) && linked(p.at, q.at, family);
+          });
+        });
+        if (!keep) { delete assigned[key(p.i, p.j)]; dropped = true; }
+        return keep;
+      });
+    }
+    list = list.concat(intersected(list, assigned, key, crossings, families, step));
+    return withoutStrays(list, assigned, key);
+  }
+
+  // Each node where the meridian followed from the nodes taken on it and
+  // the parallel followed from those on its row both pass, on either side,
+  // placed where their centres' straight fits meet, over some 50 pixels
+  // and not the few about the crossing, which a letter or a road there
+  // pulls aside; and so also the nodes where no crossing was seen at all.
+  // Only lines of the graticule are used, so nothing is invented.
+  function intersected(list, assigned, key, crossings, families, step) {
+    var fit = fitMap(list), added = [], byI = {}, byJ = {};
+    if (!fit) return added;
+    list.forEach(function (p) {
+      if (p.at < 0) return;
+      (byI[p.i] = byI[p.i] || []).push(p);
+      (byJ[p.j] = byJ[p.j] || []).push(p);
     });
-    return { ok: true, step: step, proposals: proposals };
+    var origin = list[0], is = Object.keys(byI).map(Number), js = Object.keys(byJ).map(Number);
+    // the centres of one family's lines through the nodes within 24 pixels of (x, y), on its course (dx, dy)
+    var near = function (entries, family, x, y, dx, dy) {
+      var points = [];
+      entries.forEach(function (p) {
+        var path = crossings[p.at].lines[families[p.at][family]].path;
+        for (var k = 0; k < path.length; k += 2) {
+          var along = (path[k] - x) * dx + (path[k + 1] - y) * dy, across = (path[k + 1] - y) * dx - (path[k] - x) * dy;
+          if (Math.abs(along) <= 24 && Math.abs(across) <= 3) points.push({ x: path[k], y: path[k + 1], along: along });
+        }
+      });
+      for (var round = 0; round < 2 && points.length >= 6; round++) {
+        var line = fitLine(points);
+        points = points.filter(function (p) { return Math.abs((p.x - line.x) * line.dy - (p.y - line.y) * line.dx) <= 1; });
+      }
+      var before = points.filter(function (p) { return p.along < -4; }).length, after = points.filter(function (p) { return p.along > 4; }).length;
+      return before >= 3 && after >= 3 ? fitLine(points) : null;
+    };
+    is.forEach(function (i) {
+      js.forEach(function (j) {
+        var taken = assigned[key(i, j)];
+        if (taken && taken.typed) return;
+        var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
+        var at = taken ? { x: taken.x, y: taken.y } : fit(lon, lat);
+        var m = fit(lon, lat + step.latitude / 4), q = fit(lon + step.longitude / 4, lat);
+        var ml = Math.hypot(m.x - at.x, m.y - at.y), ql = Math.hypot(q.x - at.x, q.y - at.y);
+        var meridian = near(byI[i], 'meridian', at.x, at.y, (m.x - at.x) / ml, (m.y - at.y) / ml);
+        var parallel = meridian && near(byJ[j], 'parallel', at.x, at.y, (q.x - at.x) / ql, (q.y - at.y) / ql);
+        var point = parallel && intersect(meridian, parallel);
+        if (!point || Math.hypot(point.x - at.x, point.y - at.y) > 3) return;
+        if (taken) { taken.x = point.x; taken.y = point.y; return; }
+        var entry = { i: i, j: j, x: point.x, y: point.y, longitude: lon, latitude: lat, typed: false, at: -1 };
+        assigned[key(i, j)] = entry;
+        added.push(entry);
+      });
+    });
+    return added;
   }
 
   // A crossing found a pixel or two beside the true one (a letter touching
@@ -454,7 +894,7 @@ var Lines = (function () {
     // a picture turned or stretched by the tools places its lines a pixel at
     // a time: the bar is raised to four times the usual offset there
     var offs = list.filter(function (p) { return !p.typed; }).map(offOf).filter(function (d) { return d >= 0; }).sort(function (a, b) { return a - b; });
-    var bar = Math.max(1, 4 * (offs.length ? offs[offs.length >> 1] : 0));
+    var bar = Math.max(1.5, 4 * (offs.length ? offs[offs.length >> 1] : 0));
     for (;;) {
       var worst = null, worstOff = bar;
       list.forEach(function (p) {
@@ -492,4 +932,4 @@ var Lines = (function () {
     findCrossings: findCrossings, snapToLine: snapToLine, snapToCrossing: snapToCrossing,
     fitLine: fitLine, fitMap: fitMap, readGraticule: readGraticule, angleText: angleText
   };
-})();
+});

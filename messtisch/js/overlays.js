@@ -1,7 +1,7 @@
 // What is drawn over the picture: what every tab draws whichever is in
 // front (the .INF file's graticule), then what the tab in front draws, then
 // the keyboard's crosshair.
-var Overlays = (function () {
+define('Overlays', ['Desk', 'View', 'Assist'], function (Desk, View, Assist) {
   'use strict';
 
   // A square around pixel p; returns its centre on the screen.
@@ -31,5 +31,7 @@ var Overlays = (function () {
     Assist.drawLoupe(context);
   }
 
+  Desk.view.drawOverlays = function (context) { draw(context, Desk.view, Desk.state); };
+
   return { draw: draw, marker: marker };
-})();
+});

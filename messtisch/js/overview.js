@@ -3,7 +3,7 @@
 // line a few pixels wide stays a line in the whole-picture view instead of
 // falling between the samples. Built in bands after the picture is shown;
 // the view samples the picture itself until a level is ready.
-var Overview = (function () {
+define('Overview', [], function () {
   'use strict';
 
   var SMALLEST = 256; // no level narrower or lower than this
@@ -94,4 +94,4 @@ var Overview = (function () {
   }
 
   return { build: build, levelFor: levelFor };
-})();
+});

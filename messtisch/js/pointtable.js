@@ -2,7 +2,7 @@
 // per point that keeps it out of the fit and the file without deleting it,
 // the residuals, sorting by residual. A long file shows its first rows only,
 // so that the page stays quick.
-var PointTable = (function () {
+define('PointTable', [], function () {
   'use strict';
 
   var SHOWN = 2000;
@@ -116,4 +116,4 @@ var PointTable = (function () {
   }
 
   return { create: create, SHOWN: SHOWN };
-})();
+});

@@ -3,7 +3,7 @@
 // the map at the current zoom) that a scale bar in the corner states.
 // Residuals that the table shows as 0.0 get no arrows: the legend says so,
 // instead of magnifying rounding noise a billion times.
-var ResidualArrows = (function () {
+define('ResidualArrows', ['View'], function (View) {
   'use strict';
 
   // 1, 2, 5, 10, 20, … : the round number at or below value.
@@ -69,4 +69,4 @@ var ResidualArrows = (function () {
   }
 
   return { draw: draw, legend: legend };
-})();
+});

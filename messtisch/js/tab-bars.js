@@ -1,27 +1,32 @@
 // The Balken tab: frame lines clicked on the picture, the pure-blue bars
 // painted from them to the edge (bars.js), the picture saved with its bars
 // and the glattzug command for it.
-(function () {
+define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 'Undo', 'Assist'], function (Desk, View, Bmp, Bars, Lines, Frame, Overlays, Undo, Assist) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
+  // this picture's frame lines, the line clicks go to, the point chosen, and
+  // the picture last saved with bars
+  var work = { lines: Bars.emptyLines(), run: 'h', activeLine: 'left', selectedBar: null, savedBars: null };
+  // where a trace that covered too little of the frame stopped, by line: marked until the line changes
+  var stops = {};
 
   function currentBars() {
-    return Bars.paintedRange(state.lines, state.run, state.picture.width, state.picture.height);
+    return Bars.paintedRange(work.lines, work.run, state.picture.width, state.picture.height);
   }
 
   function showLineChoice() {
     var box = $('linienwahl');
     box.textContent = '';
-    Bars.LINES[state.run].forEach(function (line) {
+    Bars.LINES[work.run].forEach(function (line) {
       var label = document.createElement('label'), input = document.createElement('input');
       input.type = 'radio';
       input.name = 'linie';
       input.value = line.key;
-      input.checked = state.activeLine === line.key;
-      input.addEventListener('change', function () { state.activeLine = line.key; state.selectedBar = null; Desk.redraw(); });
+      input.checked = work.activeLine === line.key;
+      input.addEventListener('change', function () { work.activeLine = line.key; work.selectedBar = null; Desk.redraw(); });
       label.appendChild(input);
-      label.appendChild(document.createTextNode(' ' + line.label + ' (' + state.lines[line.key].length + ' Punkte)'));
+      label.appendChild(document.createTextNode(' ' + line.label + ' (' + work.lines[line.key].length + ' Punkte)'));
       box.appendChild(label);
       box.appendChild(document.createElement('br'));
     });
@@ -30,41 +35,53 @@
   function barsChanged() {
     Desk.emit('work');
     showLineChoice();
-    $('breiten').hidden = state.run !== 'v';
+    $('breiten').hidden = work.run !== 'v';
     showBarCommand(null);
     Desk.redraw();
   }
 
   function selectRun(run) {
-    state.run = run;
-    state.activeLine = Bars.LINES[run][0].key;
-    state.selectedBar = null;
+    work.run = run;
+    work.activeLine = Bars.LINES[run][0].key;
+    work.selectedBar = null;
     document.querySelectorAll('input[name=lauf]').forEach(function (r) { r.checked = r.value === run; });
     barsChanged();
   }
 
   // The dark line under the click followed across the picture (in a band
-  // 600 pixels wide): its polyline, or null.
+  // 600 pixels wide): {line, coverage} (Frame.coverage), or null.
   function traced(point) {
-    var p = state.picture, along = Bars.alongOf(state.activeLine), ink;
+    var p = state.picture, along = Bars.alongOf(work.activeLine), ink;
     if (along === 'y') ink = Lines.inkOf(p, point.x - 300, 0, 600, p.height);
     else ink = Lines.inkOf(p, 0, point.y - 300, p.width, 600);
     var line = Frame.polylineOf(Frame.traceLine(ink, Assist.levels(), point, along), along);
-    return line.length >= 2 ? line : null;
+    return line.length >= 2 ? { line: line, coverage: Frame.coverage(ink, Assist.levels(), line, along) } : null;
+  }
+
+  // The status after a trace; one that covers less than 80 % of the frame
+  // says so and marks where it stopped, for the points to add there.
+  function sayTraced(line, coverage) {
+    var along = Bars.alongOf(work.activeLine), span = along + '=' + line[0][along] + ' bis ' + line[line.length - 1][along];
+    if (coverage.share >= 0.8) {
+      Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + span + '. Punkte lassen sich verschieben, löschen und ergänzen.');
+      return;
+    }
+    stops[work.activeLine] = coverage.stops;
+    Desk.say('Linie nur auf ' + Math.round(100 * coverage.share) + ' % des Rahmens verfolgt (' + span + ', Rahmen ' + along + '=' +
+             coverage.from + ' bis ' + coverage.to + '): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken.', true);
   }
 
   // The first click on a frame line traces it; later clicks add points to
   // adjust it, as does a click with Alt.
   function clicked(point) {
-    if (state.lines[state.activeLine].length === 0 && !Assist.plainClick()) {
-      var line = traced(point);
-      if (line) {
+    if (work.lines[work.activeLine].length === 0 && !Assist.plainClick()) {
+      var trace = traced(point);
+      if (trace) {
         Undo.remember('balken');
-        state.lines[state.activeLine] = line;
-        state.selectedBar = null;
+        work.lines[work.activeLine] = trace.line;
+        work.selectedBar = null;
+        sayTraced(trace.line, trace.coverage);
         barsChanged();
-        Desk.say('Linie verfolgt: ' + line.length + ' Punkte von ' + Bars.alongOf(state.activeLine) + '=' + line[0][Bars.alongOf(state.activeLine)] +
-                 ' bis ' + line[line.length - 1][Bars.alongOf(state.activeLine)] + '. Punkte lassen sich verschieben, löschen und ergänzen.');
         return;
       }
       Desk.say('keine Linien gefunden: Der Punkt ist so gesetzt, wie geklickt.', true);
@@ -74,11 +91,12 @@
 
   function addBarPoint(point) {
     Undo.remember('balken');
-    var line = state.lines[state.activeLine];
+    var line = work.lines[work.activeLine];
     var entry = { x: point.x, y: point.y };
+    delete stops[work.activeLine];
     line.push(entry);
-    Bars.sortLine(line, state.activeLine);
-    state.selectedBar = { key: state.activeLine, index: line.indexOf(entry) };
+    Bars.sortLine(line, work.activeLine);
+    work.selectedBar = { key: work.activeLine, index: line.indexOf(entry) };
     barsChanged();
   }
 
@@ -102,9 +120,9 @@
 
   function showBarCommand(savedName) {
     var box = $('balken-befehl');
-    var lat = state.run === 'v' ? latitudes() : { ok: true, args: '' };
+    var lat = work.run === 'v' ? latitudes() : { ok: true, args: '' };
     $('breiten-fehler').textContent = lat.ok ? '' : lat.message;
-    if (savedName === null) savedName = state.savedBars && state.savedBars.run === state.run ? state.savedBars.name : null;
+    if (savedName === null) savedName = work.savedBars && work.savedBars.run === work.run ? work.savedBars.name : null;
     box.textContent = '';
     if (!savedName || !lat.ok) return;
     var p = document.createElement('p');
@@ -112,7 +130,7 @@
     var code = document.createElement('code');
     code.className = 'befehl';
     code.id = 'glattzug-befehl';
-    code.textContent = 'glattzug ' + savedName + ' ' + state.run + lat.args;
+    code.textContent = 'glattzug ' + savedName + ' ' + work.run + lat.args;
     p.appendChild(code);
     p.appendChild(document.createTextNode(' (Ergebnis: ' + savedName.replace(/\.[^.]*$/, '').toUpperCase() +
       '.TMP, auf .BMP umbenennen).'));
@@ -126,7 +144,7 @@
   function saveBars() {
     if (!state.picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
     if (saving) return;
-    var range = currentBars(), p = state.picture, run = state.run, button = $('balken-speichern');
+    var range = currentBars(), p = state.picture, run = work.run, button = $('balken-speichern');
     var name = state.fileName.replace(/\.[^.]*$/, '') + '-balken-' + run + '.bmp';
     saving = true;
     button.disabled = true;
@@ -137,7 +155,7 @@
       saving = false;
       button.disabled = false;
       Desk.download(name, blob, 'image/bmp');
-      state.savedBars = { run: run, name: name };
+      work.savedBars = { run: run, name: name };
       Desk.emit('saved');
       showBarCommand(name);
       Desk.say(name + ' gespeichert.');
@@ -145,8 +163,8 @@
   }
 
   function drawLines(context, view) {
-    Bars.LINES[state.run].forEach(function (line) {
-      var pts = state.lines[line.key], active = line.key === state.activeLine;
+    Bars.LINES[work.run].forEach(function (line) {
+      var pts = work.lines[line.key], active = line.key === work.activeLine;
       if (!pts.length) return;
       context.strokeStyle = active ? '#ff8c00' : '#ffd27f';
       context.lineWidth = 1.5;
@@ -158,8 +176,17 @@
       });
       context.stroke();
       context.setLineDash([]);
+      (stops[line.key] || []).forEach(function (p) {
+        var s = View.toScreen(view, p.x + 0.5, p.y + 0.5);
+        context.strokeStyle = '#ff0000';
+        context.lineWidth = 2.5;
+        context.beginPath();
+        context.moveTo(s.x - 9, s.y - 9); context.lineTo(s.x + 9, s.y + 9);
+        context.moveTo(s.x + 9, s.y - 9); context.lineTo(s.x - 9, s.y + 9);
+        context.stroke();
+      });
       pts.forEach(function (p, i) {
-        var selected = state.selectedBar && state.selectedBar.key === line.key && state.selectedBar.index === i;
+        var selected = work.selectedBar && work.selectedBar.key === line.key && work.selectedBar.index === i;
         var s = Overlays.marker(context, view, p, selected ? '#ff0000' : '#ff8c00', 4);
         if (selected) { context.fillStyle = '#ff0000'; context.fillRect(s.x - 2, s.y - 2, 4, 4); }
       });
@@ -171,53 +198,67 @@
     snap: function () { return 'line'; },
     handles: function () {
       var list = [];
-      Bars.LINES[state.run].forEach(function (line) {
-        state.lines[line.key].forEach(function (p, i) { list.push({ x: p.x, y: p.y, key: line.key, index: i }); });
+      Bars.LINES[work.run].forEach(function (line) {
+        work.lines[line.key].forEach(function (p, i) { list.push({ x: p.x, y: p.y, key: line.key, index: i }); });
       });
       return list;
     },
     grab: function (handle) {
-      state.activeLine = handle.key;
-      state.selectedBar = { key: handle.key, index: handle.index };
+      work.activeLine = handle.key;
+      work.selectedBar = { key: handle.key, index: handle.index };
       showLineChoice();
     },
     drag: function (handle, point) {
-      var line = state.lines[handle.key], entry = line[handle.index];
+      var line = work.lines[handle.key], entry = line[handle.index];
       entry.x = point.x; entry.y = point.y;
+      delete stops[handle.key];
       Bars.sortLine(line, handle.key);
       handle.index = line.indexOf(entry);
-      state.selectedBar = { key: handle.key, index: handle.index };
+      work.selectedBar = { key: handle.key, index: handle.index };
       barsChanged();
     },
     deleteSelected: function () {
-      if (!state.selectedBar) return;
+      if (!work.selectedBar) return;
       Undo.remember('balken');
-      state.lines[state.selectedBar.key].splice(state.selectedBar.index, 1);
-      state.selectedBar = null;
+      work.lines[work.selectedBar.key].splice(work.selectedBar.index, 1);
+      delete stops[work.selectedBar.key];
+      work.selectedBar = null;
       barsChanged();
     },
     draw: drawLines,
     bars: currentBars,
     pictureOpened: function () {
-      state.lines = Bars.emptyLines();
-      state.selectedBar = null;
-      state.savedBars = null;
-      barsChanged();
+      work.lines = Bars.emptyLines();
+      stops = {};
+      work.selectedBar = null;
+      work.savedBars = null;
+      $('bg-unten').value = '';
+      $('bg-oben').value = '';
+      selectRun('h');
     },
-    save: function () { return { lines: JSON.parse(JSON.stringify(state.lines)), run: state.run }; },
+    save: function () {
+      return { lines: JSON.parse(JSON.stringify(work.lines)), run: work.run, latitudes: [$('bg-unten').value, $('bg-oben').value] };
+    },
     restore: function (saved) {
-      state.lines = saved.lines;
-      state.selectedBar = null;
-      if (saved.run !== state.run) selectRun(saved.run); else barsChanged();
+      work.lines = saved.lines;
+      stops = {};
+      work.selectedBar = null;
+      if (saved.latitudes) { $('bg-unten').value = saved.latitudes[0]; $('bg-oben').value = saved.latitudes[1]; }
+      if (saved.run !== work.run) selectRun(saved.run); else barsChanged();
     },
-    hasWork: function () { return ['left', 'right', 'top', 'bottom'].some(function (k) { return state.lines[k].length > 0; }); }
+    describe: function (saved) {
+      var l = saved.lines;
+      return l.left.length + l.right.length + l.top.length + l.bottom.length + ' Balkenpunkte';
+    },
+    hasWork: function () { return ['left', 'right', 'top', 'bottom'].some(function (k) { return work.lines[k].length > 0; }); }
   });
 
   document.querySelectorAll('input[name=lauf]').forEach(function (r) {
     r.addEventListener('change', function () { selectRun(r.value); });
   });
-  $('bg-unten').addEventListener('input', function () { showBarCommand(null); });
-  $('bg-oben').addEventListener('input', function () { showBarCommand(null); });
+  // the latitudes are this picture's work too
+  $('bg-unten').addEventListener('input', function () { showBarCommand(null); Desk.emit('work'); });
+  $('bg-oben').addEventListener('input', function () { showBarCommand(null); Desk.emit('work'); });
   $('balken-speichern').addEventListener('click', saveBars);
   barsChanged();
-})();
+});

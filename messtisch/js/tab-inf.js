@@ -1,24 +1,25 @@
 // The .INF tab: an .INF file's graticule laid over the picture, to check a
 // calibration against the printed meridians and parallels.
-(function () {
+define('TabInf', ['Desk', 'Points', 'Graticule', 'GisExport'], function (Desk, Points, Graticule, GisExport) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
+  var inf = null; // the .INF file opened: {name, mapping, text, grid}
 
   function openText(name, text) {
-    var inf = Points.readInf(text);
-    if (!inf.ok) { Desk.say(name + ': ' + inf.message, true); return; }
-    state.inf = { name: name, mapping: inf.mapping, text: text, grid: null };
-    if (state.picture) state.inf.grid = Graticule.lines(inf.mapping, state.picture.width, state.picture.height);
+    var read = Points.readInf(text);
+    if (!read.ok) { Desk.say(name + ': ' + read.message, true); return; }
+    inf = { name: name, mapping: read.mapping, text: text, grid: null };
+    if (state.picture) inf.grid = Graticule.lines(inf.mapping, state.picture.width, state.picture.height);
     var box = $('inf-ergebnis');
     box.textContent = '';
     var p = document.createElement('p');
     var plus = function (text) { return text.charAt(0) === '-' ? ' − ' + text.slice(1) : ' + ' + text; };
-    p.textContent = name + ': Länge x = ' + inf.lines[0] + ' · λ' + plus(inf.lines[1]) + ', Breite y = ' + inf.lines[2] +
-      ' · sinh(φ)' + plus(inf.lines[3]) + (inf.gps ? ', WGS-Koordinaten (GPS).' : ', PD-Koordinaten.');
+    p.textContent = name + ': Länge x = ' + read.lines[0] + ' · λ' + plus(read.lines[1]) + ', Breite y = ' + read.lines[2] +
+      ' · sinh(φ)' + plus(read.lines[3]) + (read.gps ? ', WGS-Koordinaten (GPS).' : ', PD-Koordinaten.');
     box.appendChild(p);
     Desk.selectTab('inf');
-    var refused = state.inf.grid && state.inf.grid.refused;
+    var refused = inf.grid && inf.grid.refused;
     if (refused) {
       var warn = document.createElement('p');
       warn.className = 'fehler';
@@ -30,18 +31,21 @@
     Desk.redraw();
   }
 
+  function exported() { return { picture: state.picture, fileName: state.fileName, inf: inf }; }
+
   Desk.addTab('inf', {
+    opens: function (name) { return /\.inf$/i.test(name); },
     openText: openText,
     drawAlways: function (context, view) {
-      if (!state.showGrid || !state.inf) return;
+      if (!state.showGrid || !inf) return;
       // the lines are found once per picture, not at every frame
-      if (!state.inf.grid) state.inf.grid = Graticule.lines(state.inf.mapping, state.picture.width, state.picture.height);
-      Graticule.draw(context, view, state.inf.grid, '#c000c0');
+      if (!inf.grid) inf.grid = Graticule.lines(inf.mapping, state.picture.width, state.picture.height);
+      Graticule.draw(context, view, inf.grid, '#c000c0');
     },
-    pictureOpened: function () { if (state.inf) state.inf.grid = null; }
+    pictureOpened: function () { if (inf) inf.grid = null; }
   });
 
   $('netz-an').addEventListener('change', function () { state.showGrid = $('netz-an').checked; Desk.redraw(); });
-  $('vrt-speichern').addEventListener('click', function () { GisExport.save('vrt', state, Desk.download, Desk.say); });
-  $('points-speichern').addEventListener('click', function () { GisExport.save('points', state, Desk.download, Desk.say); });
-})();
+  $('vrt-speichern').addEventListener('click', function () { GisExport.save('vrt', exported(), Desk.download, Desk.say); });
+  $('points-speichern').addEventListener('click', function () { GisExport.save('points', exported(), Desk.download, Desk.say); });
+});

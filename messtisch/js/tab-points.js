@@ -1,6 +1,6 @@
 // The Punkte tab: control points, their table and the measurement file
 // (points.js, pointtable.js), hooked into the desk.
-(function () {
+define('TabPoints', ['Desk', 'View', 'Points', 'Proposals', 'Undo'], function (Desk, View, Points, Proposals, Undo) {
   'use strict';
 
   var state = Desk.state;
@@ -41,18 +41,20 @@
     drag: function (handle, point) { points.move(handle.index, point); },
     deleteSelected: points.deleteSelected,
     draw: function (context, view) { points.draw(context, view, state.showGrid); proposals.draw(context); },
+    // the points and the proposals not yet taken or dropped are this picture's work
     pictureOpened: function (picture, name) { points.pictureChanged(picture, name); proposals.pictureOpened(); },
-    save: points.save,
-    restore: points.restore,
+    save: function () { return Object.assign(points.save(), { proposals: proposals.save() }); },
+    restore: function (saved) { points.restore(saved); proposals.restore(saved.proposals || null); },
+    describe: function (saved) { return saved.doc.points.length + ' Passpunkte'; },
     hasWork: function () { return points.count() > 0; },
-    count: points.count,
-    openText: function (name, text) { opened(points.load(name, text), name); },
-    openCsv: function (name, text) { opened(points.loadCsv(name, text), name); }
+    waitingField: points.waitingField,
+    opens: function (name) { return /\.(txt|csv)$/i.test(name); },
+    openText: function (name, text) { opened(/\.csv$/i.test(name) ? points.loadCsv(name, text) : points.load(name, text), name); }
   });
 
   Desk.$('csv-datei').addEventListener('change', function (event) {
     var file = event.target.files[0];
     event.target.value = '';
-    if (file) file.text().then(function (text) { Desk.tab('punkte').openCsv(file.name, text); });
+    if (file) file.text().then(function (text) { opened(points.loadCsv(file.name, text), file.name); });
   });
-})();
+});

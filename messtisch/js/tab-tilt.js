@@ -2,19 +2,20 @@
 // the sheet's longest straight line found by the desk, and the kippdreh
 // commands that straighten it (tilt.js, tiltpanel.js, frame.js). A steep
 // line (a meridian) is checked against the frame or an earlier level line.
-(function () {
+define('TabTilt', ['Desk', 'Tilt', 'TiltPanel', 'Lines', 'Frame', 'Overlays', 'Assist'], function (Desk, Tilt, TiltPanel, Lines, Frame, Overlays, Assist) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
+  var clicks = [];       // the two pixels of the line measured (or found)
   var found = null;      // the frame's tilt found in this picture: {line, degrees} or {message}
   var level = null;      // the last line across measured by clicks: its degrees
   var proposed = false;  // the clicks shown are the found line
 
   function show() {
-    TiltPanel.show($('kippung-ergebnis'), state.tiltClicks, state.picture, state.fileName, proposed);
+    TiltPanel.show($('kippung-ergebnis'), clicks, state.picture, state.fileName, proposed);
     var warning = $('meridian-warnung'), text = null;
-    if (state.tiltClicks.length === 2 && !proposed) {
-      var t = Tilt.commands(state.tiltClicks[0], state.tiltClicks[1], state.picture.width, state.picture.height, state.fileName);
+    if (clicks.length === 2 && !proposed) {
+      var t = Tilt.commands(clicks[0], clicks[1], state.picture.width, state.picture.height, state.fileName);
       if (t && !t.horizontal) {
         var frame = frameTilt();
         text = frame ? Tilt.disagreement(t, frame.degrees, 'der Rahmen') : Tilt.disagreement(t, level, 'die waagerechte Messung');
@@ -45,9 +46,10 @@
     setTimeout(function () {
       var result = frameTilt() || found;
       if (!result.ok) { Desk.say(result.message, true); return; }
-      state.tiltClicks = [result.line.from, result.line.to];
+      clicks = [result.line.from, result.line.to];
       proposed = true;
       show();
+      Desk.emit('work');
       Desk.say('Schräglage gefunden: g=' + Tilt.twoDecimals(result.degrees) + ' an der Linie von (' + Math.round(result.line.from.x) + ', ' +
                Math.round(result.line.from.y) + ') nach (' + Math.round(result.line.to.x) + ', ' + Math.round(result.line.to.y) + ').');
       Desk.redraw();
@@ -56,24 +58,33 @@
 
   Desk.addTab('kippung', {
     click: function (point) {
-      if (state.tiltClicks.length >= 2 || proposed) state.tiltClicks = [];
+      if (clicks.length >= 2 || proposed) clicks = [];
       proposed = false;
-      state.tiltClicks.push(point);
+      clicks.push(point);
       show();
+      Desk.emit('work');
     },
     snap: function () { return 'line'; },
     draw: function (context, view) {
-      if (!state.tiltClicks.length) return;
+      if (!clicks.length) return;
       var colour = proposed ? '#00c000' : '#ff00ff';
-      var a = Overlays.marker(context, view, state.tiltClicks[0], colour, 5);
-      if (state.tiltClicks[1]) {
-        var b = Overlays.marker(context, view, state.tiltClicks[1], colour, 5);
+      var a = Overlays.marker(context, view, clicks[0], colour, 5);
+      if (clicks[1]) {
+        var b = Overlays.marker(context, view, clicks[1], colour, 5);
         context.lineWidth = proposed ? 3 : 2;
         context.beginPath(); context.moveTo(a.x, a.y); context.lineTo(b.x, b.y); context.stroke();
       }
     },
-    pictureOpened: function () { state.tiltClicks = []; found = null; level = null; proposed = false; show(); }
+    pictureOpened: function () { clicks = []; found = null; level = null; proposed = false; show(); },
+    save: function () { return { clicks: clicks.map(function (p) { return { x: p.x, y: p.y }; }), proposed: proposed, level: level }; },
+    restore: function (saved) {
+      clicks = saved.clicks.slice(0, 2);
+      proposed = saved.proposed;
+      level = saved.level;
+      show();
+      Desk.redraw();
+    }
   });
 
   $('kippung-finden').addEventListener('click', find);
-})();
+});

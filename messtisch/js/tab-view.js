@@ -1,5 +1,5 @@
 // The Ansehen tab: what the opened picture is.
-(function () {
+define('TabView', ['Desk'], function (Desk) {
   'use strict';
 
   Desk.addTab('ansehen', {
@@ -8,4 +8,4 @@
         Math.round(picture.bytes.length / 1048576) + ' MB.';
     }
   });
-})();
+});

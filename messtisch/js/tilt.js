@@ -2,7 +2,7 @@
 // kippdreh turns clockwise for a positive angle; x=n moves the top-left
 // corner n pixels right, which is the angle arctan(2n / height); y=n moves it
 // n pixels down, the angle -arctan(2n / width).
-var Tilt = (function () {
+define('Tilt', [], function () {
   'use strict';
 
   function roundHalfEven(value) {
@@ -69,4 +69,4 @@ var Tilt = (function () {
   }
 
   return { commands: commands, roundHalfEven: roundHalfEven, twoDecimals: twoDecimals, disagreement: disagreement };
-})();
+});

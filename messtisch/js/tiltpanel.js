@@ -1,6 +1,6 @@
 // What the tilt tab says about two clicks: which way the line leans and the
 // three kippdreh commands, each with the Omega that kippdreh will report.
-var TiltPanel = (function () {
+define('TiltPanel', ['Tilt'], function (Tilt) {
   'use strict';
 
   // found: the line was found by the desk, not clicked (a proposal).
@@ -44,4 +44,4 @@ var TiltPanel = (function () {
   }
 
   return { show: show };
-})();
+});

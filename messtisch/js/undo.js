@@ -1,7 +1,7 @@
 // Taking back changes, tab by tab: before a change the tab's work is kept as
 // it was; undo in a tab puts back only that tab's last kept state, so that
 // nothing changes out of sight. Redo takes an undo back.
-var Undo = (function () {
+define('Undo', ['Desk'], function (Desk) {
   'use strict';
 
   var LIMIT = 200, MOST_CHARACTERS = 64 << 20; // per tab: a long file keeps fewer steps
@@ -39,4 +39,4 @@ var Undo = (function () {
   function redo() { swap(redone, kept, 'Wiederholt.', 'In diesem Reiter ist nichts zu wiederholen.'); }
 
   return { remember: remember, forgetLast: forgetLast, clear: clear, undo: undo, redo: redo };
-})();
+});

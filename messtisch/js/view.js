@@ -2,7 +2,7 @@
 // from the file's bytes at the current zoom, so a 324 MB picture is drawn as
 // fast as a small one. Image coordinates are pixels of the picture, screen
 // coordinates canvas pixels.
-var View = (function () {
+define('View', ['Overview'], function (Overview) {
   'use strict';
 
   var BACKGROUND = 0xff777777;
@@ -161,4 +161,4 @@ var View = (function () {
     create: create, setPicture: setPicture, fit: fit, zoomAt: zoomAt, zoomTo: zoomTo, panBy: panBy, centreOn: centreOn,
     toImage: toImage, toScreen: toScreen, inside: inside, requestDraw: requestDraw, draw: draw
   };
-})();
+});

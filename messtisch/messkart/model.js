@@ -211,8 +211,11 @@ var MesskartModel = (function () {
 
   // ---- reading the measurement file ------------------------------------------
 
-  // Lines as messkart reads them: CR, LF and CR LF end a line; Ctrl-Z ends the file.
+  // Lines as messkart reads them: CR, LF and CR LF end a line; Ctrl-Z ends the
+  // file. The byte order mark of Windows editors at the very start is no text
+  // (a decoder that keeps it gives it as U+FEFF).
   function splitLines(text) {
+    if (text.charCodeAt(0) === 0xFEFF) text = text.slice(1);
     var end = text.indexOf('\x1a');
     if (end >= 0) text = text.slice(0, end);
     var lines = text.split(/\r\n?|\n/);
@@ -228,7 +231,15 @@ var MesskartModel = (function () {
     return from === 0 && to === text.length ? text : text.slice(from, to);
   }
   function fieldBeforeBlank(text) { var blank = text.indexOf(' '); return blank < 0 ? '' : text.slice(0, blank); }
-  function formatError(shown) { throw new Stop(shown + ' : Formatfehler.'); }
+  // messkart echoes the line's bytes with every one outside printable ASCII
+  // as "?": a character the page has decoded from UTF-8 was that many bytes.
+  function echoed(text) {
+    return text.replace(/[^\x20-\x7e]/g, function (c) {
+      var code = c.charCodeAt(0);
+      return code < 0x80 ? '?' : code < 0x800 ? '??' : code >= 0xD800 && code <= 0xDFFF ? '??' : '???';
+    });
+  }
+  function formatError(shown) { throw new Stop(echoed(shown) + ' : Formatfehler.'); }
   function isSkipped(line) { return line === '' || line[0] === '*'; }
 
   // Reads the file as messkart does: the header values, the fits, the
@@ -421,16 +432,30 @@ var MesskartModel = (function () {
     if (run.lonFit.count < 2 || run.latFit.count < 2) {
       return { ok: false, message: 'Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.' };
     }
+    // All on one meridian or one parallel: messkart writes no file of zeros.
+    if (run.lonFit.allXEqual) {
+      return { ok: false, message: 'Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen.' };
+    }
+    if (run.latFit.allXEqual) {
+      return { ok: false, message: 'Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens 2 Breiten.' };
+    }
     var a = run.lonFit.slope, b = run.lonFit.intercept, c = run.latFit.slope, d = run.latFit.intercept;
     var residuals = run.points.map(function (p) {
       var dx = a * p.longitude + b - p.x, dy = c * p.scale + d - p.y;
       return { dx: dx, dy: dy, distance: Math.hypot(dx, dy) };
     });
+    // where the fit puts a coordinate pair (degrees as typed, before the
+    // correction), reckoned as the residuals are
+    var pixelOf = function (longitude, latitude) {
+      var lon = store(X.add(X.fromDouble(longitude), X.fromDouble(run.lonCorrection)));
+      var lat = store(X.add(X.fromDouble(latitude), X.fromDouble(run.latCorrection)));
+      return { x: a * lon + b, y: c * latitudeScale(lat) + d };
+    };
     var mean = function (of) { return Math.sqrt(residuals.reduce(function (sum, r) { return sum + of(r); }, 0) / residuals.length); };
     return { ok: true, infText: infText(run), coefficients: { a: a, b: b, c: c, d: d }, residuals: residuals,
              rms: mean(function (r) { return r.distance * r.distance; }),
              rmsX: mean(function (r) { return r.dx * r.dx; }), rmsY: mean(function (r) { return r.dy * r.dy; }),
-             outliers: outliersOf(run.points), mapping: mappingOf(a, b, c, d), gpsFormat: run.gpsFormat,
+             outliers: outliersOf(run.points), mapping: mappingOf(a, b, c, d), pixelOf: pixelOf, gpsFormat: run.gpsFormat,
              correctionWord: run.correctionWord, headerValue1: run.headerValue1, headerValue2: run.headerValue2 };
   }
 

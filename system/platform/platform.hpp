@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -64,13 +65,17 @@ std::string hiddenNameBeside(const std::string& name, int attempt);
 std::string openFileName(int fd);
 // Gives an unnamed temporary file the name hiddenName; EEXIST when it is taken.
 int nameTemporary(int fd, const std::string& hiddenName);
-// While set, an interrupting signal (Ctrl+C, a request to terminate, a hang-up)
+// While set, an interrupting signal (Ctrl+C, a request to terminate, a hang-up, quit)
 // first removes the file called name, then ends the process as it would have
 // without it; nullptr disarms. Arming installs the handlers once. The name
 // may hold several, each ended by a zero byte; all of them are removed.
 void removeOnInterrupt(const std::string* name);
 // Holds interrupting signals back (true) or lets them through again (false).
 void holdInterrupts(bool hold);
+// Calls start with interrupting signals held back in this thread, then
+// restores the thread's earlier hold: a thread started by start keeps them
+// held for good, so they reach only threads that can take them.
+void startWithoutInterrupts(const std::function<void()>& start);
 // Sleeps for about the given milliseconds.
 void sleepMilliseconds(int milliseconds);
 int removeFile(const std::string& name);

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
+#include <vector>
 #include <fcntl.h>
 #include <pthread.h>
 #include <string>
@@ -155,20 +157,22 @@ bool replaceLostPage(std::uintptr_t address) {
     return false;
 }
 
-void onBusError(int signal, siginfo_t* info, void* context) {
-    const int savedErrno = errno;
-    if (replaceLostPage(reinterpret_cast<std::uintptr_t>(info->si_addr))) {
-        errno = savedErrno;
-        return;
-    }
-    // Not one of ours: the fault it always was. With the default action back
-    // in place, the access faults again on return and ends the process.
+// Not one of ours: the fault it always was. With the earlier action back in
+// place (the default, say), the access faults again on return and ends the
+// process; an earlier handler of its own is called at once.
+void passOnBusError(int signal, siginfo_t* info, void* context) {
     ::sigaction(SIGBUS, &previousBusAction, nullptr);
     if (previousBusAction.sa_flags & SA_SIGINFO) {
         if (previousBusAction.sa_sigaction != nullptr) previousBusAction.sa_sigaction(signal, info, context);
     } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
         previousBusAction.sa_handler(signal);
     }
+}
+
+void onBusError(int signal, siginfo_t* info, void* context) {
+    // The interrupted code may be between a call and its look at errno.
+    const int savedErrno = errno;
+    if (!replaceLostPage(reinterpret_cast<std::uintptr_t>(info->si_addr))) passOnBusError(signal, info, context);
     errno = savedErrno;
 }
 
@@ -257,6 +261,42 @@ bool sameOpenFile(int first, int second) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+#ifdef __linux__
+namespace {
+
+const char* const accessListName = "system.posix_acl_access";
+
+// The file's access list, however long: 0, or the error (ENODATA: none).
+int readAccessList(const std::string& name, std::vector<char>& list) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ssize_t length = ::getxattr(name.c_str(), accessListName, nullptr, 0);
+        if (length < 0) return errno;
+        list.resize(static_cast<std::size_t>(length));
+        length = ::getxattr(name.c_str(), accessListName, list.data(), list.size());
+        if (length >= 0) {
+            list.resize(static_cast<std::size_t>(length));
+            return 0;
+        }
+        if (errno != ERANGE) return errno;  // ERANGE: it grew in between
+    }
+    return ERANGE;
+}
+
+// The rights of the owning group in a stored access list (a 4-byte version,
+// then 8-byte entries: tag and rights of 2 bytes each, an id of 4), or 0
+// when the list names none.
+mode_t owningGroupRights(const std::vector<char>& list) {
+    constexpr unsigned owningGroupTag = 0x04;
+    for (std::size_t at = 4; at + 8 <= list.size(); at += 8) {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(list[at + i])); };
+        if ((byte(0) | byte(1) << 8) == owningGroupTag) return static_cast<mode_t>((byte(2) | byte(3) << 8) & 7);
+    }
+    return 0;
+}
+
+} // namespace
+#endif
+
 int copyOwnerAndAccess(const std::string& from, int to) {
     struct stat info {};
     if (::stat(from.c_str(), &info) != 0) return errno;
@@ -264,15 +304,26 @@ int copyOwnerAndAccess(const std::string& from, int to) {
     if (::fchown(to, info.st_uid, info.st_gid) != 0 && ::fchown(to, static_cast<uid_t>(-1), info.st_gid) != 0) {
         // The runner's own owner and group stay.
     }
+    mode_t mode = info.st_mode & 07777;
 #ifdef __linux__
-    // An access list carries the permission bits with it; the bits alone would
-    // show its mask as the group's rights and widen them.
-    const char* const accessList = "system.posix_acl_access";
-    char list[4096];
-    ssize_t length = ::getxattr(from.c_str(), accessList, list, sizeof list);
-    if (length > 0 && ::fsetxattr(to, accessList, list, static_cast<std::size_t>(length), 0) == 0) return 0;
+    // An access list carries the permission bits with it. Where it cannot go
+    // with the file, the bits alone must not widen access: with a list, the
+    // group bits are its mask, so the owning group gets only what both its
+    // own entry and the mask allow, and nothing where the list is unreadable.
+    // Named users and groups lose their access: narrower, never wider.
+    std::vector<char> list;
+    const int listRead = readAccessList(from, list);
+    if (listRead == 0) {
+        if (injectedFault(FaultCall::SetAccessList) == 0 &&
+            ::fsetxattr(to, accessListName, list.data(), list.size(), 0) == 0) {
+            return 0;
+        }
+        mode = (mode & ~mode_t{070}) | ((owningGroupRights(list) & (mode >> 3)) << 3);
+    } else if (listRead != ENODATA && listRead != ENOTSUP) {
+        mode &= ~mode_t{070};
+    }
 #endif
-    return ::fchmod(to, info.st_mode & 07777) == 0 ? 0 : errno;
+    return ::fchmod(to, mode) == 0 ? 0 : errno;
 }
 
 int syncFile(int fd) {
@@ -345,11 +396,13 @@ namespace {
 char interruptRemoval[4096];
 std::atomic<bool> interruptRemovalArmed{false};
 std::atomic<bool> interruptHandlersInstalled{false};
-constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGQUIT too: it ends the process as the others do (with a core dump).
+constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void onInterrupt(int signal) {
     // Only async-signal-safe calls: unlink, sigaction, raise.
-    // The names follow one another, each ended by a zero byte; an empty one ends the list.
+    // The names follow one another, each ended by a zero byte; an empty one ends the list
+    // (armed before the temporary has a name, the list is empty: nothing to remove).
     if (interruptRemovalArmed.load()) {
         for (const char* name = interruptRemoval; *name != '\0';) {
             ::unlink(name);
@@ -362,6 +415,13 @@ void onInterrupt(int signal) {
     sigemptyset(&fallback.sa_mask);
     ::sigaction(signal, &fallback, nullptr);
     ::raise(signal);
+}
+
+sigset_t interruptSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : interruptingSignals) sigaddset(&set, signal);
+    return set;
 }
 
 } // namespace
@@ -390,10 +450,21 @@ void removeOnInterrupt(const std::string* name) {
 }
 
 void holdInterrupts(bool hold) {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int signal : interruptingSignals) sigaddset(&set, signal);
+    const sigset_t set = interruptSet();
     ::pthread_sigmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
+
+void startWithoutInterrupts(const std::function<void()>& start) {
+    const sigset_t set = interruptSet();
+    sigset_t previous;
+    ::pthread_sigmask(SIG_BLOCK, &set, &previous);
+    try {
+        start();
+    } catch (...) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        throw;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void sleepMilliseconds(int milliseconds) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <regex>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -43,7 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values("mit Dateiname als Parameter aufrufen! [Return] druecken.", " : Lese-Fehler. [Return] druecken.",
                       " : Formatfehler. [Return] druecken.", " ungeeignet.",
                       "Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. [Return] druecken.",
+                      "Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen. "
+                      "[Return] druecken.",
+                      "Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens 2 "
+                      "Breiten. [Return] druecken.",
                       ":Schreib-Fehler. [Return] druecken.",
+                      ":Schreib-Fehler. Der Ordner nimmt keine neue Datei auf; die alte Datei bleibt unveraendert.",
+                      "Schreibrecht oder Platz im Ordner schaffen oder die Textdatei in einen anderen Ordner kopieren. "
+                      "[Return] druecken.",
                       " : Die Messdatei waere selbst die .INF-Datei, Abbruch. [Return] druecken.",
                       " geschrieben ohne WGS->PD-Korrektur. Format:PD", "mit WGS->PD-Korrektur. Format:WGS",
                       "ohne WGS->PD-Korrektur. Format:WGS", "mit WGS->PD-Korrektur. Format:PD"));
@@ -62,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     FailureReport, GuideExplains,
     ::testing::Values("Exception EInOutError in module kippdreh at ", "File not found.", "Invalid filename.",
-                      "Too many open files.", "File access denied.", "Read beyond end of file.", "Disk full.",
+                      "Too many open files.", "File access denied.", "Read beyond end of file.", "Disk full.", "Out of memory.", "EOutOfMemory",
                       "I/O error n.", "I/O error 5.", "Integer overflow.", "EIntOverflow", "Range check error.", "ERangeError",
                       "Floating point overflow.", "EOverflow", "Floating point division by zero.", "EZeroDivide",
                       "Invalid floating point operation.", "EInvalidOp"));
@@ -151,6 +159,87 @@ TEST_P(ManualPage, BreaksNoWordAtAHyphenItDoesNotHave) {
     }
 }
 
+// The rendered page's sections, in order: a heading stands in the first column.
+std::vector<std::pair<std::string, std::vector<std::string>>> sectionsOf(const std::string& rendering) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> sections;
+    std::istringstream text(rendering);
+    std::string line;
+    std::getline(text, line);  // the running head: KIPPDREH(1) ... KIPPDREH(1)
+    while (std::getline(text, line)) {
+        if (line.empty()) continue;
+        if (line[0] != ' ') {
+            sections.push_back({line, {}});
+        } else if (!sections.empty()) {
+            sections.back().second.push_back(line);
+        }
+    }
+    if (!sections.empty()) sections.pop_back();  // the running foot: version, date, name
+    return sections;
+}
+
+std::vector<std::string> sectionLines(const std::string& tool, const std::string& heading) {
+    for (const auto& section : sectionsOf(manRendering(tool, 80))) {
+        if (section.first == heading) return section.second;
+    }
+    ADD_FAILURE() << tool << ".1 has no section " << heading;
+    return {};
+}
+
+const std::vector<std::string> manualTools = {"kippdreh", "glattzug", "messkart", "passnetz"};
+
+TEST_P(ManualPage, FollowsDebiansLayout) {
+    std::vector<std::string> headings;
+    for (const auto& section : sectionsOf(manRendering(GetParam(), 80))) headings.push_back(section.first);
+    EXPECT_EQ(headings, (std::vector<std::string>{"NAME", "\u00dcBERSICHT", "BESCHREIBUNG", "ARGUMENTE", "MELDUNGEN",
+                                                  "R\u00dcCKGABEWERT", "DATEIEN", "BEISPIELE", "SIEHE AUCH"}));
+}
+
+// Exit codes and nothing else: every entry of the section is tagged 0 or 1.
+TEST_P(ManualPage, ExitStatusListsTheCodesOnly) {
+    std::vector<std::string> tags;
+    for (const std::string& line : sectionLines(GetParam(), "R\u00dcCKGABEWERT")) {
+        if (line.size() > 7 && line.compare(0, 7, "       ") == 0 && line[7] != ' ') tags.push_back(wordsOf(line).front());
+    }
+    EXPECT_EQ(tags, (std::vector<std::string>{"0", "1"}));
+}
+
+// Each page leads to the other three tools, set flush left: justified, the
+// long path left gaps of many blanks in the line before it.
+TEST_P(ManualPage, SeeAlsoNamesEveryOtherToolFlushLeft) {
+    std::string text;
+    for (const std::string& line : sectionLines(GetParam(), "SIEHE AUCH")) {
+        const std::size_t start = line.find_first_not_of(' ');
+        EXPECT_EQ(line.find("  ", start), std::string::npos) << line;
+        text += line.substr(start) + " ";
+    }
+    for (const std::string& tool : manualTools) {
+        if (tool == GetParam()) continue;
+        EXPECT_NE(text.find(tool + "(1)"), std::string::npos) << text;
+    }
+    EXPECT_NE(text.find("z. B. /usr/share/doc/kartenwerkzeuge/ANLEITUNG.md."), std::string::npos) << text;
+}
+
+// The samples lie where Debian keeps a package's examples.
+TEST_P(ManualPage, FilesNameTheSamplesFolder) {
+    std::string text;
+    for (const std::string& line : sectionLines(GetParam(), "DATEIEN")) text += line + "\n";
+    EXPECT_NE(text.find("/usr/share/doc/kartenwerkzeuge/examples/"), std::string::npos) << text;
+}
+
 INSTANTIATE_TEST_SUITE_P(Tools, ManualPage, ::testing::Values("kippdreh", "glattzug", "messkart", "passnetz"));
+
+// One date for the set, shown in every page's foot.
+TEST(ManualPages, ShareOneDate) {
+    const std::regex th("\\.TH [A-Z]+ 1 \"([0-9]{4}-[0-9]{2}-[0-9]{2})\" ");
+    std::set<std::string> dates;
+    for (const std::string& tool : manualTools) {
+        const std::string page = readFile(repositoryRoot() / "docs" / "man" / (tool + ".1"));
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(page, match, th)) << tool;
+        dates.insert(match[1]);
+        EXPECT_NE(manRendering(tool, 80).find("   " + match[1].str() + "   "), std::string::npos) << tool;
+    }
+    EXPECT_EQ(dates.size(), 1u);
+}
 
 } // namespace

@@ -121,7 +121,7 @@ TEST(TemporaryOutput, ASignalAtAnyPointLeavesTheEarlierOutputAndEndsTheRunByIt) 
     for (const Tool& tool : tools) {
         const std::string whole = undisturbedOutput(tool, tool.arguments);
         for (const char* point : {"after-prefill", "before-check", "before-rename"}) {
-            for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
                 SCOPED_TRACE(std::string(tool.title) + " " + point + " signal " + std::to_string(signal));
                 const bool reached = std::string(tool.title) != "calibration" || std::string(point) == "before-rename";
                 if (!reached) continue;
@@ -136,28 +136,6 @@ TEST(TemporaryOutput, ASignalAtAnyPointLeavesTheEarlierOutputAndEndsTheRunByIt) 
                 expectWholeOrEarlier(dir, tool, run, whole);
             }
         }
-    }
-}
-
-// A folder that lets messkart make no new file: the calibration file is
-// rewritten in place, never emptied first.
-TEST(TemporaryOutput, ACalibrationRewrittenInPlaceIsNeverLostToASignal) {
-    const std::string whole = undisturbedOutput(messkart, messkart.arguments);
-    for (bool interrupted : {true, false}) {
-        TempDir dir;
-        writeInput(dir, messkart);
-        writeFile(dir / messkart.output, earlierOutput + std::string(100, '-'));
-        RunSetting setting;
-        setting.environment = {"KARTEN_TEST_FAULT=tmpfile:1"};
-        setting.pauseAt = "before-rename";
-        setting.atPause = [&](const fs::path& pending, int processId) {
-            EXPECT_EQ(pending, dir / messkart.output);
-            if (interrupted) kill(processId, SIGTERM);
-        };
-        RunResult run = runProgram(messkart.program, messkart.arguments, dir.path(), setting);
-        EXPECT_TRUE(run.paused);
-        EXPECT_EQ(readFile(dir / messkart.output), interrupted ? earlierOutput + std::string(100, '-') : whole);
-        EXPECT_EQ(run.signal, interrupted ? SIGTERM : 0);
     }
 }
 
@@ -254,7 +232,8 @@ TEST(TemporaryOutput, AFileCallFailingAtAnyPointEndsWithTheReportAndTheEarlierOu
         for (const char* call : {"fstat", "ftruncate", "close", "rename"}) {
             int reports = 0;
             int lastReport = 0;
-            for (int occurrence = 1; occurrence <= 40; ++occurrence) {
+            // A run makes few calls of each kind: past six whole runs in a row there are no more.
+            for (int occurrence = 1, wholeInARow = 0; occurrence <= 40 && wholeInARow < 6; ++occurrence) {
                 SCOPED_TRACE(std::string(tool.title) + " " + call + ":" + std::to_string(occurrence));
                 TempDir dir;
                 writeInputAndEarlierOutput(dir, tool);
@@ -263,6 +242,7 @@ TEST(TemporaryOutput, AFileCallFailingAtAnyPointEndsWithTheReportAndTheEarlierOu
                 RunResult run = runProgram(tool.program, tool.arguments, dir.path(), setting);
                 EXPECT_EQ(run.signal, 0);
                 expectWholeOrEarlier(dir, tool, run, whole);
+                wholeInARow = said(run, "geschrieben") ? wholeInARow + 1 : 0;
                 if (!said(run, "geschrieben")) {
                     EXPECT_TRUE(run.output.ends_with("\nI/O error 5.\r\n")) << run.output;
                     ++reports;

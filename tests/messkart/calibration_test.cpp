@@ -138,12 +138,53 @@ INSTANTIATE_TEST_SUITE_P(
                     PackedCase{"EightDigitsCutAfterSeconds", "13243650", "58.6510\r\n-486.5103\r\n"}),
     [](const testing::TestParamInfo<PackedCase>& testInfo) { return std::string(testInfo.param.name); });
 
-TEST(Calibration, PointsOnOneMeridianGiveZeroLongitudeLines) {
+const std::string oneMeridian =
+    "Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen.";
+const std::string oneParallel =
+    "Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens 2 Breiten.";
+
+struct UnsuitableCase {
+    const char* name;
+    std::string body;
+    const std::string& reason;
+};
+
+class UnsuitablePoints : public testing::TestWithParam<UnsuitableCase> {};
+
+// Points that cannot calibrate an axis stop like too few lines, after that
+// test, and leave an earlier calibration as it was.
+TEST_P(UnsuitablePoints, StopWithoutACalibration) {
     TempDir dir;
-    writeFile(dir / "KARTE.TXT", h + p1 + "300 10.0 100 30.0\r\n");
+    writeFile(dir / "karte.txt", h + GetParam().body);
+    writeFile(dir / "karte.INF", "earlier");
+    RunResult run = runMesskart(dir, {"karte.txt"});
+    EXPECT_EQ(run.output, unsuitableOutput("karte.txt", GetParam().reason));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(readFile(dir / "karte.INF"), "earlier");
+}
+
+const std::string tooFew = "Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Fits, UnsuitablePoints,
+    testing::Values(UnsuitableCase{"Meridian", p1 + "300 10.0 100 30.0\r\n", oneMeridian},
+                    UnsuitableCase{"MeridianWrittenTwoWays", p1 + "300 0100000 100 30.0\r\n", oneMeridian},
+                    UnsuitableCase{"Parallel", p1 + "300 12.0 100 0.0\r\n", oneParallel},
+                    // The meridian is named first; the count is tested before both.
+                    UnsuitableCase{"OnePoint", "100 0100000 100 0500000\r\n", tooFew},
+                    UnsuitableCase{"SamePointTwice",
+                                   "100 0100000 100 0500000\r\n200 0100000 200 0500000\r\n", oneMeridian},
+                    // Equal once corrected: the fit's values are what counts.
+                    UnsuitableCase{"ParallelAfterCorrection", p1 + "WGS 0 3600\r\n300 12.0 100 -1.0\r\n",
+                                   oneParallel}),
+    [](const testing::TestParamInfo<UnsuitableCase>& testInfo) { return std::string(testInfo.param.name); });
+
+// Longitudes that differ only in their last bit still give two meridians.
+TEST(Calibration, PointsOnTwoNearbyMeridiansAreCalibrated) {
+    TempDir dir;
+    writeFile(dir / "KARTE.TXT", h + p1 + "300 10.000000000000002 100 30.0\r\n");
     RunResult run = runMesskart(dir, {"KARTE.TXT"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(readFile(dir / "KARTE.INF"), "0.0000\r\n0.0000\r\n-1460.2445\r\n900.0000\r\n1000\r\n800\r\n");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
 TEST(Calibration, NegativeHeaderValuesAreCarried) {
@@ -201,6 +242,31 @@ INSTANTIATE_TEST_SUITE_P(Names, NameRule,
                              for (char& c : label) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              return label;
                          });
+
+// A folder that takes no new file (made so here by the fault seam, as a
+// folder without write access or without free inodes would): the calibration
+// is not rewritten in place, which a kill could leave half old, half new.
+TEST(Calibration, AFolderThatTakesNoNewFileLeavesTheOldCalibrationAndSaysWhatToDo) {
+    for (bool earlier : {true, false}) {
+        SCOPED_TRACE(earlier);
+        TempDir dir;
+        writeFile(dir / "KARTE.TXT", exampleFile);
+        if (earlier) writeFile(dir / "KARTE.INF", std::string(100, '-'));
+        RunSetting setting;
+        setting.environment = {"KARTEN_TEST_FAULT=tmpfile:1"};
+        RunResult run = runProgram(MESSKART_PATH, {"KARTE.TXT"}, dir.path(), setting);
+        EXPECT_EQ(run.output,
+                  bannerText + (earlier ? "KARTE.INF:Schreib-Fehler. Der Ordner nimmt keine neue Datei auf; die alte "
+                                          "Datei bleibt unveraendert.\r\nSchreibrecht oder Platz im Ordner schaffen "
+                                          "oder die Textdatei in einen anderen Ordner kopieren. [Return] druecken.\r\n"
+                                        : "KARTE.INF:Schreib-Fehler. [Return] druecken.\r\n"));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(fs::exists(dir / "KARTE.INF"), earlier);
+        if (earlier) {
+            EXPECT_EQ(readFile(dir / "KARTE.INF"), std::string(100, '-'));
+        }
+    }
+}
 
 TEST(Calibration, WithADirectoryNamedLikeTheCalibrationFileNothingIsWritten) {
     TempDir dir;

@@ -37,8 +37,10 @@ inline std::string successOutput(const std::string& calibrationName, const std::
            " WGS->PD-Korrektur. Format:" + format + "\r\n[Return] druecken.\r\n";
 }
 
+inline std::string unsuitableOutput(const std::string& measurementName, const std::string& reason) {
+    return bannerText + "\r\n" + measurementName + " ungeeignet.\r\n" + reason + " [Return] druecken.\r\n";
+}
+
 inline std::string tooFewOutput(const std::string& measurementName) {
-    return bannerText + "\r\n" + measurementName +
-           " ungeeignet.\r\nDie Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. "
-           "[Return] druecken.\r\n";
+    return unsuitableOutput(measurementName, "Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.");
 }

@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatErrorCase{"TwoFields", header + "100 10.0\r\n", "10.0"},
         FormatErrorCase{"ThreeFields", header + "100 10.0 900\r\n", "900"},
         FormatErrorCase{"BlanksOnly", header + point + "   \r\n", ""},
-        FormatErrorCase{"TabInPlaceOfBlank", header + "100\t10.0 900 0.0\r\n", "100\t10.0 900 0.0"},
+        FormatErrorCase{"TabInPlaceOfBlank", header + "100\t10.0 900 0.0\r\n", "100?10.0 900 0.0"},
         FormatErrorCase{"PlusBeforePackedAngle", header + point + "300 +132436 100 30.0\r\n",
                         "+132436 100 30.0"},
         FormatErrorCase{"WholeDegreesWithoutPoint", header + point + "300 13 100 30.0\r\n",
@@ -199,6 +199,56 @@ TEST(Reader, CarriageReturnAndLineFeedSplitAcrossBlocks) {
     RunResult run = runMesskart(dir, {"KARTE.TXT"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(readFile(dir / "KARTE.INF"), exampleCalibration);
+}
+
+// 2000 points on two meridians and two parallels, alternating: every prefix
+// of two lines or more is a good measurement file of its own.
+std::string longMeasurementFile() {
+    std::string file = exampleHeader;
+    for (int i = 0; i < 2000; ++i) file += i % 2 == 0 ? "100 10.0 900 0.0\r\n" : "300 12.0 100 30.25\r\n";
+    return file;
+}
+
+// A file cut while it is read was not a whole measurement file: a fit of its
+// first lines would be a wrong calibration.
+TEST(Reader, AFileCutWhileItIsReadIsReportedAndWritesNothing) {
+    const std::string file = longMeasurementFile();
+    const std::size_t insideLatitude = file.rfind("30.25") + 3;
+    const std::size_t atALineEnd = file.find("100 10.0", 6000);
+    for (std::size_t cutTo : {atALineEnd, insideLatitude, std::size_t{5000}}) {
+        SCOPED_TRACE(cutTo);
+        TempDir dir;
+        writeFile(dir / "KARTE.TXT", file);
+        writeFile(dir / "KARTE.INF", "earlier");
+        RunSetting setting;
+        setting.pauseAt = "after-first-block";
+        setting.atPause = [&](const std::filesystem::path& pending, int) {
+            EXPECT_EQ(pending, dir / "KARTE.TXT");
+            std::filesystem::resize_file(dir / "KARTE.TXT", cutTo);
+        };
+        RunResult run = runProgram(MESSKART_PATH, {"KARTE.TXT"}, dir.path(), setting);
+        EXPECT_TRUE(run.paused);
+        EXPECT_TRUE(run.output.ends_with("\nRead beyond end of file.\r\n")) << run.output;
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(readFile(dir / "KARTE.INF"), "earlier");
+    }
+}
+
+// What is added while the file is read is not read: the fit is that of the file as it was.
+TEST(Reader, LinesAddedWhileTheFileIsReadAreLeftOut) {
+    TempDir dir;
+    writeFile(dir / "KARTE.TXT", longMeasurementFile());
+    RunResult undisturbed = runMesskart(dir, {"KARTE.TXT"});
+    const std::string whole = readFile(dir / "KARTE.INF");
+    RunSetting setting;
+    setting.pauseAt = "after-first-block";
+    setting.atPause = [&](const std::filesystem::path&, int) {
+        writeFile(dir / "KARTE.TXT", longMeasurementFile() + "500 20.0 500 10.0\r\n");
+    };
+    RunResult run = runProgram(MESSKART_PATH, {"KARTE.TXT"}, dir.path(), setting);
+    EXPECT_TRUE(run.paused);
+    EXPECT_EQ(run.output, undisturbed.output);
+    EXPECT_EQ(readFile(dir / "KARTE.INF"), whole);
 }
 
 } // namespace

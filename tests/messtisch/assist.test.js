@@ -22,7 +22,7 @@ async function screenPoint(page, x, y) {
 
 // Picture position (x, y) brought to the middle of the canvas, as dragging would.
 async function centreOn(page, x, y) {
-  await page.evaluate(([x, y]) => { View.centreOn(window.Messtisch.view, x, y, window.Messtisch.view.scale); Desk.redraw(); }, [x, y]);
+  await page.evaluate(([x, y]) => { const { View, Desk } = window.Messtisch.modules(); View.centreOn(window.Messtisch.view, x, y, window.Messtisch.view.scale); Desk.redraw(); }, [x, y]);
 }
 
 async function clickImage(page, x, y, modifiers) {
@@ -46,6 +46,10 @@ test('the desk finds what a person finds by eye', async (t) => {
   const flat = makeMap({ kind: 'cylinder', turn: 0, seed: 9, noise: 4 });
   fs.writeFileSync(path.join(folder, 'kegel.bmp'), conic.bmp);
   fs.writeFileSync(path.join(folder, 'zylinder.bmp'), flat.bmp);
+  // a neatline down at x=300 with 70 pixels gone below y=600, frame lines across at its ends
+  fs.writeFileSync(path.join(folder, 'luecke.bmp'), makeBmp(600, 1000, (x, y) =>
+    (Math.abs(x - 300) <= 1 && ((y >= 50 && y <= 600) || (y >= 670 && y <= 950))) ||
+    ((Math.abs(y - 50) <= 1 || Math.abs(y - 950) <= 1) && x >= 100 && x <= 500) ? [20, 20, 20] : [238, 232, 214]));
   fs.writeFileSync(path.join(folder, 'foto.bmp'), makeBmp(600, 400, (x, y) => {
     const v = 128 + 60 * Math.sin(x / 23) * Math.cos(y / 17) + 40 * Math.sin((x + y) / 41);
     return [v, v * 0.8, v * 0.6].map(Math.round);
@@ -60,7 +64,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       await page.click('#kippung-finden');
       await page.waitForSelector('code[data-form=g]');
       assert.strictEqual(await page.textContent('code[data-form=g]'), 'kippdreh kegel.bmp g=0.80');
-      const [from, to] = await page.evaluate(() => window.Messtisch.state.tiltClicks);
+      const [from, to] = await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks);
       const found = Math.atan((to.y - from.y) / (to.x - from.x)) * -180 / Math.PI;
       assert.ok(Math.abs(found - conic.g) <= 0.05, String(found));
       assert.match(await page.textContent('#kippung-ergebnis'), /^Vorschlag: die längste gerade Linie/);
@@ -92,16 +96,16 @@ test('the desk finds what a person finds by eye', async (t) => {
       await centreOn(page, x, Math.round(y));
       const at = await screenPoint(page, x, Math.round(y) + 2);
       await page.mouse.move(at.x, at.y + 1);
-      const hover = await page.evaluate(() => Assist.hovered());
+      const hover = await page.evaluate(() => window.Messtisch.modules().Assist.hovered());
       assert.ok(hover && Math.abs(hover.snapped.y - y) <= 0.5 && hover.snapped.x === hover.at.x, JSON.stringify(hover));
       if (pictures) await page.screenshot({ path: path.join(pictures, '20-messtisch-lupe.png') });
       await page.mouse.click(at.x, at.y + 1);
-      const clicked = await page.evaluate(() => window.Messtisch.state.tiltClicks[0]);
+      const clicked = await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks[0]);
       assert.strictEqual(clicked.y, Math.round(y));
       await page.keyboard.down('Alt');
       await page.mouse.click(at.x, at.y + 1);
       await page.keyboard.up('Alt');
-      assert.strictEqual((await page.evaluate(() => window.Messtisch.state.tiltClicks[1])).y, Math.round(y) + 2);
+      assert.strictEqual((await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks[1])).y, Math.round(y) + 2);
     });
 
     await t.test('a curved parallel traced from one click at 1:1, within a pixel, the bars from it', async () => {
@@ -113,7 +117,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       const parallel = conic.parallels[conic.parallels.length - 2].line, click = parallel[Math.floor(parallel.length / 2)];
       await centreOn(page, Math.round(click.x), Math.round(click.y));
       await clickImage(page, Math.round(click.x), Math.round(click.y) + 3);
-      const line = await page.evaluate(() => window.Messtisch.state.lines.bottom);
+      const line = await page.evaluate(() => window.Messtisch.modules().Desk.tab('balken').save().lines.bottom);
       assert.ok(line.length >= 8, JSON.stringify(line));
       let worst = 0;
       for (let i = 0; i + 1 < line.length; i++) {
@@ -173,7 +177,7 @@ test('the desk finds what a person finds by eye', async (t) => {
         await page.keyboard.type(lat + '.0');
         await page.keyboard.press('Enter');
       }
-      const typed = await page.evaluate(() => Desk.tab('punkte').save().doc.points);
+      const typed = await page.evaluate(() => window.Messtisch.modules().Desk.tab('punkte').save().doc.points);
       assert.strictEqual(typed.length, 3);
       for (const p of typed) {
         const truth = node(Number(p.longitude), Number(p.latitude));
@@ -195,16 +199,37 @@ test('the desk finds what a person finds by eye', async (t) => {
       assert.deepStrictEqual([cursor.x, cursor.y], [Math.round(Number(proposed[1][1])), Math.round(Number(proposed[1][2]))]);
       await page.keyboard.press('j');
       assert.strictEqual(await page.$$eval('#punkt-tabelle tbody tr', (rows) => rows.length), 4);
+      assert.strictEqual(await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.length), proposed.length - 1);
+      // undone, the point goes and the proposal it came from is back
       await page.keyboard.press('Control+z');
       assert.strictEqual(await page.$$eval('#punkt-tabelle tbody tr', (rows) => rows.length), 3);
+      assert.strictEqual(await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.length), proposed.length);
       await page.click('#vorschlaege-alle');
       const rows = await page.$$eval('#punkt-tabelle tbody tr', (r) => r.length);
-      assert.strictEqual(rows, 3 + proposed.length - 1);
+      assert.strictEqual(rows, 3 + proposed.length);
       await page.waitForSelector('#streuung');
       const head = await page.textContent('#streuung');
       const rms = Number(/zusammen ([0-9.]+) Pixel/.exec(head)[1]);
       assert.ok(rms <= 1.5, head);
       assert.strictEqual(await page.isVisible('#vorschlaege'), false);
+    });
+
+    await openPicture(page, path.join(folder, 'luecke.bmp'));
+
+    await t.test('a trace that loses its line says how much of the frame it covers', async () => {
+      await page.keyboard.press('b');
+      await page.check('input[name=lauf][value=h]');
+      await page.check('input[name=linie][value=left]');
+      await clickImage(page, 300, 300);
+      const line = await page.evaluate(() => window.Messtisch.modules().Desk.tab('balken').save().lines.left);
+      assert.ok(Math.abs(line[0].y - 50) <= 3 && Math.abs(line[line.length - 1].y - 600) <= 3, JSON.stringify(line));
+      const said = new RegExp('^Linie nur auf (\\d+) % des Rahmens verfolgt \\(y=' + line[0].y + ' bis ' + line[line.length - 1].y +
+        ', Rahmen y=(\\d+) bis (\\d+)\\): Wo sie abbricht, steht ein rotes Kreuz; dort weitere Punkte auf die Linie klicken\\.$').exec(await status(page));
+      assert.ok(said, await status(page));
+      const [share, from, to] = said.slice(1).map(Number);
+      assert.ok(from >= 50 && from <= 82 && to <= 950 && to >= 918, said[0]);
+      assert.strictEqual(share, Math.round(100 * (line[line.length - 1].y - Math.max(from, line[0].y)) / (to - from)));
+      assert.strictEqual(await page.getAttribute('#status-meldung', 'class'), 'fehler');
     });
 
     await openPicture(page, path.join(folder, 'foto.bmp'));
@@ -214,7 +239,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       await page.click('#kippung-finden');
       await page.waitForFunction(() => document.getElementById('status-meldung').textContent !== 'Die Schräglage wird gesucht …');
       assert.strictEqual(await status(page), 'keine Linien gefunden');
-      assert.deepStrictEqual(await page.evaluate(() => window.Messtisch.state.tiltClicks), []);
+      assert.deepStrictEqual(await page.evaluate(() => window.Messtisch.modules().Desk.tab('kippung').save().clicks), []);
       await page.click('#reiter-punkte');
       await page.click('#kreuzungen-vorschlagen');
       await page.waitForFunction(() => document.getElementById('status-meldung').textContent !== 'Kreuzungen werden gesucht …');

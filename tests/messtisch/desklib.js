@@ -1,14 +1,20 @@
-// The desk's own scripts loaded into node, as the page loads them, for the
-// unit tests of its detection code.
+// The desk's own scripts loaded into node through the page's own define, for
+// the unit tests of its pure modules: every module started here is exported
+// under its name, beside the calibration model.
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
 const vm = require('node:vm');
 const { root } = require('./support');
 
-for (const file of ['messkart/extended.js', 'messkart/model.js', 'js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/frame.js']) {
+const load = (file) => {
   const name = path.join(root, 'messtisch', file);
   vm.runInThisContext(fs.readFileSync(name, 'utf8'), { filename: name });
-}
+};
+['messkart/extended.js', 'messkart/model.js', 'js/define.js'].forEach(load);
+for (const file of ['js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/frame.js']) load(file);
+// the page's other pure modules, for their own unit tests
+for (const file of ['js/overview.js', 'js/view.js', 'js/graticule.js', 'js/pointcsv.js', 'js/fingerprint.js', 'js/angletext.js']) load(file);
+define.check();
 
-module.exports = { Bmp, Tilt, Bars, Lines, Frame, MesskartModel };
+module.exports = Object.assign({ MesskartModel, define }, define.modules());

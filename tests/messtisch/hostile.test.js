@@ -7,7 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, tempFolder, openPage, openPicture } = require('./support');
+const { root, makeBmp, tempFolder, openPage, openPicture } = require('./support');
 
 const folder = tempFolder('feindlich');
 const map = path.join(folder, 'blatt.bmp');
@@ -55,5 +55,23 @@ test('20,000 points open with a short table, a note and the fit in steps', async
     assert.deepStrictEqual(problems, []);
   } finally {
     await browser.close();
+  }
+});
+
+// A page whose copy lost a script: the modules that need it do not start,
+// and the status line names the missing one and who needs it.
+test('a missing script is named in the status line', async () => {
+  const copy = tempFolder('unvollstaendig');
+  fs.cpSync(path.join(root, 'messtisch'), copy, { recursive: true });
+  const page = path.join(copy, 'index.html');
+  fs.writeFileSync(page, fs.readFileSync(page, 'utf8').replace('<script src="js/frame.js"></script>\n', ''));
+  const opened = await openPage('file://' + page);
+  try {
+    const line = await opened.page.textContent('#status-meldung');
+    assert.match(line, /^Der Messtisch ist unvollständig: Das Modul Frame fehlt \(gebraucht von (TabTilt, TabBars|TabBars, TabTilt)\)\.$/);
+    assert.strictEqual(await opened.page.getAttribute('#status-meldung', 'class'), 'fehler');
+    assert.deepStrictEqual(opened.problems.map((p) => p.replace(/^Error: /, '')), [line.replace('Der Messtisch ist unvollständig: ', '')]);
+  } finally {
+    await opened.browser.close();
   }
 });

@@ -136,3 +136,57 @@ test('letter keys work after a button click, undo stays in its tab, redo brings 
     await browser.close();
   }
 });
+
+// A click beside the picture sets nothing and says so; while a clicked point
+// waits for its coordinates, digits, Tab and Enter typed with the focus on
+// the picture go into the coordinates instead of zooming or leaving for the
+// tabs; the loupe goes when the mouse leaves the picture.
+test('a click outside the picture is reported, and typed coordinates never act as shortcuts', async () => {
+  const { browser, page, problems } = await openPage();
+  try {
+    await openPicture(page, picture);
+    await page.keyboard.press('p');
+    await page.keyboard.press('1');
+    const rect = await page.$eval('#leinwand', (c) => { const r = c.getBoundingClientRect(); return { left: r.left, top: r.top }; });
+    // the picture's corner 40 pixels inside the canvas, grey beside it
+    await page.evaluate(() => { const v = window.Messtisch.view; v.left = -40; v.top = -40; window.Messtisch.modules().Desk.redraw(); });
+    const corner = await pixelOnScreen(page, 0, 0);
+    assert.ok(corner.x >= rect.left + 30 && corner.y >= rect.top + 30, JSON.stringify(corner));
+    await page.mouse.click(corner.x - 5, corner.y + 100);
+    assert.strictEqual(await page.textContent('#status-meldung'), 'Der Klick lag außerhalb des Bildes (x=-5, y=100); nichts gesetzt.');
+    assert.strictEqual(await page.textContent('#punkt-pixel'), '–');
+    // a point inside, then the focus back on the picture as a user's click on the stage leaves it
+    const inside = await pixelOnScreen(page, 200, 150);
+    await page.mouse.click(inside.x, inside.y);
+    assert.match(await page.textContent('#punkt-pixel'), /^x=200 y=150 .*\(neu\)$/);
+    await page.focus('#buehne');
+    const zoom = await page.textContent('#status-zoom');
+    await page.keyboard.type('0');
+    await page.keyboard.type('9.5');
+    assert.strictEqual(await page.inputValue('#punkt-laenge'), '09.5');
+    assert.strictEqual(await page.textContent('#status-zoom'), zoom, '0 zoomed');
+    await page.focus('#buehne');
+    await page.keyboard.press('Tab');
+    assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'punkt-laenge');
+    await page.keyboard.press('Tab');
+    await page.keyboard.type('50');
+    await page.keyboard.press('Enter');
+    assert.strictEqual(await page.$eval('#reiter [aria-selected=true]', (b) => b.dataset.reiter), 'punkte');
+    assert.deepStrictEqual(await page.$$eval('#punkt-tabelle tbody tr[data-punkt] td', (tds) => tds.slice(2, 6).map((td) => td.textContent)),
+      ['200', '150', '09.5', '50']);
+    // nothing waits any more: the keys are shortcuts again
+    await page.keyboard.press('0');
+    assert.notStrictEqual(await page.textContent('#status-zoom'), zoom);
+    // the loupe, shown under the mouse, goes when the mouse leaves the canvas
+    await page.keyboard.press('1');
+    const over = await pixelOnScreen(page, 300, 300);
+    await page.mouse.move(over.x, over.y);
+    assert.ok(await page.evaluate(() => window.Messtisch.modules().Assist.hovered()));
+    await page.mouse.move(5, 5);
+    assert.strictEqual(await page.evaluate(() => window.Messtisch.modules().Assist.hovered()), null);
+    assert.strictEqual(await page.textContent('#status-pixel'), '–');
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});

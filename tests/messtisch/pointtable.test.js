@@ -85,11 +85,11 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     await drawn(page);
     const factor = await page.evaluate(() => window.Messtisch.view.arrowFactor);
     assert.ok(factor > 0 && /^[125]0*$|^0\.0*[125]$/.test(String(factor)), 'arrow factor ' + factor);
-    assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => ResidualArrows.legend(largest, 2).text)),
+    assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => window.Messtisch.modules().ResidualArrows.legend(largest, 2).text)),
       [...Array(2).fill('Alle Abweichungen unter 0.05 Pixel: keine Pfeile'), '= 0.2 Pixel Abweichung (100-fach)']);
     assert.ok(await page.$eval('#punkt-tabelle th[data-sortieren]', (th) => th.scrollWidth <= th.clientWidth), 'sort mark cut off');
     if (pictures) {
-      await page.evaluate(() => Desk.say(''));
+      await page.evaluate(() => window.Messtisch.modules().Desk.say(''));
       await page.keyboard.press('Escape');
       await page.keyboard.press('0');
       await page.screenshot({ path: path.join(pictures, '11-messtisch-tabelle.png') });
@@ -172,6 +172,52 @@ test('a picture wider or higher than 9999 pixels gets no measurement file', asyn
       assert.strictEqual(downloaded, false);
       assert.match(await page.textContent('#status-meldung.fehler'), /höchstens 9999 Pixel/);
     }
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
+
+// A German spreadsheet's CSV (semicolons, decimal commas) opens with its
+// columns where they belong; one point set 8 pixels wrong is the only one more
+// than 4 pixels off, and one action switches it off, undone as one change. A
+// file with a row that cannot be read says which row and why.
+test('a semicolon CSV with decimal commas, and switching off every point above N pixels at once', async () => {
+  const { browser, page, problems } = await openPage();
+  try {
+    await openPicture(page, map);
+    await page.keyboard.press('p');
+    const german = (text) => text.replace('.', ',');
+    const places = [[60, 50], [840, 60], [450, 330], [70, 640], [820, 650], [300, 200]];
+    const lines = places.map(([x, y], i) => [i === 5 ? x + 8 : x, y, german(lonOf(x)), german(latOf(y)), 'P' + (i + 1)].join(';'));
+    const csv = path.join(folder, 'tabelle.csv');
+    fs.writeFileSync(csv, 'x;y;laenge;breite;name\r\n' + lines.join('\r\n') + '\r\n');
+    await page.setInputFiles('#csv-datei', csv);
+    await page.waitForFunction(() => document.querySelectorAll('#punkt-tabelle tbody tr[data-punkt]').length === 6);
+    let rows = await tableRows(page);
+    assert.deepStrictEqual(rows[0].cells.slice(2, 7), ['60', '50', lonOf(60), latOf(50), 'P1']);
+    const distances = rows.map((r) => Number(r.cells[9]));
+    assert.ok(distances[5] > 4 && distances.slice(0, 5).every((d) => d < 4), String(distances));
+    await page.fill('#aus-ueber', '4');
+    await page.click('#aus-ueber-knopf');
+    assert.strictEqual(await page.textContent('#status-meldung'), '1 Punkt mit Abstand über 4 Pixel ausgeschaltet.');
+    rows = await tableRows(page);
+    assert.deepStrictEqual(rows.map((r) => r.classes.includes('aus')), [false, false, false, false, false, true]);
+    await page.click('#aus-ueber-knopf');
+    assert.strictEqual(await page.textContent('#status-meldung'), 'Kein eingeschalteter Punkt liegt weiter als 4 Pixel ab.');
+    await page.keyboard.press('Control+z');
+    rows = await tableRows(page);
+    assert.deepStrictEqual(rows.map((r) => r.classes.includes('aus')), [false, false, false, false, false, false]);
+    await page.fill('#aus-ueber', 'fünf');
+    await page.click('#aus-ueber-knopf');
+    assert.strictEqual(await page.textContent('#status-meldung'), '„fünf“ ist keine Zahl von Pixeln.');
+    // a row of the other dialect: named with its line, the points as they were
+    fs.writeFileSync(csv, 'x;y;laenge;breite\r\n60;50;10,2;51,9\r\n840,60,12.8,51.9\r\n');
+    await page.setInputFiles('#csv-datei', csv);
+    await page.waitForFunction(() => /nicht lesen/.test(document.getElementById('status-meldung').textContent));
+    assert.strictEqual(await page.textContent('#status-meldung'),
+      'tabelle.csv: Diese Zeile lässt sich nicht lesen: Zeile 3 (nur 1 Feld, gebraucht 4). Die Datei ist nicht geöffnet.');
+    assert.strictEqual((await tableRows(page)).length, 6);
     assert.deepStrictEqual(problems, []);
   } finally {
     await browser.close();

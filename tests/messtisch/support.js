@@ -80,7 +80,7 @@ function tempFolder(label) {
   return folder;
 }
 
-async function openPage() {
+async function openPage(url = pageUrl) {
   let playwright;
   try {
     playwright = require('playwright-core');
@@ -101,7 +101,7 @@ async function openPage() {
   page.on('console', (message) => {
     if (message.type() === 'error' && !message.text().startsWith('Failed to load resource')) problems.push(message.text());
   });
-  await page.goto(pageUrl);
+  await page.goto(url);
   return { browser, page, problems };
 }
 

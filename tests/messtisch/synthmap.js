@@ -204,4 +204,16 @@ function centreAt(line, along, t) {
   return null;
 }
 
-module.exports = { makeMap, centreAt, random };
+// A turned picture's pixel where kippdreh puts a point {x, y, ...} of the
+// map it turned back by `command`; the point's other fields kept.
+function turnedBack(map, picture, command) {
+  const g = Number(command.split('=')[1]) * Math.PI / 180;
+  const shiftX = (picture.width - map.width) / 2, shiftY = (picture.height - map.height) / 2;
+  return (p) => {
+    const dx = p.x - Math.floor(map.width / 2), dy = p.y - Math.floor(map.height / 2);
+    return { ...p, x: Math.floor(map.width / 2) + shiftX + dx * Math.cos(g) - dy * Math.sin(g),
+             y: Math.floor(map.height / 2) + shiftY + dx * Math.sin(g) + dy * Math.cos(g) };
+  };
+}
+
+module.exports = { makeMap, centreAt, random, coverage, blurred, turnedBack };

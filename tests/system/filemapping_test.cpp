@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
@@ -72,6 +74,59 @@ TEST(GuardedViewsDeathTest, AFaultOutsideEveryViewEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempDir dir;
     EXPECT_EXIT(touchUnguardedLostPage(dir.path()), endedByTheFault, "");
+}
+
+// Views are given back: many more than the eight slots, one after another,
+// each in a slot of its own only while it lives.
+TEST(GuardedViews, SlotsAreGivenBackWhenTheViewEnds) {
+    TempDir dir;
+    ByteFile file = openFilled(dir / "file", 'v');
+    for (int round = 0; round < 40; ++round) {
+        FileMapping view;
+        ASSERT_EQ(view.map(file, fileBytes, round % 2 == 0), 0) << round;
+    }
+    FileMapping views[8];
+    for (FileMapping& view : views) ASSERT_EQ(view.map(file, fileBytes, false), 0);
+    FileMapping ninth;
+    EXPECT_EQ(ninth.map(file, fileBytes, false), ENOMEM);
+    ASSERT_EQ(views[3].unmap(), 0);
+    EXPECT_EQ(ninth.map(file, fileBytes, false), 0);
+}
+
+// An earlier handler of the process's own, called for a fault outside every
+// view, may change errno: the code the fault interrupted finds it as it was.
+void onEarlierBusError(int, siginfo_t* info, void*) {
+    const long page = sysconf(_SC_PAGESIZE);
+    void* start = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(info->si_addr) & ~(page - 1));
+    mmap(start, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+    errno = EIO;
+}
+
+void touchUnguardedPageAfterAnEarlierHandler(const std::filesystem::path& directory) {
+    struct sigaction earlier {};
+    earlier.sa_sigaction = onEarlierBusError;
+    earlier.sa_flags = SA_SIGINFO;
+    sigemptyset(&earlier.sa_mask);
+    sigaction(SIGBUS, &earlier, nullptr);
+    ByteFile guarded = openFilled(directory / "guarded", 'g');
+    FileMapping view;
+    if (view.map(guarded, fileBytes, false) != 0) std::_Exit(3);
+    ByteFile plain = openFilled(directory / "plain", 'p');
+    void* bytes = ::mmap(nullptr, fileBytes, PROT_READ, MAP_SHARED, plain.descriptor(), 0);
+    if (bytes == MAP_FAILED) std::_Exit(4);
+    std::filesystem::resize_file(directory / "plain", 0);
+    // Through a volatile name: the compiler may not take the access for one that leaves errno alone.
+    volatile int* const error = &errno;
+    *error = ENOTTY;
+    const volatile char lost = static_cast<const char*>(bytes)[4096];
+    const int seen = *error;
+    std::_Exit(lost == 0 && seen == ENOTTY ? 0 : seen == EIO ? 5 : 6);
+}
+
+TEST(GuardedViewsDeathTest, AHandledFaultLeavesErrnoAsItWas) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempDir dir;
+    EXPECT_EXIT(touchUnguardedPageAfterAnEarlierHandler(dir.path()), testing::ExitedWithCode(0), "");
 }
 
 } // namespace

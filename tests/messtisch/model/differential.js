@@ -1,8 +1,9 @@
 // The page's model of messkart against the built tool: random measurement
 // files (and files aimed at equal and nearly equal latitudes, latitudes at and
-// beyond the poles, packed angles, corrections, GPS marks, line ends and
-// format errors) must give the same
-// .INF bytes, or the same failure, in both.
+// beyond the poles, packed angles, corrections, GPS marks, line ends, format
+// errors, a Windows editor's byte order mark and bytes outside printable
+// ASCII) must give the same .INF bytes, or the same failure, in both. The
+// model gets the text as the page has it, decoded from the file's UTF-8.
 //   node tests/messtisch/model/differential.js path/to/messkart [count]
 'use strict';
 const fs = require('fs');
@@ -52,13 +53,14 @@ function measurementFile() {
     const lat = random() < 0.4 ? base : random() < 0.08 ? poleAngle() : angle(int(0, 4));
     const lon = random() < 0.1 ? '8.3' : angle(int(0, 4));
     let line = int(-50, 4000) + ' ' + lon + ' ' + int(-50, 4000) + ' ' + lat;
-    if (random() < 0.2) line += ' Turm' + i;
+    if (random() < 0.2) line += pick([' Turm', ' M\u00fcnster', ' \u0141\u00f3d\u017a \u20ac', ' \u{1F3F0}']) + i;
     if (random() < 0.03) line = line.replace('.', ',');
+    if (random() < 0.03) line = line.replace(' ', pick(['\u00e4', '\x07', '\x00', '\x1b[2J', '\t', '\u20ac'])) + ' ';
     lines.push(line);
   }
   if (random() < 0.2) lines.push('GPS');
   const end = pick(['\r\n', '\r\n', '\n', '\r']);
-  return lines.join(end) + (random() < 0.9 ? end : '');
+  return (random() < 0.1 ? '\uFEFF' : '') + lines.join(end) + (random() < 0.9 ? end : '');
 }
 
 // What the tool's console says when it stops: the format error's text, the
@@ -66,19 +68,27 @@ function measurementFile() {
 function toolFailure(output) {
   const format = /\r\n(.*) : Formatfehler\. \[Return\] druecken\.\r\n/.exec(output);
   if (format) return format[1] + ' : Formatfehler.';
-  if (output.includes('Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.')) {
-    return 'Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten.';
-  }
+  const unsuitable = / ungeeignet\.\r\n(.*) \[Return\] druecken\.\r\n$/.exec(output);
+  if (unsuitable) return unsuitable[1];
   const report = /Exception \w+ in module messkart at [0-9A-F]{8}\.\n(.*)\.\r\n$/.exec(output);
   return report ? report[1] : 'unexplained: ' + JSON.stringify(output.slice(-200));
 }
+
+// First, points that cannot calibrate an axis: one point twice, one meridian
+// written two ways, one parallel, and one parallel only after the correction.
+const fixedFiles = [
+  '0320 0240\r\n100 0100000 100 0500000\r\n200 0100000 200 0500000\r\n',
+  '0320 0240\r\n100 10.0 100 50.5\r\n200 0100000 200 51.0\r\n',
+  '0320 0240\r\n100 10.0 100 50.0\r\n200 11.0 200 0500000\r\n',
+  '0320 0240\r\n100 10.0 100 0.0\r\nWGS 0 3600\r\n200 11.0 200 -1.0\r\n',
+];
 
 const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'messtisch-model-'));
 let differences = 0;
 let succeeded = 0;
 for (let i = 0; i < count; ++i) {
-  const text = measurementFile();
-  fs.writeFileSync(path.join(folder, 'm.txt'), text, 'latin1');
+  const text = i < fixedFiles.length ? fixedFiles[i] : measurementFile();
+  fs.writeFileSync(path.join(folder, 'm.txt'), text, 'utf8');
   fs.rmSync(path.join(folder, 'm.INF'), { force: true });
   let output = '';
   try {
