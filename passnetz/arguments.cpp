@@ -10,17 +10,18 @@
 namespace passnetz {
 
 void showUsage() {
-    static constexpr std::array<std::string_view, 10> helpText = {
+    static constexpr std::array<std::string_view, 11> helpText = {
         "Das Programm schreibt zu einer kalibrierten Karte (unkomprimierte 24-Bit-BMP",
-        "BitMap mit .INF-Datei) ein Netz von Passpunkten fuer GIS-Programme:",
-        "eine GDAL-VRT-Datei (.vrt), die auf das Bild verweist und die Passpunkte mit",
-        "ihrem Koordinatensystem traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum),",
-        "und eine Passpunkt-Datei fuer den QGIS-Georeferenzierer (.points).",
+        "BitMap mit .INF-Datei) die Dateien fuer GIS-Programme: ein GeoTIFF (.tif),",
+        "das jedes GIS an der richtigen Stelle oeffnet, eine GDAL-VRT-Datei (.vrt), die",
+        "auf das Bild verweist und ein Netz von Passpunkten mit ihrem Koordinatensystem",
+        "traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum), und dieselben Passpunkte",
+        "fuer den QGIS-Georeferenzierer (.points).",
         "Ohne zweite Angabe wird die .INF-Datei gleichen Namens neben dem Bild gelesen.",
         "",
         "Aufruf: PASSNETZ <Bilddatei> [<INF-Datei>]",
-        "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.vrt",
-        "und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.",
+        "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.tif,",
+        "KARTE.vrt und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.",
     };
     endWithHelp(helpText);
 }
@@ -32,6 +33,7 @@ void parseArguments(ExportRun& run, int argc, char** argv) {
     if (run.pictureName.empty()) showUsage();
     run.calibrationName = count == 2 ? std::string(argv[2]) : replaceExtension(run.pictureName, ".INF");
     if (run.calibrationName.empty()) showUsage();
+    run.tiffName = replaceExtension(run.pictureName, ".tif");
     run.vrtName = replaceExtension(run.pictureName, ".vrt");
     run.pointsName = run.pictureName + ".points";
 }

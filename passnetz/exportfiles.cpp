@@ -3,27 +3,10 @@
 #include "exportrun.hpp"
 
 #include "console.hpp"
-#include "outputfile.hpp"
-
-#include <string_view>
 
 namespace passnetz {
 
 namespace {
-
-std::string xmlEscaped(std::string_view text) {
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
-}
 
 // WGS 84 with the GPS line, otherwise the Potsdam datum (DHDN).
 std::string crsOf(const Calibration& calibration) { return calibration.gps ? "EPSG:4326" : "EPSG:4314"; }
@@ -49,7 +32,8 @@ std::string vrtText(const ExportRun& run) {
         text += "  <VRTRasterBand dataType=\"Byte\" band=\"" + integerText(band) + "\">" + end;
         text += "    <ColorInterp>" + std::string(colours[band - 1]) + "</ColorInterp>" + end;
         text += "    <SimpleSource>" + end;
-        text += "      <SourceFilename relativeToVRT=\"1\">" + xmlEscaped(lastComponent(run.pictureName)) +
+        text += "      <SourceFilename relativeToVRT=\"" + std::string(run.source.relative ? "1" : "0") + "\">" +
+                xmlEscaped(run.source.name) +
                 "</SourceFilename>" + end;
         text += "      <SourceBand>" + integerText(band) + "</SourceBand>" + end;
         text += "    </SimpleSource>" + end;

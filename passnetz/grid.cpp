@@ -133,10 +133,22 @@ std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t heig
     return points;
 }
 
+bool longitudesInRange(const std::vector<ControlPoint>& points) {
+    for (const ControlPoint& point : points) {
+        if (!(point.longitude >= -largestLongitude && point.longitude <= largestLongitude)) return false;
+    }
+    return true;
+}
+
 bool placeControlPoints(ExportRun& run) {
     run.points = controlPointsFor(run.width, run.height, run.calibration);
     if (run.points.empty()) {
         consoleLine(run.calibrationName + ": nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus." + bell);
+        waitForReturn();
+        return false;
+    }
+    if (!longitudesInRange(run.points)) {
+        consoleLine(run.calibrationName + ": " + std::string(longitudeProblem) + bell);
         waitForReturn();
         return false;
     }

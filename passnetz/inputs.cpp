@@ -50,7 +50,7 @@ constexpr std::int64_t largestCalibrationFile = 65536;
 } // namespace
 
 bool refuseOutputAsInput(const ExportRun& run) {
-    for (const std::string* output : {&run.vrtName, &run.pointsName}) {
+    for (const std::string* output : {&run.tiffName, &run.vrtName, &run.pointsName}) {
         for (const std::string* input : {&run.pictureName, &run.calibrationName}) {
             if (upperCaseAscii(*output) == upperCaseAscii(*input) || sameFileOnDisk(*input, *output)) {
                 return refuse(std::string(outputIsInputMessage));
@@ -61,7 +61,7 @@ bool refuseOutputAsInput(const ExportRun& run) {
 }
 
 bool readPicture(ExportRun& run) {
-    ByteFile input;
+    ByteFile& input = run.picture;
     if (input.tryOpenForReading(run.pictureName) != 0) {
         return refuse(run.pictureName + ": Datei nicht gefunden oder nicht lesbar.");
     }
@@ -73,7 +73,7 @@ bool readPicture(ExportRun& run) {
         reportStepFailure("unbekanntes Format (Bild ohne Pixel)", input);
         return false;
     }
-    input.close();
+    run.layout = layout;
     run.width = layout.width;
     run.height = layout.height;
     return true;

@@ -1,5 +1,6 @@
-// passnetz: writes a calibrated map's control points for GIS programs: a GDAL
-// VRT beside the BMP and a points file for QGIS's georeferencer.
+// passnetz: writes a calibrated map for GIS programs: a GeoTIFF in the map's
+// geographic system, a GDAL VRT with control points over the BMP, and a
+// points file for QGIS's georeferencer, all beside the BMP.
 #include "exportrun.hpp"
 
 #include "console.hpp"
@@ -13,12 +14,14 @@ int exportRun(int argc, char** argv) {
     ExportRun run;
     parseArguments(run, argc, argv);
     if (!refuseOutputAsInput(run)) return 1;
+    if (!refuseUnwritableName(run)) return 1;
     if (!readPicture(run)) return 1;
     if (!readCalibration(run)) return 1;
     warnAboutSize(run);
     if (!placeControlPoints(run)) return 1;
+    warnAboutDatum(run);
     if (!writeExports(run)) return 1;
-    consoleLine(run.vrtName + " und " + run.pointsName + " geschrieben.");
+    consoleLine(run.tiffName + ", " + run.vrtName + " und " + run.pointsName + " geschrieben.");
     waitForReturn();
     return 0;
 }

@@ -5,12 +5,17 @@
 #include "exportrun.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 namespace passnetz {
 
 std::string numberText(double value) {
     if (value == 0.0) return "0";  // a negative zero too
+    // Never written (the run refuses such a calibration), but a text without
+    // digits and exponent must not be taken apart below.
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0.0 ? "-inf" : "inf";
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     const std::string scientific(buffer, result.ptr);  // "-1.2345e+02"

@@ -7,15 +7,38 @@
 #include "testpause.hpp"
 
 #include <cerrno>
+#include <vector>
 
 namespace {
 
-// The pending temporary's name once it has one; the interrupt handlers hold a copy.
+// The pending temporary's name once it has one, and the temporaries set
+// aside; the interrupt handlers hold a copy of all their names.
 std::string pendingName;
+std::vector<SetAside> setAside;
+std::string interruptList;
+
+void armRemoval() {
+    interruptList.clear();
+    for (const SetAside& each : setAside) interruptList += each.hiddenName + '\0';
+    interruptList += pendingName;
+    platform::removeOnInterrupt(&interruptList);
+}
 
 void forgetPendingName() {
-    platform::removeOnInterrupt(nullptr);
     pendingName.clear();
+    if (setAside.empty()) {
+        platform::removeOnInterrupt(nullptr);
+    } else {
+        armRemoval();
+    }
+}
+
+void discardPending() noexcept {
+    if (pendingName.empty()) return;
+    platform::holdInterrupts(true);
+    platform::removeFile(pendingName);
+    forgetPendingName();
+    platform::holdInterrupts(false);
 }
 
 // A temporary without a name gets a hidden one, so that it can be renamed.
@@ -26,7 +49,7 @@ void nameHidden(ByteFile& file, const std::string& target) {
         int error = platform::nameTemporary(file.descriptor(), hidden);
         if (error == 0) {
             pendingName = hidden;
-            platform::removeOnInterrupt(&pendingName);
+            armRemoval();
         }
         platform::holdInterrupts(false);
         if (error == 0) return;
@@ -38,7 +61,7 @@ void nameHidden(ByteFile& file, const std::string& target) {
 } // namespace
 
 int createTemporaryBeside(ByteFile& file, const std::string& target) {
-    discardTemporary();
+    discardPending();
     std::string name;
     int error = 0;
     // Held back until the name is recorded: an interrupt in between would leave it behind.
@@ -48,7 +71,7 @@ int createTemporaryBeside(ByteFile& file, const std::string& target) {
         file.adopt(fd);
         pendingName = name;
         // Armed even without a name: the handlers are then in place before one is made.
-        platform::removeOnInterrupt(&pendingName);
+        armRemoval();
     }
     platform::holdInterrupts(false);
     return fd >= 0 ? 0 : error;
@@ -74,20 +97,69 @@ void putTemporaryInPlace(ByteFile& file, const std::string& target) {
     }
 }
 
-int replaceWithText(const std::string& target, const std::string& text) {
-    ByteFile file;
+int createTemporaryLike(ByteFile& file, const std::string& target) {
     if (int error = createTemporaryBeside(file, target)) return error;
     if (int error = file.tryCopyOwnerAndAccessOf(target); error != 0 && error != ENOENT) raiseIoFailure(error);
+    return 0;
+}
+
+int replaceWithText(const std::string& target, const std::string& text) {
+    ByteFile file;
+    if (int error = createTemporaryLike(file, target)) return error;
     file.writeAt(0, text.data(), text.size());
     if (int error = file.trySync()) raiseIoFailure(error);
     putTemporaryInPlace(file, target);
     return 0;
 }
 
-void discardTemporary() noexcept {
-    if (pendingName.empty()) return;
+void setTemporaryAside(ByteFile& file, const std::string& target) {
+    try {
+        if (pendingName.empty()) nameHidden(file, target);
+        file.close();
+        platform::holdInterrupts(true);
+        setAside.push_back({pendingName, target});
+        pendingName.clear();
+        armRemoval();
+        platform::holdInterrupts(false);
+    } catch (...) {
+        discardPending();
+        throw;
+    }
+}
+
+int setTextAside(const std::string& target, const std::string& text) {
+    ByteFile file;
+    if (int error = createTemporaryLike(file, target)) return error;
+    file.writeAt(0, text.data(), text.size());
+    if (int error = file.trySync()) raiseIoFailure(error);
+    setTemporaryAside(file, target);
+    return 0;
+}
+
+std::size_t putSetAsideInPlace(int& error) {
+    error = 0;
+    std::size_t placed = 0;
+    // Held back throughout: an interrupt between two renames would leave a mixed set.
     platform::holdInterrupts(true);
-    platform::removeFile(pendingName);
+    for (const SetAside& each : setAside) {
+        if (placed == 1) pauseForTest("between-renames", each.hiddenName);
+        error = platform::replaceFile(each.hiddenName, each.target);
+        if (error != 0) break;
+        ++placed;
+    }
+    for (std::size_t i = placed; i < setAside.size(); ++i) platform::removeFile(setAside[i].hiddenName);
+    setAside.clear();
+    forgetPendingName();
+    platform::holdInterrupts(false);
+    return placed;
+}
+
+void discardTemporary() noexcept {
+    discardPending();
+    if (setAside.empty()) return;
+    platform::holdInterrupts(true);
+    for (const SetAside& each : setAside) platform::removeFile(each.hiddenName);
+    setAside.clear();
     forgetPendingName();
     platform::holdInterrupts(false);
 }

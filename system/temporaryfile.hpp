@@ -15,7 +15,7 @@
 #include <string>
 
 // Opens file as a new, empty temporary beside target; 0 or the platform's
-// error number. One at a time per process.
+// error number. One at a time per process, besides those set aside.
 int createTemporaryBeside(ByteFile& file, const std::string& target);
 
 // A name under which a test can open the temporary while it is pending.
@@ -34,7 +34,26 @@ void putTemporaryInPlace(ByteFile& file, const std::string& target);
 // report and leaves target as it was.
 int replaceWithText(const std::string& target, const std::string& text);
 
-// Removes a temporary that was not put in place. Safe to call at any time.
+// Several files that take their places together. Each is written to a
+// temporary and set aside: named (hidden) and closed, still removed on every
+// way out; its making discards no other set aside. A text is flushed to the
+// disk first; a picture, as the image tools' outputs, is left to the system.
+// putSetAsideInPlace then renames them in the order set aside, with
+// interrupts held back until the last: it returns how many took their place;
+// on a failed rename error is set and the rest are removed, their targets
+// left as they were.
+struct SetAside {
+    std::string hiddenName;
+    std::string target;
+};
+void setTemporaryAside(ByteFile& file, const std::string& target);
+// replaceWithText's writing, set aside; 0 or the error of making the temporary.
+int setTextAside(const std::string& target, const std::string& text);
+// createTemporaryBeside, and the owner and access of an existing target given to it.
+int createTemporaryLike(ByteFile& file, const std::string& target);
+std::size_t putSetAsideInPlace(int& error);
+
+// Removes a temporary that was not put in place, and every one set aside. Safe to call at any time.
 void discardTemporary() noexcept;
 
 // Holds Ctrl+C, termination and hang-up back (true) until released (false),

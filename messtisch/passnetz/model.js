@@ -86,7 +86,7 @@ var PassnetzModel = (function () {
 
   // ---- the grid ----------------------------------------------------------------------
 
-  var LARGEST_LATITUDE_SCALE = 3.0, STEP_FACTOR = 0.01, WIDEST_STEP = 256, MOST_INTERVALS = 40, OUTER_RINGS = 2;
+  var LARGEST_LONGITUDE = 360.0, LARGEST_LATITUDE_SCALE = 3.0, STEP_FACTOR = 0.01, WIDEST_STEP = 256, MOST_INTERVALS = 40, OUTER_RINGS = 2;
 
   function ceilDiv(a, b) { return Math.floor((a + b - 1) / b); }
 
@@ -141,7 +141,9 @@ var PassnetzModel = (function () {
 
   // ---- the files -----------------------------------------------------------------------
 
-  function lastComponent(name) { return name.slice(Math.max(name.lastIndexOf('/'), name.lastIndexOf('\\'), name.lastIndexOf(':')) + 1); }
+  // The browser gives a file's name without its folder; a "/" can only end one,
+  // while ":" and a backslash are plain characters where the system allows them.
+  function lastComponent(name) { return name.slice(name.lastIndexOf('/') + 1); }
 
   function replaceExtension(name, extension) {
     var last = Math.max(name.lastIndexOf('.'), name.lastIndexOf('\\'), name.lastIndexOf(':'), name.lastIndexOf('/'));
@@ -149,7 +151,8 @@ var PassnetzModel = (function () {
   }
 
   function xmlEscaped(text) {
-    return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+    return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;')
+      .replace(/\t/g, '&#9;').replace(/\n/g, '&#10;').replace(/\r/g, '&#13;');
   }
 
   function crsOf(cal) { return cal.gps ? 'EPSG:4326' : 'EPSG:4314'; }
@@ -195,6 +198,8 @@ var PassnetzModel = (function () {
       width + ' x ' + height + '.';
     var grid = controlPointsFor(width, height, cal);
     if (!grid) return { ok: false, message: calibrationName + ': nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.' };
+    var inRange = grid.points.every(function (p) { return p.longitude >= -LARGEST_LONGITUDE && p.longitude <= LARGEST_LONGITUDE; });
+    if (!inRange) return { ok: false, message: calibrationName + ': Zeilen 1 und 2 ergeben Laengen ausserhalb von -360 bis 360 Grad; keine gueltige .INF-Datei.' };
     return { ok: true, vrtName: replaceExtension(pictureName, '.vrt'), vrt: vrtText(pictureName, width, height, cal, grid.points),
              pointsName: pictureName + '.points', points: pointsText(cal, grid.points), count: grid.points.length,
              gps: cal.gps, warning: warning };

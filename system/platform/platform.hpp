@@ -67,7 +67,8 @@ std::string openFileName(int fd);
 int nameTemporary(int fd, const std::string& hiddenName);
 // While set, an interrupting signal (Ctrl+C, a request to terminate, a hang-up, quit)
 // first removes the file called name, then ends the process as it would have
-// without it; nullptr disarms. Arming installs the handlers once.
+// without it; nullptr disarms. Arming installs the handlers once. The name
+// may hold several, each ended by a zero byte; all of them are removed.
 void removeOnInterrupt(const std::string* name);
 // Holds interrupting signals back (true) or lets them through again (false).
 void holdInterrupts(bool hold);

@@ -401,8 +401,15 @@ constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void onInterrupt(int signal) {
     // Only async-signal-safe calls: unlink, sigaction, raise.
-    // Armed before the temporary has a name: then there is nothing to remove.
-    if (interruptRemovalArmed.load() && interruptRemoval[0] != '\0') ::unlink(interruptRemoval);
+    // The names follow one another, each ended by a zero byte; an empty one ends the list
+    // (armed before the temporary has a name, the list is empty: nothing to remove).
+    if (interruptRemovalArmed.load()) {
+        for (const char* name = interruptRemoval; *name != '\0';) {
+            ::unlink(name);
+            while (*name != '\0') ++name;
+            ++name;
+        }
+    }
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
@@ -420,7 +427,7 @@ sigset_t interruptSet() {
 } // namespace
 
 void removeOnInterrupt(const std::string* name) {
-    if (name == nullptr || name->size() >= sizeof interruptRemoval) {
+    if (name == nullptr || name->size() + 1 >= sizeof interruptRemoval) {
         interruptRemovalArmed.store(false);
         return;
     }
@@ -438,6 +445,7 @@ void removeOnInterrupt(const std::string* name) {
     interruptRemovalArmed.store(false);
     name->copy(interruptRemoval, name->size());
     interruptRemoval[name->size()] = '\0';
+    interruptRemoval[name->size() + 1] = '\0';
     interruptRemovalArmed.store(true);
 }
 

@@ -249,7 +249,14 @@ CRITICAL_SECTION interruptHold;
 // comes; FALSE lets the default handling end the process.
 BOOL WINAPI onInterrupt(DWORD) {
     ::EnterCriticalSection(&interruptHold);
-    if (interruptRemovalArmed.load()) ::DeleteFileA(interruptRemoval);
+    // The names follow one another, each ended by a zero byte; an empty one ends the list.
+    if (interruptRemovalArmed.load()) {
+        for (const char* name = interruptRemoval; *name != '\0';) {
+            ::DeleteFileA(name);
+            while (*name != '\0') ++name;
+            ++name;
+        }
+    }
     ::LeaveCriticalSection(&interruptHold);
     return FALSE;
 }
@@ -265,9 +272,10 @@ void installInterruptHandler() {
 void removeOnInterrupt(const std::string* name) {
     installInterruptHandler();
     interruptRemovalArmed.store(false);
-    if (name == nullptr || name->size() >= sizeof interruptRemoval) return;
+    if (name == nullptr || name->size() + 1 >= sizeof interruptRemoval) return;
     name->copy(interruptRemoval, name->size());
     interruptRemoval[name->size()] = '\0';
+    interruptRemoval[name->size() + 1] = '\0';
     interruptRemovalArmed.store(true);
 }
 

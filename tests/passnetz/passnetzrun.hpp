@@ -11,6 +11,12 @@
 
 inline const std::string passnetzBanner = "Passpunkt-Netz ver.08122026 - Kartenwerkzeuge, freie Software\r\n";
 
+inline const std::string datumWarning =
+    "Warnung: die Karte liegt ausserhalb des Gebiets des Potsdam-Datums (EPSG:4314:\r\n"
+    "47,27 bis 55,09 Grad Nord, 5,86 bis 13,84 Grad Ost); GIS-Programme verschieben sie\r\n"
+    "trotzdem um dessen Abstand zu WGS 84. Sind die Koordinaten WGS 84 (GPS, Google Maps),\r\n"
+    "gehoert in die .INF-Datei als Zeile 7 die Zeile GPS.\r\n";
+
 inline RunResult runPassnetz(const TempDir& dir, const std::vector<std::string>& arguments) {
     return runProgram(PASSNETZ_PATH, arguments, dir.path());
 }

@@ -1,9 +1,14 @@
 // Whole runs of passnetz: the console, the exit code and the files it leaves.
 #include "passnetzrun.hpp"
 
+#include "exportrun.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <regex>
 
 namespace fs = std::filesystem;
@@ -16,9 +21,13 @@ const std::string smallCalibration = "1.0000\r\n-0.5000\r\n-4.0000\r\n0.5000\r\n
 
 const std::string smallSuccess = passnetzBanner +
                                  "K.BMP: 4 x 3 Pixel, K.INF: Format:PD (Potsdam-Datum, EPSG:4314)\r\n"
-                                 "Passpunkte: 9 x 8 = 72, im Bild alle 1 x 1 Pixel mit Ecken und Raendern.\r\n"
-                                 "K.vrt und K.BMP.points geschrieben.\r\n" +
+                                 "Passpunkte: 9 x 8 = 72, im Bild alle 1 x 1 Pixel mit Ecken und Raendern.\r\n" +
+                                 datumWarning +
+                                 "K.tif: 4 x 4 Pixel, Zeilen in gleichen Schritten der Breite, keine Bildzeile "
+                                 "ausgelassen.\r\n"
+                                 "K.tif, K.vrt und K.BMP.points geschrieben.\r\n" +
                                  pauseText();
+const std::vector<std::string> smallFolder = {"K.BMP", "K.BMP.points", "K.INF", "K.tif", "K.vrt"};
 
 TEST(PassnetzRun, SmallPictureWritesBothFiles) {
     TempDir dir;
@@ -27,7 +36,7 @@ TEST(PassnetzRun, SmallPictureWritesBothFiles) {
     RunResult run = runPassnetz(dir, {"K.BMP"});
     EXPECT_EQ(run.output, smallSuccess);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(folderNames(dir), (std::vector<std::string>{"K.BMP", "K.BMP.points", "K.INF", "K.vrt"}));
+    EXPECT_EQ(folderNames(dir), smallFolder);
 
     const std::string vrt = readFile(dir / "K.vrt");
     EXPECT_TRUE(vrt.starts_with("<VRTDataset rasterXSize=\"4\" rasterYSize=\"3\">\r\n"
@@ -106,30 +115,123 @@ TEST(PassnetzRun, SizeOtherThanTheHeaderValuesWarnsAndWrites) {
     EXPECT_TRUE(fs::exists(dir / "K.vrt"));
 }
 
-TEST(PassnetzRun, EarlierExportsAreReplacedWhole) {
-    TempDir dir;
+void writeEarlierExports(const TempDir& dir) {
     writeFile(dir / "K.BMP", blankPicture(4, 3));
     writeFile(dir / "K.INF", smallCalibration);
-    writeFile(dir / "K.vrt", "alt");
-    writeFile(dir / "K.BMP.points", "alt");
+    for (const char* name : {"K.tif", "K.vrt", "K.BMP.points"}) writeFile(dir / name, "alt");
+}
+
+TEST(PassnetzRun, EarlierExportsAreReplacedWhole) {
+    TempDir dir;
+    writeEarlierExports(dir);
     RunResult run = runPassnetz(dir, {"K.BMP"});
     EXPECT_EQ(run.output, smallSuccess);
+    EXPECT_EQ(readFile(dir / "K.tif").substr(0, 4), std::string("II*\0", 4));
     EXPECT_EQ(readFile(dir / "K.vrt").substr(0, 11), "<VRTDataset");
     EXPECT_EQ(readFile(dir / "K.BMP.points").substr(0, 5), "#CRS:");
-    EXPECT_EQ(folderNames(dir), (std::vector<std::string>{"K.BMP", "K.BMP.points", "K.INF", "K.vrt"}));
+    EXPECT_EQ(folderNames(dir), smallFolder);
+}
+
+// A fault while the exports are being written leaves all of them as they
+// were: the first rename comes only when all three are complete.
+TEST(PassnetzRun, FaultBeforeTheRenamesKeepsEveryEarlierExport) {
+    for (const char* fault : {"tmpfile:2", "tmpfile:3", "close:2", "close:3"}) {
+        TempDir dir;
+        writeEarlierExports(dir);
+        RunSetting setting;
+        setting.environment = {std::string("KARTEN_TEST_FAULT=") + fault};
+        RunResult run = runProgram(PASSNETZ_PATH, {"K.BMP"}, dir.path(), setting);
+        EXPECT_EQ(run.exitCode, 1) << fault;
+        for (const char* name : {"K.tif", "K.vrt", "K.BMP.points"}) EXPECT_EQ(readFile(dir / name), "alt") << fault << name;
+        EXPECT_EQ(folderNames(dir), smallFolder) << fault;
+    }
+}
+
+// A failed rename among them: the console names the new and the earlier ones.
+TEST(PassnetzRun, FailedRenameSaysWhichExportsAreNew) {
+    const struct {
+        const char* fault;
+        const char* said;
+        std::vector<bool> isNew;
+    } cases[] = {
+        {"rename:1", "Wie vor dem Lauf (die frueheren oder keine): K.tif, K.vrt, K.BMP.points.\r\n", {false, false, false}},
+        {"rename:2", "Neu geschrieben: K.tif.\r\nWie vor dem Lauf (die frueheren oder keine): K.vrt, K.BMP.points.\r\n",
+         {true, false, false}},
+        {"rename:3", "Neu geschrieben: K.tif, K.vrt.\r\nWie vor dem Lauf (die frueheren oder keine): K.BMP.points.\r\n",
+         {true, true, false}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        writeEarlierExports(dir);
+        RunSetting setting;
+        setting.environment = {std::string("KARTEN_TEST_FAULT=") + c.fault};
+        RunResult run = runProgram(PASSNETZ_PATH, {"K.BMP"}, dir.path(), setting);
+        EXPECT_EQ(run.exitCode, 1) << c.fault;
+        EXPECT_NE(run.output.find("ausgelassen.\r\n" + std::string(c.said)), std::string::npos) << run.output;
+        const char* names[] = {"K.tif", "K.vrt", "K.BMP.points"};
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(readFile(dir / names[i]) != "alt", c.isNew[i]) << c.fault << names[i];
+        EXPECT_EQ(folderNames(dir), smallFolder) << c.fault;
+    }
+}
+
+// Ctrl+C or termination between the renames waits until all are done.
+TEST(PassnetzRun, SignalBetweenTheRenamesComesAfterTheLast) {
+    TempDir dir;
+    writeEarlierExports(dir);
+    RunSetting setting;
+    setting.pauseAt = "between-renames";
+    setting.atPause = [](const std::filesystem::path&, int processId) { ::kill(processId, SIGTERM); };
+    RunResult run = runProgram(PASSNETZ_PATH, {"K.BMP"}, dir.path(), setting);
+    EXPECT_EQ(run.signal, SIGTERM);
+    for (const char* name : {"K.tif", "K.vrt", "K.BMP.points"}) EXPECT_NE(readFile(dir / name), "alt") << name;
+    EXPECT_EQ(folderNames(dir), smallFolder);
+}
+
+TEST(PassnetzRun, MapOutsideThePotsdamAreaWarnsOnlyWithoutGps) {
+    // Column x = 10 * lon - 90 and the rows from 52 to 50 degrees north.
+    const double top = std::sinh(52.0 * M_PI / 180.0), bottom = std::sinh(50.0 * M_PI / 180.0);
+    const double c = -3.0 / (top - bottom), d = -c * top - 0.5;
+    char germany[200];
+    std::snprintf(germany, sizeof germany, "10\r\n-90\r\n%.6f\r\n%.6f\r\n4\r\n3\r\n", c, d);
+    const struct {
+        std::string calibration;
+        bool warned;
+    } cases[] = {{germany, false}, {smallCalibration, true}, {smallCalibration + "GPS\r\n", false}};
+    for (const auto& each : cases) {
+        TempDir dir;
+        writeFile(dir / "K.BMP", blankPicture(4, 3));
+        writeFile(dir / "K.INF", each.calibration);
+        RunResult run = runPassnetz(dir, {"K.BMP"});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.output.find(datumWarning) != std::string::npos, each.warned) << run.output;
+    }
+}
+
+// Names: refused where the VRT cannot carry them, else found again by GDAL.
+TEST(PassnetzRun, NameThatXmlCannotCarryIsRefused) {
+    for (const char* name : {"K\x01.BMP", "K\x1f.BMP", "K\xe4.BMP", "K\xc3.BMP", "K\xed\xa0\x80.BMP", "K\xef\xbf\xbe.BMP"}) {
+        TempDir dir;
+        writeFile(dir / name, blankPicture(4, 3));
+        writeFile(dir / "K.INF", smallCalibration);
+        RunResult run = runPassnetz(dir, {name, "K.INF"});
+        EXPECT_EQ(run.output, passnetzBanner + std::string(passnetz::unwritableNameMessage) + "\a\r\n" + pauseText());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(folderNames(dir).size(), 2u);
+    }
 }
 
 const std::string helpText =
     "Das Programm schreibt zu einer kalibrierten Karte (unkomprimierte 24-Bit-BMP\r\n"
-    "BitMap mit .INF-Datei) ein Netz von Passpunkten fuer GIS-Programme:\r\n"
-    "eine GDAL-VRT-Datei (.vrt), die auf das Bild verweist und die Passpunkte mit\r\n"
-    "ihrem Koordinatensystem traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum),\r\n"
-    "und eine Passpunkt-Datei fuer den QGIS-Georeferenzierer (.points).\r\n"
+    "BitMap mit .INF-Datei) die Dateien fuer GIS-Programme: ein GeoTIFF (.tif),\r\n"
+    "das jedes GIS an der richtigen Stelle oeffnet, eine GDAL-VRT-Datei (.vrt), die\r\n"
+    "auf das Bild verweist und ein Netz von Passpunkten mit ihrem Koordinatensystem\r\n"
+    "traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum), und dieselben Passpunkte\r\n"
+    "fuer den QGIS-Georeferenzierer (.points).\r\n"
     "Ohne zweite Angabe wird die .INF-Datei gleichen Namens neben dem Bild gelesen.\r\n"
     "\r\n"
     "Aufruf: PASSNETZ <Bilddatei> [<INF-Datei>]\r\n"
-    "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.vrt\r\n"
-    "und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.\r\n";
+    "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.tif,\r\n"
+    "KARTE.vrt und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.\r\n";
 
 struct RefusalCase {
     const char* name;
@@ -155,6 +257,8 @@ TEST_P(Refusals, MessagePauseAndNothingWritten) {
 
 const std::string picture = blankPicture(4, 3);
 const std::string headerLine = "K.BMP: 4 x 3 Pixel, K.INF: Format:PD (Potsdam-Datum, EPSG:4314)\r\n";
+const std::string badLongitudes =
+    "K.INF: Zeilen 1 und 2 ergeben Laengen ausserhalb von -360 bis 360 Grad; keine gueltige .INF-Datei.\a\r\n";
 std::string badLine(const std::string& what) { return "K.INF: " + what + "; keine gueltige .INF-Datei.\a\r\n"; }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -192,6 +296,14 @@ INSTANTIATE_TEST_SUITE_P(
                     headerLine + "K.INF: nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.\a\r\n"},
         RefusalCase{"WholePictureBeyondThePole", {"K.BMP"}, picture, "1\r\n0\r\n-1\r\n100\r\n4\r\n3\r\n",
                     headerLine + "K.INF: nach dieser Kalibrierung reicht das Bild ueber einen Pol hinaus.\a\r\n"},
+        // The longitude of column 0 would be infinite, of any column beyond one turn of the earth.
+        RefusalCase{"TinySlope", {"K.BMP"}, picture,
+                    "0." + std::string(305, '0') + "1\r\n0\r\n-4.0000\r\n0.5000\r\n4\r\n3\r\n",
+                    headerLine + badLongitudes},
+        RefusalCase{"LongitudesPastOneTurn", {"K.BMP"}, picture, "1.0000\r\n-358.0000\r\n-4.0000\r\n0.5\r\n4\r\n3\r\n",
+                    headerLine + badLongitudes},
+        RefusalCase{"PictureNamedAsTheTiff", {"K.tif", "K.INF"}, "", smallCalibration,
+                    "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"},
         RefusalCase{"PictureNamedAsTheVrt", {"K.vrt", "K.INF"}, "", smallCalibration,
                     "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"},
         RefusalCase{"CalibrationNamedAsThePoints", {"K.BMP", "k.bmp.points"}, picture, "",
