@@ -73,10 +73,11 @@ function proposalsJudged(options) {
   const input = typed.map(({ x, y, longitude, latitude }) => ({ x, y, longitude, latitude }));
   let read = Lines.readGraticule(input, crossings), asked = null;
   if (read.ok && read.question) {
-    asked = { question: read.question, step: read.step };
+    asked = { question: read.question, step: read.step, read };
     read = Lines.readGraticule(input, crossings, sheet.steps);
   }
-  const result = { found: crossings.length, asked, read, typed, wrong: [], invented: [], worst: 0 };
+  const first = asked ? asked.read : read;
+  const result = { found: crossings.length, asked, read, typed, wrong: [], invented: [], worst: 0, fromLines: first.fromLines, fromPoints: first.fromPoints };
   if (!read.ok) return result;
   const printed = sheet.crossings, lons = new Set(), lats = new Set();
   printed.forEach((c) => { lons.add(c.lon); lats.add(c.lat); });
@@ -111,6 +112,7 @@ function proposalsJudged(options) {
 
 // What the sheet has within 8 pixels of a point, nearest first.
 const drawnAt = (sheet, p) => sheet.drawnNear(p, 8).map((d) => `${d.what} (${d.distance.toFixed(1)} px)`).join(', ') || 'nothing but the graticule';
+const minutes = (step) => step ? `${+(60 * step.longitude).toFixed(2)}'/${+(60 * step.latitude).toFixed(2)}'` : 'none';
 const describe = (sheet) => (p) => `(${p.x.toFixed(1)}, ${p.y.toFixed(1)}) as ${Lines.angleText(p.longitude)} ${Lines.angleText(p.latitude)}: ` +
   `${p.distance.toFixed(1)} px from the printed crossing ${Lines.angleText(p.nearest.lon)} ${Lines.angleText(p.nearest.lat)} at (${p.nearest.x.toFixed(1)}, ${p.nearest.y.toFixed(1)}), ` +
   `${p.ownDistance.toFixed(1)} px from where its coordinate lies; drawn there: ${drawnAt(sheet, p)}`;
@@ -120,7 +122,7 @@ const judgedOf = (options) => { if (!judged.has(options)) judged.set(options, pr
 
 function report(options) {
   const r = judgedOf(options), sheet = sheetOf(options).sheet;
-  console.log(`# ${nameOf(options)} (tilt ${sheet.tilt}°, graticule ${sheet.lineWidth.toFixed(1)} px wide): ${r.found} crossings found; ${r.asked ? 'asked (' + r.asked.question + '), then ' : ''}` +
+  console.log(`# ${nameOf(options)} (tilt ${sheet.tilt}°, graticule ${sheet.lineWidth.toFixed(1)} px wide): ${r.found} crossings found, the lines' spacing ${minutes(r.fromLines)}, the points' ${minutes(r.fromPoints)}; ${r.asked ? 'asked (' + r.asked.question + '), then ' : ''}` +
     (r.read.ok ? `steps ${60 * r.read.step.longitude}'/${60 * r.read.step.latitude}', ${r.read.proposals.length} proposed, ${r.wrong.length} wrong, ` +
       `${r.invented.length} invented, ${(100 * r.share).toFixed(1)} % of ${r.inner} inner crossings within 1.5 px, worst ${r.worst.toFixed(2)} px, RMS ${r.rms.toFixed(3)} px`
       : 'no proposals: ' + r.read.message));
