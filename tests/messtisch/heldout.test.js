@@ -30,7 +30,8 @@ const known = {
   4: { exact: OLD + 'wrong steps', share: '87.5 %: the crossings at 52°50\' and 53°00\' from 10°40\' to 11°00\' not reached', rms: OLD + 'wrong steps' },
   5: { exact: 'one proposal 3.6 px off the crossing 16°00\' 47°30\' beside a cased road', share: OLD + '3 %' },
   6: { exact: OLD + 'wrong steps', share: 'the latitude step read as 5\' for 20\', without a question: nothing proposed',
-       graticule: 'the four lines beside the off-grid frame traced over 1 to 15 % of their length' },
+       // its graticule is 1 px of dark grey, blurred: darkness 105 to 109 at the line's centre against the cut of 108.6
+       graticule: 'the four lines beside the off-grid frame, 1 px wide and grey, traced over 1 to 15 % of their length' },
   7: { exact: OLD + '24 wrong, 23 invented', share: OLD + '23 %',
        graticule: 'the parallel 49°30\' stops at x=967 at a town symbol in a wood, 49 %' },
 };
