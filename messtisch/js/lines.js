@@ -28,7 +28,10 @@
 //    where the meridians do not run on;
 // 5. each node, and each node where no crossing was seen (a label on it),
 //    is placed where the fits of its followed meridian and parallel meet,
-//    so nothing is placed where two graticule lines do not cross.
+//    so nothing is placed where two graticule lines do not cross; their
+//    centres are gathered about where the fit through all nodes puts the
+//    node, not about the candidate taken there, which a road or a name
+//    crossing the node pulls a few pixels aside.
 // On the picture's first and last rows and columns (where glattzug v puts
 // two parallels, h two meridians) a crossing has arms on one side only: there
 // a followed line that runs into an edge which is itself a dark line makes a
@@ -814,7 +817,10 @@ define('Lines', ['AngleText'], function (AngleText) {
   // placed where their centres' straight fits meet, over some 50 pixels
   // and not the few about the crossing, which a letter or a road there
   // pulls aside; and so also the nodes where no crossing was seen at all.
-  // Only lines of the graticule are used, so nothing is invented.
+  // The centres are gathered about the node's place in the fit through all
+  // nodes: a candidate pulled 3 pixels aside would see its own lines at the
+  // edge of the band and keep its wrong place. Only lines of the graticule
+  // are used, so nothing is invented.
   function intersected(list, assigned, key, crossings, families, step) {
     var fit = fitMap(list), added = [], byI = {}, byJ = {};
     if (!fit) return added;
@@ -846,7 +852,7 @@ define('Lines', ['AngleText'], function (AngleText) {
         var taken = assigned[key(i, j)];
         if (taken && taken.typed) return;
         var lon = origin.longitude + i * step.longitude, lat = origin.latitude + j * step.latitude;
-        var at = taken ? { x: taken.x, y: taken.y } : fit(lon, lat);
+        var at = fit(lon, lat);
         var m = fit(lon, lat + step.latitude / 4), q = fit(lon + step.longitude / 4, lat);
         var ml = Math.hypot(m.x - at.x, m.y - at.y), ql = Math.hypot(q.x - at.x, q.y - at.y);
         var meridian = near(byI[i], 'meridian', at.x, at.y, (m.x - at.x) / ml, (m.y - at.y) / ml);

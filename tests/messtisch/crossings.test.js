@@ -247,6 +247,16 @@ test('on a literal graticule: every node proposed, the hidden one from its lines
   });
 });
 
+test('on a literal graticule: a crossing seen 3.5 pixels beside its node (a name across it) is placed where its lines cross', () => {
+  const crossings = latticeCrossings();
+  const pulled = crossings.find((c) => c.x === 160 && c.y === 350);
+  pulled.y += 3.5;
+  const read = Lines.readGraticule([latticeNode(0, 0), latticeNode(5, 0), latticeNode(2, 4)], crossings);
+  const p = read.proposals.find((q) => q.longitude === 8.5 && q.latitude === 50.5);
+  assert.ok(p && Math.hypot(p.x - 160, p.y - 350) < 1e-3, JSON.stringify(p));
+  assert.strictEqual(read.proposals.length, 27);
+});
+
 test('on a literal graticule: a point typed a step off, or crossings without their lines, bring a question', () => {
   const typed = [latticeNode(0, 0), latticeNode(5, 0), { ...latticeNode(2, 4), latitude: 52.5 }];
   const offStep = Lines.readGraticule(typed, latticeCrossings());
