@@ -2,10 +2,9 @@
 // line of the busy sheets, before and after kippdreh and glattzug h, the
 // slanted sides of a turned sheet, a small-scale sheet's curved parallel
 // broken by its labels, a parallel a few pixels beside the neatline, a pale
-// thin line across a hatched wood, and a
-// trace that loses its line saying where it stopped. Each measured against
-// the drawn line: the share of its length within 1.5 px, the worst and mean
-// distance. Plain node, no browser; the tools for the h run.
+// thin line across a hatched wood, and a trace that loses its line saying
+// where it stopped. Each measured against the drawn line: the share of its
+// length within 1.5 px, the worst and mean distance. Plain node, no browser; the tools for the h run.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
