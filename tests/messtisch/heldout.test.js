@@ -29,6 +29,8 @@ const known = {
   4: { exact: OLD + 'wrong steps', share: '87.5 %: the crossings at 52°50\' and 53°00\' from 10°40\' to 11°00\' not reached', rms: OLD + 'wrong steps' },
   5: { exact: 'one proposal 3.6 px off the crossing 16°00\' 47°30\' beside a cased road', share: OLD + '3 %' },
   6: { exact: OLD + 'wrong steps', share: 'the latitude step read as 5\' for 20\', without a question: nothing proposed',
+       // its graticule is 1 px of dark grey, blurred: darkness 105 to 109 at the line's centre against the
+       // picture's cut of 108.6, so that only the line's own contrast over the ground beside it traces it
        graticule: 'the parallel 49°00\' stops at x=860, 64 %: from x=745 to 835 a cased road running along it has erased it, its casings 3 px either side, its label and a hatched wood on it beyond' },
   7: { exact: OLD + '24 wrong, 23 invented', share: OLD + '23 %' },
 };
