@@ -238,8 +238,8 @@ define('Frame', ['Lines'], function (Lines) {
       var guess = first.c + slope * (t - t0), hit = centreNear(t, guess, 2);
       if (hit && Math.abs(hit.c - guess) <= 1.5) hits.push({ t: t, c: hit.c, length: hit.length });
     }
-    // the line's width is the usual one along it, not the clicked one, which
-    // may be a crossing's or a letter's
+    // the line's width is the usual one along it, as its own contrast cuts
+    // it, not the clicked one, which the picture's cut measured
     var width = hits.length ? hits.map(function (p) { return p.length; }).sort(function (a, b) { return a - b; })[hits.length >> 1] : first.length;
     var points = hits.filter(function (p) { return p.length <= width + 1; });
     for (var round = 0; round < 2 && points.length >= SEED; round++) {

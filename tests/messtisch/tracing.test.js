@@ -222,20 +222,21 @@ test('a trace that loses its line says how much of the frame it covers and where
 // A thin line of the graticule, paler than the neatline that sets the
 // picture's levels, crossing a hatched wood of strokes 4 px apart from x=600
 // to x=900: there the strokes darken the ground about it, elsewhere it falls
-// half below the picture's cut.
+// half below the picture's cut. A meridian crosses it at x=1100.
 function lineThroughWood(grey) {
   const width = 1400, height = 600, truth = [{ x: 60, y: 280 }, { x: 1340, y: 280 + 0.03 * 1280 }];
-  const strokes = [];
+  const strokes = [], meridian = [{ x: 1100, y: 40 }, { x: 1100, y: 500 }];
   for (let x = 560; x <= 900; x += 4) strokes.push([{ x, y: 250 }, { x: x + 40, y: 340 }]);
-  const picture = drawn(width, height, [{ lines: strokes, width: 1.2, grey: 150 }, { lines: [truth], width: 1.2, grey },
+  const picture = drawn(width, height, [{ lines: strokes, width: 1.2, grey: 150 }, { lines: [truth, meridian], width: 1.2, grey },
                                         { lines: [[{ x: 60, y: 500 }, { x: 1340, y: 500 }]], width: 3, grey: 10 }], 5);
   return { picture, truth };
 }
 
 test('a pale thin line traced across a hatched wood by its own contrast, not the neatline\'s', () => {
+  // clicked on its crossing with the meridian too
   for (const grey of [60, 120]) {
     const { picture, truth } = lineThroughWood(grey), levels = Lines.levelsOf(picture);
-    for (const x of [300, 1100]) {
+    for (const x of [300, 1100, 1200]) {
       const { polyline } = traceFrom(picture, levels, { x, y: Math.round(centreAt(truth, 'x', x)) }, 'x');
       const m = measured(polyline, truth, 'x', 60, 1340);
       console.log(`# line of grey ${grey} through a wood, clicked at x=${x}: ${figures(m)}`);
