@@ -110,11 +110,18 @@ define('Frame', ['Lines'], function (Lines) {
     var t0 = (horizontal ? start.x : start.y) - (horizontal ? ink.x0 : ink.y0);
     var c0 = (horizontal ? start.y : start.x) - (horizontal ? ink.y0 : ink.x0);
     var length = horizontal ? ink.width : ink.height;
+    // Until the line's own contrast is known the picture's levels cut it;
+    // then the ground about each step does, with half the line's rise above
+    // it: a thin pale line is then not lost between its specks, and a line
+    // through a hatched wood or a tint not widened by the dark ground into
+    // what looks like another line joining.
+    var rise = 0;
     var centreNear = function (t, guess, reach) {
-      var base = Math.round(guess) - reach - 3, profile = [], nearest = null, i;
+      var base = Math.round(guess) - reach - 3, profile = [], nearest = null, i, cut = levels.cut, paper = levels.paper;
       for (i = 0; i < 2 * reach + 7; i++) profile.push(at(t, base + i));
+      if (rise) { paper = groundOf(profile); cut = paper + rise / 2; }
       for (i = 3; i < 2 * reach + 4; i++) {
-        var run = Lines.runCentre(profile, i, levels.cut, levels.paper);
+        var run = Lines.runCentre(profile, i, cut, paper);
         if (!run) continue;
         if (!nearest || Math.abs(base + run.centre - guess) < Math.abs(base + nearest.centre - guess)) nearest = run;
       }
@@ -131,10 +138,12 @@ define('Frame', ['Lines'], function (Lines) {
     if (first === null) return null;
     // the line's own direction first: from the click alone the course would
     // take a slanted line for one along, and lose it within a few steps
-    var seed = seedOf(at, levels, centreNear, t0, first, length);
+    var slope = slopeOf(at, t0, first);
+    rise = riseOf(at, t0, first.c, slope, levels);
+    var seed = seedOf(centreNear, t0, first, slope, length);
     var found = seed.slice();
     [1, -1].forEach(function (direction) {
-      var recent = direction > 0 ? seed.slice() : seed.slice().reverse(), course = recent.slice(), widths = [first.length];
+      var recent = direction > 0 ? seed.slice() : seed.slice().reverse(), course = recent.slice(), widths = [seed.width];
       var missed = 0, covered = 0, side = [], aside = [];
       for (var t = recent[recent.length - 1].t + direction; t >= 0 && t < length; t += direction) {
         var guess = predict(recent, course, t), hit = centreNear(t, guess, 2);
@@ -182,13 +191,11 @@ define('Frame', ['Lines'], function (Lines) {
     return kept.map(function (p) { return { t: p.t + (horizontal ? ink.x0 : ink.y0), c: p.c + (horizontal ? ink.y0 : ink.x0) }; });
   }
 
-  // The centres about the click, along the slant (up to some 30 degrees off
-  // `along`) on which the darkness through the clicked centre is greatest
-  // over SEED pixels either way: a long line wins over the letters and the
-  // lines across that meet it there. Sorted along; the clicked centre alone
-  // where too few lie on one straight line.
+  // The slant (up to some 30 degrees off `along`) on which the darkness
+  // through the clicked centre is greatest over SEED pixels either way: a
+  // long line wins over the letters and the lines across that meet it there.
   var SEED = 60;
-  function seedOf(at, levels, centreNear, t0, first, length) {
+  function slopeOf(at, t0, first) {
     var best = 0, slope = 0;
     for (var s = -0.6; s <= 0.6 + 1e-9; s += 0.005) {
       var sum = 0;
@@ -198,16 +205,50 @@ define('Frame', ['Lines'], function (Lines) {
       }
       if (sum > best + 1e-6) { best = sum; slope = s; }
     }
-    var points = [];
+    return slope;
+  }
+
+  // The line's rise above the ground beside it over the seed's stretch: the
+  // median of the darkest pixel at the line less the ground of 17 pixels
+  // across, so that labels and lines across it do not count. 0 (the
+  // picture's levels) where it is not clearly above the paper's grain.
+  function riseOf(at, t0, c0, slope, levels) {
+    var rises = [];
+    for (var d = -SEED; d <= SEED; d++) {
+      var c = Math.round(c0 + slope * d), profile = [];
+      for (var k = -8; k <= 8; k++) profile.push(at(t0 + d, c + k));
+      rises.push(Math.max(profile[7], profile[8], profile[9]) - groundOf(profile));
+    }
+    rises.sort(function (a, b) { return a - b; });
+    var rise = rises[rises.length >> 1];
+    return rise >= 0.3 * (levels.ink - levels.paper) ? rise : 0;
+  }
+
+  // The ground under a profile across a line: its darkness a third of the way up.
+  function groundOf(profile) {
+    return profile.slice().sort(function (a, b) { return a - b; })[Math.floor(profile.length / 3)];
+  }
+
+  // The centres about the click on that slant, sorted along, with the line's
+  // usual width (`width`); the clicked centre alone where too few lie on one
+  // straight line.
+  function seedOf(centreNear, t0, first, slope, length) {
+    var hits = [];
     for (var t = Math.max(0, t0 - SEED); t <= Math.min(length - 1, t0 + SEED); t++) {
       var guess = first.c + slope * (t - t0), hit = centreNear(t, guess, 2);
-      if (hit && hit.length <= first.length + 1 && Math.abs(hit.c - guess) <= 1.5) points.push({ t: t, c: hit.c });
+      if (hit && Math.abs(hit.c - guess) <= 1.5) hits.push({ t: t, c: hit.c, length: hit.length });
     }
+    // the line's width is the usual one along it, as its own contrast cuts
+    // it, not the clicked one, which the picture's cut measured
+    var width = hits.length ? hits.map(function (p) { return p.length; }).sort(function (a, b) { return a - b; })[hits.length >> 1] : first.length;
+    var points = hits.filter(function (p) { return p.length <= width + 1; });
     for (var round = 0; round < 2 && points.length >= SEED; round++) {
       var fit = straightFit(points);
       points = points.filter(function (p) { return Math.abs(p.c - fit.at(p.t)) <= 0.8; });
     }
-    return points.length >= SEED ? points : [{ t: t0, c: first.c }];
+    points = points.length >= SEED ? points.map(function (p) { return { t: p.t, c: p.c }; }) : [{ t: t0, c: first.c }];
+    points.width = points.length > 1 ? width : first.length;
+    return points;
   }
 
   // How far points stray from the straight line through them, at most.

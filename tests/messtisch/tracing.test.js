@@ -1,10 +1,10 @@
 // Frame lines traced from one click as scanned sheets give them: every frame
 // line of the busy sheets, before and after kippdreh and glattzug h, the
 // slanted sides of a turned sheet, a small-scale sheet's curved parallel
-// broken by its labels, a parallel a few pixels beside the neatline, and a
-// trace that loses its line saying where it stopped. Each measured against
-// the drawn line: the share of its length within 1.5 px, the worst and mean
-// distance. Plain node, no browser; the tools for the h run.
+// broken by its labels, a parallel a few pixels beside the neatline, a pale
+// thin line across a hatched wood, and a trace that loses its line saying
+// where it stopped. Each measured against the drawn line: the share of its
+// length within 1.5 px, the worst and mean distance. Plain node, no browser; the tools for the h run.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
@@ -217,4 +217,30 @@ test('a trace that loses its line says how much of the frame it covers and where
   assert.deepStrictEqual(below.coverage.stops, [below.polyline[0]]);
   // nothing traced: nothing covered, no stop to mark
   assert.deepStrictEqual(Frame.coverage(Lines.inkOf(picture, 0, 0, 600, 1000), levels, [], 'y').stops, []);
+});
+
+// A thin line of the graticule, paler than the neatline that sets the
+// picture's levels, crossing a hatched wood of strokes 4 px apart from x=600
+// to x=900: there the strokes darken the ground about it, elsewhere it falls
+// half below the picture's cut. A meridian crosses it at x=1100.
+function lineThroughWood(grey) {
+  const width = 1400, height = 600, truth = [{ x: 60, y: 280 }, { x: 1340, y: 280 + 0.03 * 1280 }];
+  const strokes = [], meridian = [{ x: 1100, y: 40 }, { x: 1100, y: 500 }];
+  for (let x = 560; x <= 900; x += 4) strokes.push([{ x, y: 250 }, { x: x + 40, y: 340 }]);
+  const picture = drawn(width, height, [{ lines: strokes, width: 1.2, grey: 150 }, { lines: [truth, meridian], width: 1.2, grey },
+                                        { lines: [[{ x: 60, y: 500 }, { x: 1340, y: 500 }]], width: 3, grey: 10 }], 5);
+  return { picture, truth };
+}
+
+test('a pale thin line traced across a hatched wood by its own contrast, not the neatline\'s', () => {
+  // clicked on its crossing with the meridian too
+  for (const grey of [60, 120]) {
+    const { picture, truth } = lineThroughWood(grey), levels = Lines.levelsOf(picture);
+    for (const x of [300, 1100, 1200]) {
+      const { polyline } = traceFrom(picture, levels, { x, y: Math.round(centreAt(truth, 'x', x)) }, 'x');
+      const m = measured(polyline, truth, 'x', 60, 1340);
+      console.log(`# line of grey ${grey} through a wood, clicked at x=${x}: ${figures(m)}`);
+      assert.ok(m.share >= 0.95 && m.worst <= 1.5, `${grey} ${x}: ${figures(m)}`);
+    }
+  }
 });
