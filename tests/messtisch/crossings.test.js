@@ -9,7 +9,7 @@ const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeSheet } = require('./sheetmap');
 const { turnedBack } = require('./synthmap');
-const { AngleText, Bmp, Bars, Lines, Tilt, Frame, MesskartModel } = require('./desklib');
+const { AngleText, Bmp, Bars, Lines, Tilt, Frame, MesskartModel, saveWithBars } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const sheets = {};
@@ -322,13 +322,6 @@ function tracedFrom(picture, truth, along) {
   return Frame.polylineOf(Frame.traceLine(Lines.wholeInk(picture), Lines.levelsOf(picture), click, along), along);
 }
 
-async function withBars(folder, name, picture, lines, run) {
-  const range = Bars.paintedRange(lines, run, picture.width, picture.height);
-  const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
-  fs.writeFileSync(path.join(folder, name), Buffer.from(await painted.arrayBuffer()));
-  return range;
-}
-
 // The whole chain on the busy conic sheet with nothing but one click a line
 // and three typed points: kippdreh, glattzug h along the traced sides,
 // glattzug v along the outermost traced parallels, the proposals, messkart.
@@ -342,7 +335,7 @@ test('the conic sheet through kippdreh, glattzug h and v on traced lines and mes
   const turned = turnedBack(sheet, picture, command);
   const sides = Bars.emptyLines();
   for (const key of ['left', 'right']) sides[key] = tracedFrom(picture, sheet.frame[key].map(turned), 'y');
-  const rows = await withBars(folder, 'BOGEN2.BMP', picture, sides, 'h');
+  const rows = await saveWithBars(folder, 'BOGEN2.BMP', picture, sides, 'h');
   assert.strictEqual(runTool('glattzug', ['BOGEN2.BMP', 'h'], folder).status, 0);
   picture = pictureOf(fs.readFileSync(path.join(folder, 'BOGEN2.TMP')));
   const { width, height } = picture;
@@ -356,7 +349,7 @@ test('the conic sheet through kippdreh, glattzug h and v on traced lines and mes
     const pieces = sheet.parallels.filter((p) => p.latitude === lat);
     bars[key] = tracedFrom(picture, pieces.reduce((a, b) => (b.line.length > a.line.length ? b : a)).line.map(stretched), 'x');
   }
-  const columns = await withBars(folder, 'BOGEN3.BMP', picture, bars, 'v');
+  const columns = await saveWithBars(folder, 'BOGEN3.BMP', picture, bars, 'v');
   // decimal degrees, as the Balken tab writes them: glattzug would read a packed
   // 463000 as 463000 degrees and stretch linearly, 16 px off the sinh rows at mid-sheet
   const [low, high] = [south, north].map((d) => AngleText.angleIn('decimal', d));

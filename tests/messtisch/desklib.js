@@ -17,4 +17,15 @@ for (const file of ['js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/
 for (const file of ['js/overview.js', 'js/view.js', 'js/graticule.js', 'js/pointcsv.js', 'js/fingerprint.js', 'js/angletext.js']) load(file);
 define.check();
 
-module.exports = Object.assign({ MesskartModel, define }, define.modules());
+const { Bars, Bmp } = define.modules();
+
+// The picture with the blue bars of lines painted as the Balken tab saves it,
+// written to folder/name; returns the painted range of rows or columns.
+async function saveWithBars(folder, name, picture, lines, run) {
+  const range = Bars.paintedRange(lines, run, picture.width, picture.height);
+  const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
+  fs.writeFileSync(path.join(folder, name), Buffer.from(await painted.arrayBuffer()));
+  return range;
+}
+
+module.exports = Object.assign({ MesskartModel, define, saveWithBars }, define.modules());

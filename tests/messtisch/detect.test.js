@@ -9,7 +9,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeMap, centreAt, turnedBack } = require('./synthmap');
-const { Bmp, Tilt, Bars, Lines, Frame, MesskartModel } = require('./desklib');
+const { Bmp, Tilt, Bars, Lines, Frame, MesskartModel, saveWithBars } = require('./desklib');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const maps = {};
@@ -234,13 +234,6 @@ function tracedAgainst(picture, truth, along) {
   return { polyline, worst };
 }
 
-async function paintBars(folder, name, picture, lines, run) {
-  const range = Bars.paintedRange(lines, run, picture.width, picture.height);
-  const painted = await Bmp.paintedBlob(picture, Bars.rowSpans(range, picture.width), 'image/bmp');
-  fs.writeFileSync(path.join(folder, name), Buffer.from(await painted.arrayBuffer()));
-  return range;
-}
-
 test('a conic map through kippdreh, glattzug h, glattzug v 47 54 and messkart on the proposals alone', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, async () => {
   const folder = tempFolder('kegelkette');
   const map = makeMap({ kind: 'conic', blur: true, turn: -0.8, seed: 11 });
@@ -259,7 +252,7 @@ test('a conic map through kippdreh, glattzug h, glattzug v 47 54 and messkart on
     assert.ok(worst <= 1, `${lon}: ${worst}`);
     lines[key] = polyline;
   }
-  const rows = await paintBars(folder, 'KARTE2.BMP', picture, lines, 'h');
+  const rows = await saveWithBars(folder, 'KARTE2.BMP', picture, lines, 'h');
   assert.strictEqual(runTool('glattzug', ['KARTE2.BMP', 'h'], folder).status, 0);
   picture = pictureOf(fs.readFileSync(path.join(folder, 'KARTE2.TMP')));
   const width = picture.width, height = picture.height;
@@ -275,7 +268,7 @@ test('a conic map through kippdreh, glattzug h, glattzug v 47 54 and messkart on
     assert.ok(worst <= 1 && polyline[0].x <= 12 && polyline[polyline.length - 1].x >= width - 13, `${lat}: ${worst}`);
     bars[key] = polyline;
   }
-  const columns = await paintBars(folder, 'KARTE3.BMP', picture, bars, 'v');
+  const columns = await saveWithBars(folder, 'KARTE3.BMP', picture, bars, 'v');
   assert.strictEqual(runTool('glattzug', ['KARTE3.BMP', 'v', '47', '54'], folder).status, 0);
   picture = pictureOf(fs.readFileSync(path.join(folder, 'KARTE3.TMP')));
   // each column's rows between the bars spread evenly in the latitude, then moved to even steps of its hyperbolic sine
