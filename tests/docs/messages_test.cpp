@@ -228,6 +228,20 @@ TEST_P(ManualPage, FilesNameTheSamplesFolder) {
 
 INSTANTIATE_TEST_SUITE_P(Tools, ManualPage, ::testing::Values("kippdreh", "glattzug", "messkart", "passnetz"));
 
+// The run-time failure report names its reason on the next line; the page
+// gives the three a user meets, memory among them.
+TEST(ManualPages, NameTheRunTimeReasons) {
+    for (const std::string tool : {"kippdreh", "glattzug", "messkart"}) {
+        std::string text;
+        for (const std::string& line : sectionLines(tool, "MELDUNGEN")) {
+            for (const std::string& word : wordsOf(line)) text += word + " "; // justified lines have wider gaps
+        }
+        for (const char* reason : {"File not found.", "Read beyond end of file.", "Out of memory."}) {
+            EXPECT_NE(text.find(reason), std::string::npos) << tool << ": " << reason;
+        }
+    }
+}
+
 // One date for the set, shown in every page's foot.
 TEST(ManualPages, ShareOneDate) {
     const std::regex th("\\.TH [A-Z]+ 1 \"([0-9]{4}-[0-9]{2}-[0-9]{2})\" ");
