@@ -124,7 +124,7 @@ constexpr std::int32_t windowBytes = std::int32_t{1} << 18;
 struct SourceWindow {
     const ByteFile& picture;
     const BmpLayout& layout;
-    bool downwards;  // the output's rows come from ever lower source rows
+    bool downwards;  // the output walks the picture from its top row to its bottom row
     std::int32_t capacity;  // rows
     std::vector<unsigned char> bytes;
     std::int32_t first = 0;  // the rows held, top-down: first to end - 1
