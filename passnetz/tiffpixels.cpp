@@ -164,41 +164,70 @@ const unsigned char* sourceRow(SourceWindow& window, std::int32_t row) {
                                      static_cast<std::size_t>(window.end - 1 - row);
 }
 
-// Output rows in a band: about a megabyte, written at once.
-constexpr std::size_t bandBytes = std::size_t{1} << 20;
+// The rows go to the file in pieces that end where a mebibyte of the file
+// ends: the file system then takes whole pages, and large ones, instead of
+// a page split between two writes at every piece.
+constexpr std::uint64_t pieceBytes = std::uint64_t{1} << 20;
+
+// The output rows on their way to the file: bytes[0] is at offset base, the
+// bytes before pending are written.
+struct Stage {
+    std::vector<unsigned char> bytes;
+    std::uint64_t base = 0;
+    std::size_t pending = 0;
+    std::size_t filled = 0;
+    std::size_t lastRow = 0;  // where the row built last begins
+};
+
+// Writes what lies before the last piece's end that the rows reached, and
+// moves what follows to the front, the last row whole, so that a row that
+// repeats it can still be copied.
+void writeWholePieces(Stage& stage, ByteFile& output) {
+    const std::uint64_t reached = stage.base + stage.filled;
+    const std::uint64_t pieceEnd = reached - reached % pieceBytes;
+    if (pieceEnd <= stage.base + stage.pending) return;
+    const auto upTo = static_cast<std::size_t>(pieceEnd - stage.base);
+    output.writeAt(static_cast<std::int64_t>(stage.base + stage.pending), stage.bytes.data() + stage.pending,
+                   upTo - stage.pending);
+    stage.pending = upTo;
+    const std::size_t keep = std::min(stage.lastRow, stage.pending);
+    std::memmove(stage.bytes.data(), stage.bytes.data() + keep, stage.filled - keep);
+    stage.base += keep;
+    stage.filled -= keep;
+    stage.pending -= keep;
+    stage.lastRow -= keep;
+}
 
 } // namespace
 
 void writeTiffPixels(const ByteFile& picture, const BmpLayout& layout, const GeoRaster& raster, ByteFile& output,
                      std::uint64_t pixelsStart) {
     const bool vectorForms = usesVectorForms(defaultPassOptions());
-    const std::size_t rowBytes = static_cast<std::size_t>(tiffRowBytes(raster));
-    const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / rowBytes);
-    const std::size_t rows = raster.sourceRows.size();
-    const auto bands = checkedNarrow<std::int32_t>((rows + bandRows - 1) / bandRows);
+    const std::uint64_t rowBytes = tiffRowBytes(raster);
     const std::int32_t capacity = std::max(1, windowBytes / layout.rowBytes);
     SourceWindow window{picture, layout, raster.sourceRows.front() <= raster.sourceRows.back(), capacity,
                         std::vector<unsigned char>(static_cast<std::size_t>(checkedMul(capacity, layout.rowBytes)))};
+    // Between two writes the stage holds less than a piece and a row, and at
+    // most one row more than that.
+    Stage stage{std::vector<unsigned char>(checkedNarrow<std::size_t>(pieceBytes + 2 * rowBytes)), pixelsStart};
+    const auto row = static_cast<std::size_t>(rowBytes);
     // One thread: the kernel's reads and writes take most of the time, and
     // the page's build of the tools has no helper threads.
-    std::vector<unsigned char> band(bandRows * rowBytes);
-    std::int32_t shown = -1;  // the source row of the band's last row
-    for (std::int32_t b = 0; b < bands; ++b) {
-        const std::size_t first = static_cast<std::size_t>(b) * bandRows;
-        const std::size_t count = std::min(bandRows, rows - first);
-        for (std::size_t k = 0; k < count; ++k) {
-            // Neighbouring output rows often show one source row: it is converted once a band.
-            const std::int32_t sourceRowIndex = raster.sourceRows[first + k];
-            unsigned char* row = band.data() + k * rowBytes;
-            if (k > 0 && sourceRowIndex == shown) {
-                std::memcpy(row, row - rowBytes, rowBytes);
-                continue;
-            }
-            shown = sourceRowIndex;
-            tiffRow(sourceRow(window, sourceRowIndex), layout.width, raster.mirrored, row, vectorForms);
+    for (std::size_t k = 0; k < raster.sourceRows.size(); ++k) {
+        unsigned char* const into = stage.bytes.data() + stage.filled;
+        // Neighbouring output rows often show one source row: it is converted once.
+        const std::int32_t source = raster.sourceRows[k];
+        if (k > 0 && source == raster.sourceRows[k - 1]) {
+            std::memcpy(into, stage.bytes.data() + stage.lastRow, row);
+        } else {
+            tiffRow(sourceRow(window, source), layout.width, raster.mirrored, into, vectorForms);
         }
-        output.writeAt(static_cast<std::int64_t>(pixelsStart + first * rowBytes), band.data(), count * rowBytes);
+        stage.lastRow = stage.filled;
+        stage.filled += row;
+        writeWholePieces(stage, output);
     }
+    output.writeAt(static_cast<std::int64_t>(stage.base + stage.pending), stage.bytes.data() + stage.pending,
+                   stage.filled - stage.pending);
 }
 
 } // namespace passnetz
