@@ -55,12 +55,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/samples/scan.bmp ${PROJECT_SOURCE_DIR}/sampl
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/messtisch/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kartenwerkzeuge/messtisch
         PATTERN "README.md" EXCLUDE)
+# The page's build of the tools goes beside it (KARTEN_PAGE_TOOLS_DIR).
+install(CODE "set(PAGE_TOOLS \"${KARTEN_PAGE_TOOLS_DIR}\")
+set(TO \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/kartenwerkzeuge/messtisch/werkzeuge\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/pagetools.cmake)
 # The Windows programs are handed out as the build folder: the page goes
-# beside them there too.
+# beside them there too, with the page's build of the tools.
 if(WIN32)
   add_custom_target(messtisch ALL
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/messtisch ${PROJECT_BINARY_DIR}/messtisch
-    COMMENT "Copying the measuring desk page beside the Windows programs")
+    COMMAND ${CMAKE_COMMAND} -DPAGE_TOOLS=${KARTEN_PAGE_TOOLS_DIR} -DTO=${PROJECT_BINARY_DIR}/messtisch/werkzeuge
+            -P ${PROJECT_SOURCE_DIR}/cmake/pagetools.cmake
+    COMMENT "Copying the measuring desk page and the page's build of the tools beside the Windows programs")
 endif()
 
 set(CPACK_GENERATOR DEB)

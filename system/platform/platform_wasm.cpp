@@ -2,8 +2,9 @@
 // file system or, under node, the host's through NODEFS): the same calls on
 // Emscripten's POSIX layer, but one process with one thread and nothing that
 // interrupts it, so there are no signal handlers and no held signals; no
-// views (every pixel goes through the file); a temporary always has a
-// hidden name of its own, since there is no unnamed file and no /proc.
+// mappings (a view of an input is a copy of it in memory, an output always
+// goes through the file); a temporary always has a hidden name of its own,
+// since there is no unnamed file and no /proc.
 #include "platform.hpp"
 
 #include <cerrno>
@@ -74,17 +75,42 @@ std::int64_t writeAt(int fd, const void* buffer, std::size_t count, std::int64_t
     return -1;
 }
 
-// The memory file system has no space to reserve: the caller then extends the file itself.
-int reserve(int, std::int64_t, std::int64_t) { return EOPNOTSUPP; }
+// The memory file system has no space to reserve, but lengthening the file
+// in one step gives it its zeros in one allocation; written a piece at a
+// time, it would be copied into a slightly larger array for every piece.
+int reserve(int fd, std::int64_t, std::int64_t length) {
+    return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
+}
 
 int truncateTo(int fd, std::int64_t length) {
     if (int fault = injectedFault(FaultCall::Truncate)) return fault;
     return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
 }
 
-int mapFile(int, std::size_t, bool, Mapping&) { return ENODEV; }
+// A pass that reaches the input's pixels at random gets a copy of the file:
+// single pixels read through the file would each cross into the file
+// system's JavaScript. Nothing else writes the file during the run, so the
+// copy stays what the file holds. Outputs are never viewed.
+int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping) {
+    if (writable) return ENODEV;
+    auto* copy = static_cast<unsigned char*>(std::malloc(length));
+    if (copy == nullptr) return ENOMEM;
+    for (std::size_t done = 0; done < length;) {
+        const ssize_t got = ::pread(fd, copy + done, length - done, static_cast<off_t>(done));
+        if (got <= 0) {
+            const int error = got < 0 ? errno : EIO;
+            std::free(copy);
+            return error;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    mapping.address = copy;
+    mapping.length = length;
+    return 0;
+}
 
 int unmapFile(Mapping& mapping) {
+    std::free(mapping.address);
     mapping = Mapping{};
     return 0;
 }

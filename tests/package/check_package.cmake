@@ -1,9 +1,10 @@
 # The Debian package as cpack makes it from this build: its description names
 # every program and the desk, it suggests what the guide sends the user to,
 # the samples lie where Debian keeps a package's examples, and the programs
-# carry no section that a package need not ship.
+# carry no section that a package need not ship; the page's build of the
+# tools, where it was built, lies beside the desk page as it was built.
 #   cmake -DCPACK=<cpack> -DBUILD_DIR=<build folder> -DWORK_DIR=<scratch folder> [-DHARDENED=ON]
-#         -P check_package.cmake
+#         [-DPAGE_TOOLS=<the page build>] -P check_package.cmake
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
@@ -59,6 +60,21 @@ foreach(program kippdreh glattzug messkart passnetz)
                     OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
     expect_in("${dynamic}" "BIND_NOW" "${program}'s dynamic section")
     expect_in("${dynamic}" "_chk@" "${program}'s dynamic symbols")
+  endif()
+endforeach()
+set(desk ${WORK_DIR}/root/usr/share/kartenwerkzeuge/messtisch)
+if(NOT EXISTS ${desk}/index.html)
+  message(SEND_ERROR "the package has no ${desk}/index.html")
+endif()
+foreach(tool kippdreh glattzug messkart passnetz)
+  set(built ${PAGE_TOOLS}/${tool}/${tool}.js)
+  if(PAGE_TOOLS AND EXISTS ${built})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${built} ${desk}/werkzeuge/${tool}.js RESULT_VARIABLE differs)
+    if(differs)
+      message(SEND_ERROR "the package's messtisch/werkzeuge/${tool}.js is missing or not ${built}")
+    endif()
+  elseif(EXISTS ${desk}/werkzeuge/${tool}.js)
+    message(SEND_ERROR "the package carries a werkzeuge/${tool}.js that was never built")
   endif()
 endforeach()
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -7,6 +7,18 @@
 
 #include <emmintrin.h>
 
+// Emscripten's truncation of two doubles goes lane by lane through lrint;
+// this is WebAssembly's own, with the x86's answer where the result does not
+// fit in 32 bits (NaN or outside the range): 0x80000000.
+static inline __m128i pageTruncatedPair(__m128d a) {
+    const v128_t truncated = wasm_i32x4_trunc_sat_f64x2_zero((v128_t)a);
+    const v128_t fits = wasm_v128_and(wasm_f64x2_gt((v128_t)a, wasm_f64x2_splat(-2147483649.0)),
+                                      wasm_f64x2_lt((v128_t)a, wasm_f64x2_splat(2147483648.0)));
+    const v128_t fitsBelow = wasm_i32x4_shuffle(fits, wasm_i32x4_splat(-1), 0, 2, 4, 5);
+    return (__m128i)wasm_v128_bitselect(truncated, wasm_i32x4_splat((int)0x80000000), fitsBelow);
+}
+#define _mm_cvttpd_epi32 pageTruncatedPair
+
 typedef struct { __m128i low, high; } __m256i;
 typedef struct { __m128d low, high; } __m256d;
 typedef struct { __m128 low, high; } __m256;
