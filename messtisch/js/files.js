@@ -2,7 +2,9 @@
 // with the toolbar's buttons or dropped on the page. The picture is the
 // desk's; the other two go to the tab that opens them (its `opens` handler).
 // A new picture starts every tab from nothing; its own kept work is offered.
-define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, Bmp, Undo, Keep) {
+// A picture a tool made in the page from the one shown replaces it without
+// a question: the work that made it stays kept under the old picture.
+define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep', 'WorkFiles'], function (Desk, View, Bmp, Undo, Keep, WorkFiles) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
@@ -25,8 +27,9 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, B
     return openPicture(file);
   }
 
-  function openPicture(file) {
-    if (!Keep.mayReplace(file.name)) { Desk.say(file.name + ' nicht geöffnet; die Arbeit bleibt.'); return Promise.resolve(); }
+  // made: the picture is the result of a step on the one shown.
+  function openPicture(file, made) {
+    if (!made && !Keep.mayReplace(file.name)) { Desk.say(file.name + ' nicht geöffnet; die Arbeit bleibt.'); return Promise.resolve(); }
     var started = performance.now();
     Desk.say(file.name + ' wird geladen …');
     return file.arrayBuffer().then(function (buffer) {
@@ -71,6 +74,9 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, B
     stage.classList.remove('ablage');
     Array.prototype.forEach.call(event.dataTransfer.files, openFile);
   });
+
+  WorkFiles.addAction(/\.(bmp|inf|txt)$/i, 'Öffnen', 'im Messtisch öffnen (ein Bild als das gezeigte, eine Mess- oder .INF-Datei in ihrem Reiter)',
+    function (name, bytes) { openFile(new File([bytes], name)); });
 
   return { openFile: openFile, openPicture: openPicture };
 });
