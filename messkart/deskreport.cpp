@@ -13,7 +13,8 @@
 //   fit <a> <b> <c> <d>   the coefficients as the .INF holds them, unrounded
 //   korrektur <lon> <lat> the corrections in degrees
 //   rms <both> <x> <y>    the root mean square of the distances and of dx, dy
-// Real numbers are written with the fewest digits that read back exactly.
+// Real numbers are written with 17 significant digits, which read back
+// exactly and are the same text wherever the library rounds correctly.
 #include "deskreport.hpp"
 
 #include "calibrationfile.hpp"
@@ -52,7 +53,7 @@ struct DeskReport {
 
 std::string realText(double value) {
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 16);
     return std::string(buffer, result.ptr);
 }
 

@@ -13,7 +13,8 @@
 define('PageTools', ['ToolMemory'], function (ToolMemory) {
   'use strict';
 
-  var TOOLS = ['kippdreh', 'glattzug', 'messkart', 'passnetz'];
+  // and messkart's report for the Punkte tab (messkart/deskreport.hpp)
+  var TOOLS = ['kippdreh', 'glattzug', 'messkart', 'passnetz', 'messkartbericht'];
   var missing = 'Die Werkzeuge der Seite fehlen: im Projektordner scripts/build-page-tools ausführen ' +
     '(oder den installierten Messtisch öffnen).';
   function places(tool) { return ['werkzeuge/' + tool + '.js', '../build/page/' + tool + '/' + tool + '.js']; }

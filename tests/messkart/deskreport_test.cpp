@@ -69,12 +69,13 @@ TEST(DeskReport, ListsTheLinesAndWhereTheFitPutsThePoints) {
         EXPECT_EQ(p[5], dx[k]);
         EXPECT_EQ(p[3], p[5] + (k == 2 ? 330 : 100 * (k + 1)));
     }
-    EXPECT_EQ(lines[7].find("punkt 1 1e+01 0e+00 0e+00 9.5e+01 "), 0u);
+    EXPECT_EQ(lines[7].find("punkt 1 1.0000000000000000e+01 0.0000000000000000e+00 0.0000000000000000e+00 "
+                            "9.5000000000000000e+01 "), 0u);
     std::vector<double> fit = numbersAfter(lines[10], 1);
     ASSERT_EQ(fit.size(), 4u);
     EXPECT_EQ(fit[0], 115.0);
     EXPECT_EQ(fit[1], -1055.0);
-    EXPECT_EQ(lines[11], "korrektur 0e+00 0e+00");
+    EXPECT_EQ(lines[11], "korrektur 0.0000000000000000e+00 0.0000000000000000e+00");
     std::vector<double> rms = numbersAfter(lines[12], 1);
     ASSERT_EQ(rms.size(), 3u);
     EXPECT_DOUBLE_EQ(rms[1], std::sqrt(50.0));

@@ -1,45 +1,41 @@
-// The page's reading of measurement files from Windows editors: the byte
-// order mark at the very start is no text, and a format error's echo shows
-// every byte outside printable ASCII as "?", as messkart does. The page has
-// the file's text decoded from UTF-8, so "ü" was two bytes and shows "??".
+// Measurement files from Windows editors as the page hands them to messkart's
+// reader: the page has the file's text decoded from UTF-8 and writes it back
+// as UTF-8, so the byte order mark at the very start is dropped by the
+// reader, a mark anywhere else is text, and "ü", two bytes, echoes as "??".
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
-const MesskartModel = require('../../../messtisch/messkart/model.js');
+const { deskReport } = require('./deskfit');
 
 const file = '1000 0800\r\n100 10.0 900 0.0\r\n300 12.0 100 30.0\r\n';
 const calibration = '100.0000\r\n-900.0000\r\n-1460.2445\r\n900.0000\r\n1000\r\n800\r\n';
 
-test('a byte order mark before the header or a comment is dropped', () => {
+test('a byte order mark before the header or a comment is dropped', async () => {
   for (const text of ['\uFEFF' + file, '\uFEFF* Karte Nord\r\n' + file, '\uFEFF\n' + file]) {
-    assert.deepStrictEqual([MesskartModel.calibrate(text).ok, MesskartModel.calibrate(text).infText], [true, calibration]);
+    const read = await deskReport(text);
+    assert.deepStrictEqual([read.ok, read.infText], [true, calibration], JSON.stringify(text));
   }
-  const read = MesskartModel.readMeasurementFile('\uFEFF* Karte Nord\r\n' + file);
-  assert.strictEqual(read.ok, true);
-  assert.deepStrictEqual(read.model.lines[0], { kind: 'comment', text: 'Karte Nord' });
-  assert.deepStrictEqual([read.model.width, read.model.height], [1000, 800]);
+  const read = await deskReport('\uFEFF* Karte Nord\r\n' + file);
+  assert.deepStrictEqual(read.lines[0], { kind: 'comment', text: 'Karte Nord' });
+  assert.deepStrictEqual(read.read, { width: 1000, height: 800 });
 });
 
-test('a mark anywhere else is text, and its three bytes echo as "???"', () => {
+test('a mark anywhere else is text, and each byte outside printable ASCII echoes as "?"', async () => {
   const cases = [
     ['\uFEFF\uFEFF' + file, '???1000 0800 : Formatfehler.'],
     ['1000 0800\r\n\uFEFF100 10.0 900 0.0\r\n', '???100 10.0 900 0.0 : Formatfehler.'],
-    ['\uFEFF', ' : Formatfehler.']
+    ['\uFEFF', ' : Formatfehler.'],
+    ['1000 0800\r\n100 10.0 9\x07x \x1b[2J\r\n', '9?x ?[2J : Formatfehler.'],
+    ['1000 0800\r\n100 M\u00fcnster 900 0.0\r\n', 'M??nster 900 0.0 : Formatfehler.'],
+    ['1000 0800\r\n100 10.0 900 \u{1F3F0}~\x7f\r\n', '????~? : Formatfehler.'],
   ];
-  for (const [text, message] of cases) assert.deepStrictEqual(MesskartModel.calibrate(text), { ok: false, message });
-  assert.deepStrictEqual(MesskartModel.readMeasurementFile(cases[1][0]), { ok: false, message: cases[1][1] });
+  for (const [text, message] of cases) {
+    const read = await deskReport(text);
+    assert.deepStrictEqual([read.ok, read.read, read.message], [false, false, message], JSON.stringify(text));
+  }
 });
 
-test('the echo shows each byte outside printable ASCII as "?"', () => {
-  const cases = [
-    ['100 10.0 9\x07x \x1b[2J', '9?x ?[2J'],
-    ['100 M\u00fcnster 900 0.0', 'M??nster 900 0.0'],
-    ['100 10.0 900 3\u20ac0', '3???0'],
-    ['100 10.0 900 \u{1F3F0}~\x7f', '????~?'],
-    ['100\t10.0 900 0.0', '100?10.0 900 0.0']
-  ];
-  for (const [line, shown] of cases) {
-    assert.deepStrictEqual(MesskartModel.calibrate('1000 0800\r\n' + line + '\r\n'),
-                           { ok: false, message: shown + ' : Formatfehler.' });
-  }
+test('a name after the latitude keeps its letters, its blanks made one', async () => {
+  const read = await deskReport('1000 0800\r\n100 10.0 900 0.0 M\u00fcnster  am  Markt\r\n300 12.0 100 30.0\r\n');
+  assert.deepStrictEqual(read.lines[0], { kind: 'data', x: '100', longitude: '10.0', y: '900', latitude: '0.0', name: 'M\u00fcnster am Markt' });
 });
