@@ -116,7 +116,9 @@ function passnetzCase() {
   const top = Math.min(89.9, middle + span / 2), bottom = Math.max(-89.9, middle - span / 2);
   const c = -height / (sinh(top) - sinh(bottom)) * (random() < 0.1 ? -1 : 1);
   const d = -c * sinh(top) + (random() < 0.05 ? height * 3 : 0);
-  const a = pick([-1, 1]) * width / pick([0.001, 0.5, 2, 8, random() * 90]), b = random() * 20000 - 10000;
+  // x = a * longitude + b; now and then longitudes beyond 360 degrees
+  const a = pick([-1, 1]) * width / pick([0.001, 0.5, 2, 8, random() * 90]);
+  const b = random() < 0.2 ? random() * 20000 - 10000 : -a * (random() * 340 - 170);
   const numbers = [a, b, c, d].map((v) => v.toFixed(pick([4, 4, 1, 7])));
   if (random() < 0.03) numbers[pick([0, 2])] = pick(['0.0000', '-0.0000']);
   if (random() < 0.03) numbers[int(0, 3)] = pick(['1,5', '', 'x', '1e3']);
