@@ -51,7 +51,9 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
 
   // --- what runs beside the tool's factory, in the worker or in the page ---
   // Kept free of anything outside it: its source text goes into the worker.
-  function host(Tool) {
+  // owned: the files handed in are the run's own (copies sent to the
+  // worker), so the memory file system takes them as they are, uncopied.
+  function host(Tool, owned) {
     var compiled = null;
 
     // The module embedded in the factory's source (-sSINGLE_FILE), compiled once.
@@ -95,7 +97,11 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
           var FS = instance.FS;
           FS.mkdir('/arbeit');
           FS.chdir('/arbeit');
-          Object.keys(job.files).forEach(function (name) { FS.writeFile(name, job.files[name]); });
+          Object.keys(job.files).forEach(function (name) {
+            var bytes = job.files[name], stream = FS.open(name, 'w');
+            FS.write(stream, bytes, 0, bytes.length, 0, owned);
+            FS.close(stream);
+          });
           var code;
           try {
             code = instance.callMain(job.args);
@@ -133,7 +139,7 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
 
   function workerRunner(tool, Tool) {
     var source = 'var _scriptDir;\nvar Tool = ' + Tool.toString() + ';\n(' + workerMain.toString() + ')((' +
-      host.toString() + ')(Tool));\n';
+      host.toString() + ')(Tool, true));\n';
     var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     var worker = new Worker(url);
     var jobs = {}, next = 1;
@@ -178,7 +184,7 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
           return workerRunner(tool, Tool);
         } catch (e) {
           inPage[tool] = String(e && e.message || e);
-          return host(Tool);
+          return host(Tool, false);
         }
       });
     }

@@ -185,7 +185,7 @@ function (Desk, View, Bmp, Bars, Lines, Frame, Overlays, Undo, Assist, ToolStep,
       return ToolStep.run($('balken-lauf'), 'glattzug', args, files, ChainNames.tmpName(name), result);
     }).then(function (step) {
       if (!step.ok) return;
-      Files.openPicture(new File([step.result.files[ChainNames.tmpName(name)]], result), true).then(function () {
+      Files.openPicture({ name: result, bytes: step.result.files[ChainNames.tmpName(name)] }).then(function () {
         Desk.say(result + ' (glattzug ' + args.slice(1).join(' ') + ', Exit-Code 0) ist jetzt das Bild.');
       });
     });

@@ -45,7 +45,7 @@ function (Desk, Tilt, TiltPanel, Lines, Frame, Overlays, Assist, ToolStep, Chain
     files[input] = state.picture.bytes;
     ToolStep.run($('kippung-lauf'), 'kippdreh', [input, angle], files, output, name).then(function (step) {
       if (!step.ok) return;
-      Files.openPicture(new File([step.result.files[output]], name), true).then(function () {
+      Files.openPicture({ name: name, bytes: step.result.files[output] }).then(function () {
         Desk.say(name + ' (kippdreh ' + input + ' ' + angle + ', Exit-Code 0) ist jetzt das Bild; ' + input + ' steht unter „Dateien“.');
       });
     });

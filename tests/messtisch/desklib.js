@@ -16,6 +16,8 @@ for (const file of ['js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/
 // the page's other pure modules, for their own unit tests
 for (const file of ['js/overview.js', 'js/view.js', 'js/graticule.js', 'js/pointcsv.js', 'js/fingerprint.js', 'js/angletext.js',
                     'js/inffile.js', 'js/pointrows.js', 'js/messkartreport.js', 'js/pointoutliers.js']) load(file);
+// what the page reads before and after a tool's run in it
+for (const file of ['js/toolmemory.js', 'js/chainnames.js', 'js/toolconsole.js']) load(file);
 define.check();
 
 const { Bars, Bmp } = define.modules();

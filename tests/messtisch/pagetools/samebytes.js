@@ -150,24 +150,35 @@ function messkartberichtCase() {
   return { files: { 'MESS.TXT': measurementFile() }, args };
 }
 
+// Random .INF files as calibrations come: both formats, one to seven
+// decimals, any line ends, with or without the last one, a header size that
+// is not the picture's, a map upside down or past a pole, coefficients of 0,
+// fields that are no numbers, lines missing or too many.
 function passnetzCase() {
-  const width = pick([1, int(1, 50), int(50, 800), int(800, 6000)]);
-  const height = pick([1, int(1, 50), int(50, 800), int(800, 6000)]);
+  const width = pick([1, 2, int(1, 50), int(50, 800), int(800, 6000)]);
+  const height = pick([1, 2, int(1, 50), int(50, 800), int(800, 6000)]);
   const sinh = (degrees) => Math.sinh(degrees * Math.PI / 180);
   const middle = random() * 160 - 80, span = pick([0.01, 0.5, 3, 10, 30, random() * 60]);
   const top = Math.min(89.9, middle + span / 2), bottom = Math.max(-89.9, middle - span / 2);
   const c = -height / (sinh(top) - sinh(bottom)) * (random() < 0.1 ? -1 : 1);
-  const d = -c * sinh(top);
-  const a = pick([-1, 1]) * width / pick([0.001, 0.5, 2, 8, random() * 90]), b = random() * 20000 - 10000;
+  const d = -c * sinh(top) + (random() < 0.05 ? height * 3 : 0);
+  // x = a * longitude + b; now and then longitudes beyond 360 degrees
+  const a = pick([-1, 1]) * width / pick([0.001, 0.5, 2, 8, random() * 90]);
+  const b = random() < 0.2 ? random() * 20000 - 10000 : -a * (random() * 340 - 170);
   const numbers = [a, b, c, d].map((v) => v.toFixed(pick([4, 4, 1, 7])));
-  if (random() < 0.03) numbers[int(0, 3)] = pick(['1,5', '', 'x', '0.0000']);
-  const lines = numbers.concat([width, height].map(String));
+  if (random() < 0.03) numbers[pick([0, 2])] = pick(['0.0000', '-0.0000']);
+  if (random() < 0.03) numbers[int(0, 3)] = pick(['1,5', '', 'x', '1e3']);
+  const header = random() < 0.8 ? [width, height] : [int(0, 9999), int(0, 9999)];
+  const lines = numbers.concat(header.map(String));
   if (random() < 0.5) lines.push('GPS');
-  const end = pick(['\r\n', '\n', '\r']);
-  // The picture's header, its pixels a hole: passnetz reads none of them.
+  if (random() < 0.03) lines.push(pick(['WGS', 'gps', '', ' ']));
+  if (random() < 0.03) lines.splice(int(0, lines.length - 1), 1);
+  const end = pick(['\r\n', '\r\n', '\n', '\r']);
+  const text = lines.join(end) + (random() < 0.9 ? end : '');
+  // The picture's header, its pixels a hole: only the GeoTIFF reads them.
   const { bytes, size } = bmpHeader(width, height);
-  return { files: { 'K.BMP': { bytes, length: size }, 'K.INF': Buffer.from(lines.join(end) + end, 'latin1') },
-    args: ['K.BMP'] };
+  return { files: { 'K.BMP': { bytes, length: size }, 'K.INF': Buffer.from(text, 'latin1') },
+    args: pick([['K.BMP'], ['K.BMP'], ['K.BMP', 'K.INF']]) };
 }
 
 const makeCase = { kippdreh: kippdrehCase, glattzug: glattzugCase, messkart: messkartCase, passnetz: passnetzCase,
