@@ -5,12 +5,13 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { runPageTool } = require('./runpagetool.js');
+const { runPageTool, toolFile } = require('./runpagetool.js');
 const { PointRows, MesskartReport } = require('../desklib');
 
 // text: a measurement file; checking and leftOut as MesskartReport.job takes them.
 async function deskReport(text, checking = false, leftOut = []) {
   const job = MesskartReport.job(text, checking, leftOut);
+  if (!fs.existsSync(toolFile(job.tool))) throw new Error(`${toolFile(job.tool)} is missing: scripts/build-page-tools builds the page's tools.`);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'deskfit-'));
   try {
     for (const [name, bytes] of Object.entries(job.files)) fs.writeFileSync(path.join(folder, name), bytes);
