@@ -57,8 +57,9 @@ TEST(DeskReport, ListsTheLinesAndWhereTheFitPutsThePoints) {
     EXPECT_EQ(readFile(dir / "KARTE.INF"), messkartCalibration(threePoints));
     std::vector<std::string> lines = reportLines(dir);
     ASSERT_EQ(lines.size(), 13u);
-    const std::vector<std::string> read = {"kommentar  Karte Nord", "wgs 0 0", "daten 100 10.0 900 0.0 Turm am Markt",
-                                           "daten 200 110000 900 0.0", "daten 330 12.0 100 30.0", "gps", "gelesen 1000 800"};
+    const std::vector<std::string> read = {"kommentar  Karte Nord",   "wgs 0 0",
+                                           "daten 100 10.0 900 0.0 Turm am Markt", "daten 200 110000 900 0.0",
+                                           "daten 330 12.0 100 30.0", "gps", "gelesen 1000 800"};
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), read);
     const double dx[] = {-5, 10, -5};
     for (int k = 0; k < 3; ++k) {
