@@ -132,16 +132,15 @@ void addFit(DeskReport& report, const CalibrationRun& run) {
     extended squaresX = 0, squaresY = 0;
     for (const FittedPoint& fitted : report.points) {
         const MeasuredPoint& p = fitted.point;
-        const double scale = latitudeScale(p.latitude);
         const double x = storeDouble(static_cast<extended>(lon.slope) * p.longitude + lon.intercept);
-        const double y = storeDouble(static_cast<extended>(lat.slope) * scale + lat.intercept);
+        const double y = storeDouble(static_cast<extended>(lat.slope) * p.scale + lat.intercept);
         const double dx = storeDouble(static_cast<extended>(x) - p.x);
         const double dy = storeDouble(static_cast<extended>(y) - p.y);
         squaresX += static_cast<extended>(dx) * dx;
         squaresY += static_cast<extended>(dy) * dy;
         addLine(report, "punkt",
                 integerText(fitted.number) + ' ' + realText(p.longitude) + ' ' + realText(p.latitude) + ' ' +
-                    realText(scale) + ' ' + realText(x) + ' ' + realText(y) + ' ' + realText(dx) + ' ' +
+                    realText(p.scale) + ' ' + realText(x) + ' ' + realText(y) + ' ' + realText(dx) + ' ' +
                     realText(dy));
     }
     addLine(report, "fit",

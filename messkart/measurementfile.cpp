@@ -168,7 +168,8 @@ MeasuredPoint readDataLine(CalibrationRun& run, std::string_view line) {
     point.y = integerOrStop(cut.field[2], cut.shown[2]);
     point.latitude =
         storeDouble(static_cast<extended>(latitudeOrStop(cut.field[3], cut.shown[3])) + run.latCorrection);
-    addLatitudePoint(run.latFit, point.y, point.latitude);
+    point.scale = latitudeScale(point.latitude);
+    addPoint(run.latFit, point.y, point.scale);
     return point;
 }
 

@@ -37,12 +37,14 @@ struct DataFields {
 };
 DataFields splitDataLine(std::string_view line);
 
-// A data line's point, its angles in degrees with the corrections added.
+// A data line's point, its angles in degrees with the corrections added,
+// and the latitude's scale as it entered its fit.
 struct MeasuredPoint {
     std::int32_t x = 0;
     double longitude = 0.0;
     std::int32_t y = 0;
     double latitude = 0.0;
+    double scale = 0.0;
 };
 MeasuredPoint readDataLine(CalibrationRun& run, std::string_view line);
 bool beyondPole(double latitude);
