@@ -7,7 +7,7 @@
 #   cmake -DPAGE_TOOLS=<the page build, build/page> -DTO=<folder> -P pagetools.cmake
 set(found "")
 set(missing "")
-foreach(tool kippdreh glattzug messkart passnetz)
+foreach(tool kippdreh glattzug messkart passnetz messkartbericht)
   set(built "${PAGE_TOOLS}/${tool}/${tool}.js")
   if(EXISTS "${built}")
     list(APPEND found "${built}")

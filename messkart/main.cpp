@@ -5,9 +5,32 @@
 #include "measurementfile.hpp"
 
 #include "console.hpp"
+#include "failure.hpp"
 #include "runtool.hpp"
 
 namespace messkart {
+
+// Points all on one meridian or one parallel calibrate nothing: the fit
+// would come out flat, a file of zeros taken for a calibration.
+void stopIfUnsuitable(const CalibrationRun& run) {
+    const char* unsuitable = nullptr;
+    if (run.lonFit.count < 2 || run.latFit.count < 2) {
+        unsuitable = "Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. [Return] druecken.";
+    } else if (run.lonFit.allXEqual) {
+        unsuitable = "Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen. "
+                     "[Return] druecken.";
+    } else if (run.latFit.allXEqual) {
+        unsuitable = "Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens "
+                     "2 Breiten. [Return] druecken.";
+    }
+    if (unsuitable == nullptr) return;
+    consoleLine();
+    consoleLine(run.measurementFileName + " ungeeignet.");
+    consoleLine(unsuitable);
+    readInputLine();
+    throw ExitRequest{1};
+}
+
 namespace {
 
 int calibrationRun(int argc, char** argv) {
@@ -28,25 +51,7 @@ int calibrationRun(int argc, char** argv) {
     resetFit(run.lonFit);
     resetFit(run.latFit);
     readMeasurementFile(run);
-    // Points all on one meridian or one parallel calibrate nothing: the fit
-    // would come out flat, a file of zeros taken for a calibration.
-    const char* unsuitable = nullptr;
-    if (run.lonFit.count < 2 || run.latFit.count < 2) {
-        unsuitable = "Die Textdatei muss mindestens 2 gueltige Datenzeilen enthalten. [Return] druecken.";
-    } else if (run.lonFit.allXEqual) {
-        unsuitable = "Alle Punkte liegen auf einem Meridian: die Textdatei braucht Punkte auf mindestens 2 Laengen. "
-                     "[Return] druecken.";
-    } else if (run.latFit.allXEqual) {
-        unsuitable = "Alle Punkte liegen auf einem Breitenkreis: die Textdatei braucht Punkte auf mindestens "
-                     "2 Breiten. [Return] druecken.";
-    }
-    if (unsuitable != nullptr) {
-        consoleLine();
-        consoleLine(run.measurementFileName + " ungeeignet.");
-        consoleLine(unsuitable);
-        readInputLine();
-        return 1;
-    }
+    stopIfUnsuitable(run);
     writeCalibrationFile(run);
     return 0;
 }

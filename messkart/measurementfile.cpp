@@ -80,10 +80,11 @@ void skipByteOrderMark(LineReader& reader) {
     }
 }
 
-std::string readUntilUsefulLine(LineReader& reader) {
+std::string readUntilUsefulLine(LineReader& reader, const LineHooks& hooks) {
     std::string line;
     do {
         line = readLine(reader);
+        if (hooks.skipped != nullptr && isSkippedLine(line)) hooks.skipped(hooks.context, line);
     } while (isSkippedLine(line) && !atEnd(reader));
     return line;
 }
@@ -118,12 +119,9 @@ double angleOrStop(std::string_view field, std::string_view shown) {
     return *value;
 }
 
-// A latitude beyond a pole is a slip of the pen (a packed 1132436 reads as
-// 113 degrees); it stops like a field that cannot be read. Longitudes keep
-// their range: 0 to 360 is in use.
 double latitudeOrStop(std::string_view field, std::string_view shown) {
     const double latitude = angleOrStop(field, shown);
-    if (latitude > 90.0 || latitude < -90.0) stopOnFormatError(shown);
+    if (beyondPole(latitude)) stopOnFormatError(shown);
     return latitude;
 }
 
@@ -141,32 +139,53 @@ void readCorrectionLine(CalibrationRun& run, std::string_view line) {
     run.correctionWord = "mit";
 }
 
-void readDataLine(CalibrationRun& run, std::string_view line) {
-    if (run.correctionWord == "mit") run.gpsFormat = false;
-    std::string_view rest = strip(line);
-    std::string_view field = fieldBeforeBlank(rest);
-    const std::int32_t x = integerOrStop(field, rest);
-
-    rest = afterField(rest, field);
-    field = fieldBeforeBlank(rest);
-    const double longitude = angleOrStop(field, rest);
-    addPoint(run.lonFit, x, storeDouble(static_cast<extended>(longitude) + run.lonCorrection));
-
-    rest = afterField(rest, field);
-    field = fieldBeforeBlank(rest);
-    const std::int32_t y = integerOrStop(field, rest);
-
-    rest = afterField(rest, field);
-    std::size_t blank = rest.find(' ');
-    field = blank == std::string_view::npos ? rest : rest.substr(0, blank);
-    const double latitude = latitudeOrStop(field, rest);
-    addLatitudePoint(run.latFit, y,
-                     storeDouble(static_cast<extended>(latitude) + run.latCorrection));
-}
-
 } // namespace
 
+DataFields splitDataLine(std::string_view line) {
+    DataFields cut;
+    std::string_view rest = strip(line);
+    for (int k = 0; k < 3; ++k) {
+        cut.shown[k] = rest;
+        cut.field[k] = fieldBeforeBlank(rest);
+        rest = afterField(rest, cut.field[k]);
+    }
+    cut.shown[3] = rest;
+    const std::size_t blank = rest.find(' ');
+    cut.field[3] = blank == std::string_view::npos ? rest : rest.substr(0, blank);
+    cut.after = blank == std::string_view::npos ? std::string_view{} : strip(rest.substr(blank));
+    return cut;
+}
+
+// The longitude enters its fit before the y pixel is read, so a longitude
+// that overflows the sums stops the run before a later field's format error.
+MeasuredPoint readDataLine(CalibrationRun& run, std::string_view line) {
+    if (run.correctionWord == "mit") run.gpsFormat = false;
+    const DataFields cut = splitDataLine(line);
+    MeasuredPoint point;
+    point.x = integerOrStop(cut.field[0], cut.shown[0]);
+    point.longitude = storeDouble(static_cast<extended>(angleOrStop(cut.field[1], cut.shown[1])) + run.lonCorrection);
+    addPoint(run.lonFit, point.x, point.longitude);
+    point.y = integerOrStop(cut.field[2], cut.shown[2]);
+    point.latitude =
+        storeDouble(static_cast<extended>(latitudeOrStop(cut.field[3], cut.shown[3])) + run.latCorrection);
+    point.scale = latitudeScale(point.latitude);
+    addPoint(run.latFit, point.y, point.scale);
+    return point;
+}
+
 bool isSkippedLine(std::string_view line) { return line.empty() || line.front() == '*'; }
+
+// A latitude beyond a pole is a slip of the pen (a packed 1132436 reads as
+// 113 degrees); it stops like a field that cannot be read. Longitudes keep
+// their range: 0 to 360 is in use.
+bool beyondPole(double latitude) { return latitude > 90.0 || latitude < -90.0; }
+
+BodyLineKind bodyLineKind(std::string_view line) {
+    std::string_view keyword = line.substr(0, 3);
+    if (keyword == "WGS") return BodyLineKind::Correction;
+    if (keyword == "GPS") return BodyLineKind::Gps;
+    return BodyLineKind::Data;
+}
 
 // The echoed text is the file's own bytes: a picture, a UTF-16 file or a
 // crafted line would ring the bell or steer the terminal, so everything
@@ -191,17 +210,14 @@ void readHeaderLine(CalibrationRun& run, std::string_view line) {
 }
 
 void readBodyLine(CalibrationRun& run, std::string_view line) {
-    std::string_view keyword = line.substr(0, 3);
-    if (keyword == "WGS") {
-        readCorrectionLine(run, line);
-    } else if (keyword == "GPS") {
-        run.gpsFormat = true;
-    } else {
-        readDataLine(run, line);
+    switch (bodyLineKind(line)) {
+    case BodyLineKind::Correction: readCorrectionLine(run, line); break;
+    case BodyLineKind::Gps: run.gpsFormat = true; break;
+    case BodyLineKind::Data: readDataLine(run, line); break;
     }
 }
 
-void readMeasurementFile(CalibrationRun& run) {
+void readMeasurementFile(CalibrationRun& run, const LineHooks& hooks) {
     LineReader reader;
     if (reader.file.tryOpenForReading(run.measurementFileName) != 0) {
         consoleLine();
@@ -214,11 +230,15 @@ void readMeasurementFile(CalibrationRun& run) {
     run.lonCorrection = 0.0;
     run.latCorrection = 0.0;
     skipByteOrderMark(reader);
-    readHeaderLine(run, readUntilUsefulLine(reader));
+    readHeaderLine(run, readUntilUsefulLine(reader, hooks));
     while (!atEnd(reader)) {
-        std::string line = readUntilUsefulLine(reader);
+        std::string line = readUntilUsefulLine(reader, hooks);
         if (isSkippedLine(line)) break;
-        readBodyLine(run, line);
+        if (hooks.body != nullptr) {
+            hooks.body(hooks.context, run, line);
+        } else {
+            readBodyLine(run, line);
+        }
     }
     reader.file.close();
 }

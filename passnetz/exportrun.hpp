@@ -1,8 +1,8 @@
 // passnetz's state for one run, and the steps that read and write it.
 //
 // The numbers of the exports are computed in doubles with the operations
-// that JavaScript reproduces bit for bit (+, -, *, /, sqrt): the measuring
-// desk writes the same files (messtisch/passnetz/model.js).
+// that every platform rounds alike (+, -, *, /, sqrt), so that the build for
+// the measuring desk's page writes the same files.
 #pragma once
 
 #include "bmpheader.hpp"

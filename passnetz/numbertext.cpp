@@ -1,7 +1,6 @@
 // Numbers in the exports: the shortest digits that read back as the same
 // double, written out with a "." and without an exponent, whatever the
-// locale. The desk writes them by the same rule from JavaScript's shortest
-// digits (messtisch/passnetz/model.js).
+// locale.
 #include "exportrun.hpp"
 
 #include <charconv>

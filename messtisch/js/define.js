@@ -10,9 +10,9 @@
 // first (code compiled to WebAssembly, say): whatever needs it starts when it
 // is defined. The check at the end would then have to be told to wait for it.
 //
-// The calibration models (messkart/, passnetz/) stay plain scripts shared
-// with node's require; the modules that use them look for them when called,
-// so that the page still opens without them.
+// The calibration model (messkart/) stays a plain script shared with
+// node's require; the modules that use it look for it when called, so that
+// the page still opens without it.
 var define = (function () {
   'use strict';
 

@@ -23,7 +23,8 @@
 // A tab's save() holds everything of its work that belongs to the picture;
 // pictureOpened starts it from nothing, and restore(saved) brings it back.
 // Events (on/emit): 'work' after a change of a tab's work, 'saved' after
-// work went into a file, 'tab' after another tab came to the front.
+// work went into a file, 'tab' after another tab came to the front,
+// 'download' (name, blob) for every file the page hands the browser to save.
 define('Desk', ['View'], function (View) {
   'use strict';
 
@@ -82,7 +83,9 @@ define('Desk', ['View'], function (View) {
 
   // bytes: a Blob, or what a Blob is made of
   function download(name, bytes, type) {
-    var url = URL.createObjectURL(bytes instanceof Blob ? bytes : new Blob([bytes], { type: type }));
+    var blob = bytes instanceof Blob ? bytes : new Blob([bytes], { type: type });
+    emit('download', [name, blob]);
+    var url = URL.createObjectURL(blob);
     var link = document.createElement('a');
     link.href = url;
     link.download = name;

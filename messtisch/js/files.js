@@ -2,7 +2,9 @@
 // with the toolbar's buttons or dropped on the page. The picture is the
 // desk's; the other two go to the tab that opens them (its `opens` handler).
 // A new picture starts every tab from nothing; its own kept work is offered.
-define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, Bmp, Undo, Keep) {
+// A picture a tool made in the page from the one shown replaces it without
+// a question: the work that made it stays kept under the old picture.
+define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep', 'WorkFiles'], function (Desk, View, Bmp, Undo, Keep, WorkFiles) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state, view = Desk.view;
@@ -25,11 +27,19 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, B
     return openPicture(file);
   }
 
+  // The bytes' buffer, when they span all of it; else a copy's.
+  function ownBuffer(bytes) {
+    return bytes.byteOffset === 0 && bytes.byteLength === bytes.buffer.byteLength ? bytes.buffer : bytes.slice().buffer;
+  }
+
+  // file: a File, or {name, bytes} of a picture a step on the one shown made
+  // (its bytes then become the picture's, uncopied).
   function openPicture(file) {
-    if (!Keep.mayReplace(file.name)) { Desk.say(file.name + ' nicht geöffnet; die Arbeit bleibt.'); return Promise.resolve(); }
+    var made = !(file instanceof Blob); // a File has bytes() of its own
+    if (!made && !Keep.mayReplace(file.name)) { Desk.say(file.name + ' nicht geöffnet; die Arbeit bleibt.'); return Promise.resolve(); }
     var started = performance.now();
     Desk.say(file.name + ' wird geladen …');
-    return file.arrayBuffer().then(function (buffer) {
+    return (made ? Promise.resolve(ownBuffer(file.bytes)) : file.arrayBuffer()).then(function (buffer) {
       var picture = Bmp.open(buffer);
       if (!picture.ok) { Desk.say(file.name + ': ' + picture.message, true); return; }
       Keep.pictureClosing();
@@ -71,6 +81,9 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep'], function (Desk, View, B
     stage.classList.remove('ablage');
     Array.prototype.forEach.call(event.dataTransfer.files, openFile);
   });
+
+  WorkFiles.addAction(/\.(bmp|inf|txt)$/i, 'Öffnen', 'im Messtisch öffnen (ein Bild als das gezeigte, eine Mess- oder .INF-Datei in ihrem Reiter)',
+    function (name, bytes) { openFile(new File([bytes], name)); });
 
   return { openFile: openFile, openPicture: openPicture };
 });

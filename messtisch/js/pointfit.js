@@ -1,53 +1,50 @@
-// The fit of the control points: every row checked, the measurement file of
-// the good rows that are switched on written and fitted by the model, at once
-// for a few thousand points and in steps with their progress beyond, and the
-// residuals and outliers by the points' own numbers.
-define('PointFit', ['PointRows'], function (PointRows) {
+// The fit of the control points: the rows written as a measurement file and
+// handed to messkart's own reader, fits and writer compiled for the page
+// (MesskartReport), which names the rows whose fields do not read and fits
+// the others that are switched on; back come the residuals, the spread and
+// the .INF messkart writes, and the desk adds its outlier check. Each change
+// starts a run; the last evaluation stays shown until the newest run is in,
+// and a run overtaken by a newer one is dropped.
+define('PointFit', ['PointRows', 'PointOutliers', 'MesskartReport', 'PageTools'],
+       function (PointRows, PointOutliers, MesskartReport, PageTools) {
   'use strict';
 
   var LARGEST = 9999;          // the header's four columns per size
-  var AT_ONCE = 3000;          // more points are fitted in steps, with progress
 
-  // news(evaluation) after every evaluation and when a fit in steps is done;
-  // progress(share) while one goes on.
-  function create(news, progress) {
-    var evaluation = null, round = 0;
+  // news(evaluation) when a run's evaluation is in.
+  function create(news) {
+    var evaluation = null, round = 0, running = Promise.resolve();
 
-    // evaluation: {text, rows, used, fit, tooBig}; fit is null while it is computed
+    // evaluation: {text, rows, used, fit, tooBig, unchecked}; fit is null until the first run is in
     function evaluate(doc) {
-      round++;
-      if (!PointRows.modelThere()) {
-        evaluation = { text: '', rows: [], used: [], fit: { ok: false, message: PointRows.MISSING } };
+      var mine = ++round;
+      var snapshot = { width: doc.width, height: doc.height, comments: doc.comments.slice(), wgs: doc.wgs, gps: doc.gps,
+                       points: doc.points.map(function (p) { return Object.assign({}, p); }) };
+      var unwritable = snapshot.points.map(PointRows.unwritable), written = [], leftOut = [];
+      snapshot.points.forEach(function (p, i) {
+        if (unwritable[i]) return;
+        written.push(i);
+        if (p.off) leftOut.push(written.length);
+      });
+      var tooBig = doc.width > LARGEST || doc.height > LARGEST;
+      if (!evaluation) evaluation = { text: '', rows: unwritable, used: [], fit: null, tooBig: tooBig };
+      var job = MesskartReport.job(PointRows.toText(snapshot, written), true, leftOut);
+      running = PageTools.run(job.tool, job.args, job.files).then(function (result) {
+        return MesskartReport.read(result);
+      }, function (error) {
+        // the page's tools missing or failing: the rows go unchecked
+        return { ok: false, message: String(error && error.message || error), problems: {}, points: [], unchecked: true };
+      }).then(function (report) {
+        if (mine !== round) return;
+        evaluation = evaluated(snapshot, written, unwritable, report, tooBig);
         news(evaluation);
-        return;
-      }
-      var rows = doc.points.map(PointRows.rowProblem), used = [];
-      doc.points.forEach(function (p, i) { if (!p.off && !rows[i]) used.push(i); });
-      var text = MesskartModel.writeMeasurementFile(PointRows.toModel(doc, used));
-      evaluation = { text: text, rows: rows, used: used, fit: null,
-                     tooBig: doc.width > LARGEST || doc.height > LARGEST };
-      if (used.length <= AT_ONCE) {
-        evaluation.fit = fitted(MesskartModel.calibrate(text));
-      } else {
-        inSteps(MesskartModel.calibration(text), round);
-      }
-      news(evaluation);
+      });
     }
 
-    function inSteps(job, mine) {
-      var result = job.step(2000);
-      if (mine !== round) return;
-      if (result) { evaluation.fit = fitted(result); news(evaluation); return; }
-      progress(job.progress());
-      setTimeout(function () { inSteps(job, mine); }, 0);
-    }
-
-    // The fit with its residuals and outliers by the points' own numbers.
-    function fitted(fit) {
-      if (!fit.ok) return fit;
-      var byPoint = {}, used = evaluation.used;
-      fit.residuals.forEach(function (r, k) { byPoint[used[k]] = r; });
-      return Object.assign({}, fit, { byPoint: byPoint, outliers: fit.outliers.map(function (k) { return used[k]; }) });
+    // The evaluation once every run started so far is in.
+    function settled() {
+      var mine = round;
+      return running.then(function () { return mine === round ? evaluation : settled(); });
     }
 
     // point i's {dx, dy, distance} from the fit, or null
@@ -56,7 +53,35 @@ define('PointFit', ['PointRows'], function (PointRows) {
       return fit && fit.ok ? fit.byPoint[i] || null : null;
     }
 
-    return { evaluate: evaluate, residualOf: residualOf, current: function () { return evaluation; } };
+    return { evaluate: evaluate, settled: settled, residualOf: residualOf, current: function () { return evaluation; } };
+  }
+
+  // The report by the points' own numbers: rows written as data lines were
+  // numbered in the order written.
+  function evaluated(doc, written, unwritable, report, tooBig) {
+    var rows = unwritable.slice(), used = [];
+    written.forEach(function (i, k) {
+      var words = report.problems[k + 1];
+      if (words) rows[i] = PointRows.problemOf(doc.points[i], words);
+      else if (!doc.points[i].off) used.push(i);
+    });
+    return { text: PointRows.toText(doc, used), rows: rows, used: used, fit: fitOf(doc, written, report), tooBig: tooBig,
+             unchecked: !!report.unchecked };
+  }
+
+  function fitOf(doc, written, report) {
+    if (!report.ok) return { ok: false, message: report.message };
+    var byPoint = {}, fitted = [];
+    report.points.forEach(function (p) {
+      var i = written[p.number - 1];
+      byPoint[i] = { dx: p.dx, dy: p.dy, distance: p.distance };
+      fitted.push({ index: i, x: doc.points[i].x, y: doc.points[i].y, longitude: p.longitude, scale: p.scale });
+    });
+    return {
+      ok: true, infText: report.infText, coefficients: report.fit, rms: report.rms, rmsX: report.rmsX, rmsY: report.rmsY,
+      byPoint: byPoint, outliers: PointOutliers.of(fitted).map(function (k) { return fitted[k].index; }),
+      mapping: report.mapping, pixelOf: report.pixelOf, gpsFormat: report.gps
+    };
   }
 
   return { create: create };

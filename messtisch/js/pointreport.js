@@ -68,7 +68,5 @@ define('PointReport', ['PointTable'], function (PointTable) {
     $('messdatei-text').textContent = evaluation.tooBig ? '' : fileShown(evaluation.text);
   }
 
-  function progress(share) { $('ausgleich').textContent = 'Ausgleich wird berechnet … ' + Math.floor(share * 100) + ' %'; }
-
-  return { show: show, progress: progress, sizeMessage: sizeMessage };
+  return { show: show, sizeMessage: sizeMessage };
 });

@@ -1,80 +1,76 @@
 // One control point's row on its own and the page's points as the
-// measurement file: each field checked as the file reads it (a row found
-// good is not checked again until it changes), and the points turned into
-// the model's file and back. The reading, writing and fitting themselves are
-// MesskartModel's (messkart/), which computes them as messkart does; without
-// that folder the page can still set points, but not check or save them.
-define('PointRows', [], function () {
+// measurement file: the file the desk writes of its rows, the rows of a file
+// read by messkart's reader (MesskartReport), and the words messkart's report
+// has for a row whose fields do not read, put into sentences. Whether a field
+// reads is messkart's own rule, compiled for the page; here only a field
+// left empty or with a blank inside is found, since the file cannot hold it.
+define('PointRows', ['InfFile'], function (InfFile) {
   'use strict';
 
-  var MISSING = 'Der Rechenteil des Messtischs (Ordner messkart/) fehlt: Punkte lassen sich setzen, ' +
-                'aber nicht prüfen und nicht als Messdatei speichern.';
-  function modelThere() { return typeof MesskartModel !== 'undefined'; }
-
-  // The page's points as the measurement file the model writes; coordinates
-  // stay as typed, so a packed angle is written packed. Only the points in
-  // `used` are written.
-  function toModel(doc, used) {
-    var lines = doc.comments.map(function (text) { return { kind: 'comment', text: text }; });
-    if (doc.wgs) lines.push({ kind: 'wgs', longitude: doc.wgs.longitude, latitude: doc.wgs.latitude });
-    if (doc.gps) lines.push({ kind: 'gps' });
-    return { width: doc.width, height: doc.height, lines: lines, points: used.map(function (i) { return doc.points[i]; }) };
+  // The page's points as the measurement file: the header with the picture's
+  // width and height, comments, the correction, one line a point of `written`
+  // (indexes into doc.points), the GPS mark last (a data line after a
+  // correction would clear it). Coordinates stay as typed, so a packed angle
+  // is written packed.
+  function toText(doc, written) {
+    var four = function (n) { return String(n).padStart(4, '0'); };
+    var text = four(doc.width) + ' ' + four(doc.height) + '\r\n';
+    doc.comments.forEach(function (comment) { text += '* ' + comment + '\r\n'; });
+    if (doc.wgs) text += 'WGS ' + doc.wgs.longitude + ' ' + doc.wgs.latitude + '\r\n';
+    written.forEach(function (i) {
+      var p = doc.points[i];
+      text += p.x + ' ' + p.longitude + ' ' + p.y + ' ' + p.latitude + (p.name ? ' ' + p.name : '') + '\r\n';
+    });
+    if (doc.gps) text += 'GPS\r\n';
+    return text;
   }
 
-  function fromModel(model) {
-    var doc = { width: model.width, height: model.height, comments: [], wgs: null, gps: false, points: [] };
-    model.lines.forEach(function (line) {
+  // The rows of a file as messkart's reader has read it (MesskartReport.read).
+  function fromReport(report) {
+    var doc = { width: report.read.width, height: report.read.height, comments: [], wgs: null, gps: false, points: [] };
+    report.lines.forEach(function (line) {
       if (line.kind === 'comment') doc.comments.push(line.text);
       else if (line.kind === 'wgs') doc.wgs = { longitude: line.longitude, latitude: line.latitude };
       else if (line.kind === 'gps') doc.gps = true;
       else if (line.kind === 'data') {
-        var p = { x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude,
-                  name: line.name || '', off: false };
-        doc.points.push(p);
-        line.x = p.x; line.y = p.y;
-        checked.set(p, line); // the reader took the line: its fields are good as they stand
-
+        doc.points.push({ x: Number(line.x), y: Number(line.y), longitude: line.longitude, latitude: line.latitude,
+                          name: line.name || '', off: false });
       }
     });
     return doc;
   }
 
-  // A .INF file's graticule and the fit as the page shows them: both from the
-  // model, which reads and writes .INF text as messkart does.
-  function readInf(text) {
-    if (!modelThere()) return { ok: false, message: MISSING };
-    return MesskartModel.readInfFile(text);
+  var blankInside = /[\x00-\x20]/;
+
+  function notAngle(label, text) {
+    return label + ' „' + text + '“ ist kein Winkel der Messdatei' +
+      (text.indexOf(',') >= 0 ? ' (Dezimalpunkt statt Komma)' : ' (dezimal mit Punkt wie 13.0 oder gepackt wie 132436)');
   }
 
-  // Rows already found good, with the fields they were found good with: a
-  // long file is not checked again at every change.
-  var checked = new WeakMap();
-
-  function rememberGood(p) { checked.set(p, { x: p.x, y: p.y, longitude: p.longitude, latitude: p.latitude }); }
-
-  function rowProblem(p) {
-    var good = checked.get(p);
-    if (good && good.x === p.x && good.y === p.y && good.longitude === p.longitude && good.latitude === p.latitude) return null;
-    var problem = fieldProblem(p);
-    if (!problem) rememberGood(p);
-    return problem;
-  }
-
-  // What is wrong with one row, or null: each field as the measurement file
-  // reads it.
-  function fieldProblem(p) {
-    var angle = function (label, kind, text) {
-      if (MesskartModel.fieldReads(kind, text)) return null;
+  // What the file cannot hold at all in a row (an empty field, a blank in
+  // one), or null: such a row is not written.
+  function unwritable(p) {
+    var angle = function (label, text) {
       if (text === '') return label + ' fehlt';
-      if (MesskartModel.fieldReads('longitude', text)) return 'Breite „' + text + '“ liegt jenseits des Pols';
-      return label + ' „' + text + '“ ist kein Winkel der Messdatei' +
-        (text.indexOf(',') >= 0 ? ' (Dezimalpunkt statt Komma)' : ' (dezimal mit Punkt wie 13.0 oder gepackt wie 132436)');
+      return blankInside.test(text) ? notAngle(label, text) : null;
     };
-    return angle('Länge', 'longitude', p.longitude) || angle('Breite', 'latitude', p.latitude) ||
-      (MesskartModel.fieldReads('integer', String(p.x)) && MesskartModel.fieldReads('integer', String(p.y)) ? null
-        : 'x und y müssen ganze Pixel sein');
+    return angle('Länge', p.longitude) || angle('Breite', p.latitude) ||
+      (blankInside.test(String(p.x)) || blankInside.test(String(p.y)) ? 'x und y müssen ganze Pixel sein' : null);
   }
 
+  // The report's words for a row's fields (x, laenge, y, breite, pol) as a sentence, or null.
+  function problemOf(p, words) {
+    if (!words || !words.length) return null;
+    var has = function (word) { return words.indexOf(word) >= 0; };
+    if (has('laenge')) return notAngle('Länge', p.longitude);
+    if (has('pol')) return 'Breite „' + p.latitude + '“ liegt jenseits des Pols';
+    if (has('breite')) return notAngle('Breite', p.latitude);
+    return 'x und y müssen ganze Pixel sein';
+  }
 
-  return { MISSING: MISSING, modelThere: modelThere, toModel: toModel, fromModel: fromModel, readInf: readInf, rowProblem: rowProblem };
+  // A .INF file's graticule (InfFile).
+  function readInf(text) { return InfFile.read(text); }
+
+  return { toText: toText, fromReport: fromReport, unwritable: unwritable, problemOf: problemOf,
+           readInf: readInf };
 });

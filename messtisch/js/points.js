@@ -1,11 +1,11 @@
 // Control points: the pixels clicked on the map with the coordinates typed
 // for them, as the user edits them, and what the page does with them. Each
-// part has a file of its own: the rows checked and turned into the model's
-// file (pointrows.js), the fit (pointfit.js), the table (pointtable.js), the
+// part has a file of its own: the rows as the measurement file and back
+// (pointrows.js), the fit by messkart compiled for the page (pointfit.js), the table (pointtable.js), the
 // form (pointform.js), the report below the table (pointreport.js), the marks
 // on the picture (pointmarks.js) and CSV (pointcsv.js).
-define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointReport', 'PointMarks', 'PointCsv'],
-       function (PointRows, PointFit, PointTable, PointForm, PointReport, PointMarks, PointCsv) {
+define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointReport', 'PointMarks', 'PointCsv', 'MesskartReport', 'PageTools'],
+       function (PointRows, PointFit, PointTable, PointForm, PointReport, PointMarks, PointCsv, MesskartReport, PageTools) {
   'use strict';
 
   var $ = function (id) { return document.getElementById(id); };
@@ -16,17 +16,20 @@ define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointRepo
     var doc = emptyDoc(0, 0);
     var selected = -1, pending = null, fileName = 'KARTE.TXT';
     var api = { onSave: null, remember: function () {} };
-    var fit = PointFit.create(function () { show(); callbacks.changed(); }, PointReport.progress);
+    // #ausgleich is busy from a change until the fit of the newest rows is in
+    var fit = PointFit.create(function () { $('ausgleich').removeAttribute('aria-busy'); show(); callbacks.changed(); });
     var table = PointTable.create($('punkt-tabelle'), {
       select: function (i) { select(i); if (callbacks.focus) callbacks.focus(doc.points[i]); },
       edit: edit, switchOff: function (i, off) { api.remember(); doc.points[i].off = off; evaluate(); }
     });
     var form = PointForm.create({ submit: submit, remove: function () { api.deleteSelected(); }, reference: referenceChanged });
 
-    function evaluate() { fit.evaluate(doc); }
+    // the rows at once, the fit of them when its run is in
+    function evaluate() { $('ausgleich').setAttribute('aria-busy', 'true'); fit.evaluate(doc); show(); }
 
     function show() {
-      var evaluation = fit.current(), result = evaluation.fit;
+      var evaluation = fit.current(), result = evaluation && evaluation.fit;
+      if (!evaluation) return;
       table.show(doc.points, { selected: selected, rows: evaluation.rows, residualOf: fit.residualOf,
                                outliers: result && result.ok ? result.outliers : [] });
       PointReport.show(doc, evaluation);
@@ -84,9 +87,8 @@ define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointRepo
     }
 
     // Why the measurement file cannot be saved now, or null.
-    function refusal() {
-      var evaluation = fit.current();
-      if (!evaluation || !PointRows.modelThere()) return PointRows.MISSING;
+    function refusal(evaluation) {
+      if (evaluation.unchecked) return evaluation.fit.message;
       if (evaluation.tooBig) return PointReport.sizeMessage(doc);
       var bad = [];
       evaluation.rows.forEach(function (problem, i) { if (problem) bad.push(i + 1); });
@@ -97,10 +99,13 @@ define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointRepo
       return null;
     }
 
+    // the file of the newest evaluation, once its run is in
     $('messdatei-speichern').addEventListener('click', function () {
-      var why = refusal();
-      if (why) { callbacks.say(why, true); return; }
-      if (api.onSave) api.onSave($('messdatei-name').value.trim() || fileName, fit.current().text);
+      fit.settled().then(function (evaluation) {
+        var why = refusal(evaluation);
+        if (why) { callbacks.say(why, true); return; }
+        if (api.onSave) api.onSave($('messdatei-name').value.trim() || fileName, evaluation.text);
+      });
     });
 
     $('csv-speichern').addEventListener('click', function () {
@@ -135,13 +140,17 @@ define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointRepo
     api.pictureChanged = function (picture, name) {
       replaced(emptyDoc(picture.width, picture.height), name.replace(/\.[^.]*$/, '') + '.TXT');
     };
+    // A measurement file read by messkart's reader; a Promise of the message
+    // why it could not be taken, or of null.
     api.load = function (name, text) {
-      if (!PointRows.modelThere()) return PointRows.MISSING;
-      var read = MesskartModel.readMeasurementFile(text);
-      if (!read.ok) return name + ': ' + read.message;
-      api.remember();
-      replaced(PointRows.fromModel(read.model), name);
-      return null;
+      var job = MesskartReport.job(text, false);
+      return PageTools.run(job.tool, job.args, job.files).then(function (result) {
+        var read = MesskartReport.read(result);
+        if (!read.read) return name + ': ' + read.message;
+        api.remember();
+        replaced(PointRows.fromReport(read), name);
+        return null;
+      }, function (error) { return String(error && error.message || error); });
     };
     api.loadCsv = function (name, text) {
       var read = PointCsv.read(text);
@@ -164,7 +173,7 @@ define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointRepo
     api.count = function () { return doc.points.length; };
     api.positions = function () { return doc.points; };
     // the fit of the points switched on, while there is one: {rms, pixelOf, ...} or null
-    api.fit = function () { var result = fit.current().fit; return result && result.ok ? result : null; };
+    api.fit = function () { var e = fit.current(), result = e && e.fit; return result && result.ok ? result : null; };
     // points found by the desk, taken as one change: [{x, y, longitude, latitude, name, exact}]
     api.add = function (list) {
       if (!list.length) return;

@@ -1,7 +1,9 @@
 // The Balken tab: frame lines clicked on the picture, the pure-blue bars
 // painted from them to the edge (bars.js), the picture saved with its bars
-// and the glattzug command for it.
-define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 'Undo', 'Assist'], function (Desk, View, Bmp, Bars, Lines, Frame, Overlays, Undo, Assist) {
+// and the glattzug command for it, or glattzug run on it in the page, its
+// result becoming the picture shown.
+define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 'Undo', 'Assist', 'ToolStep', 'ChainNames', 'WorkFiles', 'Files'],
+function (Desk, View, Bmp, Bars, Lines, Frame, Overlays, Undo, Assist, ToolStep, ChainNames, WorkFiles, Files) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
@@ -162,6 +164,33 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
     });
   }
 
+  // glattzug in the page on the picture with the bars of run: the picture
+  // with bars and the rectified picture join the files, the latter is shown.
+  function rectify(run) {
+    if (!state.picture) { Desk.say('Erst ein Bild öffnen.', true); return; }
+    var lat = run === 'v' ? latitudes() : { ok: true, args: '' };
+    if (!lat.ok) { Desk.say(lat.message, true); return; }
+    if (saving) return;
+    var p = state.picture, name = ChainNames.withBars(state.fileName, run), result = ChainNames.rectified(name, run);
+    var args = [name, run].concat(lat.args.split(' ').filter(Boolean));
+    saving = true;
+    Desk.say(name + ' wird gemalt … 0 %');
+    Bmp.paintedBlob(p, Bars.rowSpans(Bars.paintedRange(work.lines, run, p.width, p.height), p.width), 'image/bmp', function (share) {
+      Desk.say(name + ' wird gemalt … ' + Math.floor(share * 100) + ' %');
+    }).then(function (blob) { return blob.arrayBuffer(); }).then(function (buffer) {
+      saving = false;
+      var files = {};
+      files[name] = new Uint8Array(buffer);
+      WorkFiles.add(name, files[name], 'Balken ' + run + ' im Messtisch gemalt');
+      return ToolStep.run($('balken-lauf'), 'glattzug', args, files, ChainNames.tmpName(name), result);
+    }).then(function (step) {
+      if (!step.ok) return;
+      Files.openPicture({ name: result, bytes: step.result.files[ChainNames.tmpName(name)] }).then(function () {
+        Desk.say(result + ' (glattzug ' + args.slice(1).join(' ') + ', Exit-Code 0) ist jetzt das Bild.');
+      });
+    });
+  }
+
   function drawLines(context, view) {
     Bars.LINES[work.run].forEach(function (line) {
       var pts = work.lines[line.key], active = line.key === work.activeLine;
@@ -260,5 +289,7 @@ define('TabBars', ['Desk', 'View', 'Bmp', 'Bars', 'Lines', 'Frame', 'Overlays', 
   $('bg-unten').addEventListener('input', function () { showBarCommand(null); Desk.emit('work'); });
   $('bg-oben').addEventListener('input', function () { showBarCommand(null); Desk.emit('work'); });
   $('balken-speichern').addEventListener('click', saveBars);
+  $('glattzug-h').addEventListener('click', function () { rectify('h'); });
+  $('glattzug-v').addEventListener('click', function () { rectify('v'); });
   barsChanged();
 });

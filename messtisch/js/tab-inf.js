@@ -1,5 +1,6 @@
 // The .INF tab: an .INF file's graticule laid over the picture, to check a
-// calibration against the printed meridians and parallels.
+// calibration against the printed meridians and parallels, and the files
+// passnetz writes from it for GIS programs.
 define('TabInf', ['Desk', 'Points', 'Graticule', 'GisExport'], function (Desk, Points, Graticule, GisExport) {
   'use strict';
 
@@ -46,6 +47,7 @@ define('TabInf', ['Desk', 'Points', 'Graticule', 'GisExport'], function (Desk, P
   });
 
   $('netz-an').addEventListener('change', function () { state.showGrid = $('netz-an').checked; Desk.redraw(); });
-  $('vrt-speichern').addEventListener('click', function () { GisExport.save('vrt', exported(), Desk.download, Desk.say); });
-  $('points-speichern').addEventListener('click', function () { GisExport.save('points', exported(), Desk.download, Desk.say); });
+  ['tif', 'vrt', 'points'].forEach(function (kind) {
+    $(kind + '-speichern').addEventListener('click', function () { GisExport.save(kind, exported(), $('inf-lauf'), Desk.download, Desk.say); });
+  });
 });

@@ -49,7 +49,10 @@ define('TabPoints', ['Desk', 'View', 'Points', 'Proposals', 'Undo'], function (D
     hasWork: function () { return points.count() > 0; },
     waitingField: points.waitingField,
     opens: function (name) { return /\.(txt|csv)$/i.test(name); },
-    openText: function (name, text) { opened(/\.csv$/i.test(name) ? points.loadCsv(name, text) : points.load(name, text), name); }
+    openText: function (name, text) {
+      Promise.resolve(/\.csv$/i.test(name) ? points.loadCsv(name, text) : points.load(name, text))
+        .then(function (message) { opened(message, name); });
+    }
   });
 
   Desk.$('csv-datei').addEventListener('change', function (event) {

@@ -2,7 +2,9 @@
 // the sheet's longest straight line found by the desk, and the kippdreh
 // commands that straighten it (tilt.js, tiltpanel.js, frame.js). A steep
 // line (a meridian) is checked against the frame or an earlier level line.
-define('TabTilt', ['Desk', 'Tilt', 'TiltPanel', 'Lines', 'Frame', 'Overlays', 'Assist'], function (Desk, Tilt, TiltPanel, Lines, Frame, Overlays, Assist) {
+// The picture turned by kippdreh in the page becomes the picture shown.
+define('TabTilt', ['Desk', 'Tilt', 'TiltPanel', 'Lines', 'Frame', 'Overlays', 'Assist', 'ToolStep', 'ChainNames', 'Files'],
+function (Desk, Tilt, TiltPanel, Lines, Frame, Overlays, Assist, ToolStep, ChainNames, Files) {
   'use strict';
 
   var $ = Desk.$, state = Desk.state;
@@ -25,6 +27,28 @@ define('TabTilt', ['Desk', 'Tilt', 'TiltPanel', 'Lines', 'Frame', 'Overlays', 'A
     }
     warning.hidden = !text;
     warning.textContent = text || '';
+    $('kippung-drehen').disabled = !angleArgument();
+  }
+
+  // kippdreh's g= for the line shown, or null.
+  function angleArgument() {
+    if (clicks.length !== 2 || !state.picture) return null;
+    var t = Tilt.commands(clicks[0], clicks[1], state.picture.width, state.picture.height, state.fileName);
+    return t && t.forms[0].ok ? 'g=' + t.forms[0].omega : null;
+  }
+
+  function turn() {
+    var angle = angleArgument();
+    if (!angle) { Desk.say('Erst die Schräglage finden oder zwei Punkte anklicken.', true); return; }
+    var input = state.fileName.toUpperCase(), output = ChainNames.tmpName(input), name = ChainNames.turned(input);
+    var files = {};
+    files[input] = state.picture.bytes;
+    ToolStep.run($('kippung-lauf'), 'kippdreh', [input, angle], files, output, name).then(function (step) {
+      if (!step.ok) return;
+      Files.openPicture({ name: name, bytes: step.result.files[output] }).then(function () {
+        Desk.say(name + ' (kippdreh ' + input + ' ' + angle + ', Exit-Code 0) ist jetzt das Bild; ' + input + ' steht unter „Dateien“.');
+      });
+    });
   }
 
   // The frame's tilt, looked for once per picture.
@@ -87,4 +111,5 @@ define('TabTilt', ['Desk', 'Tilt', 'TiltPanel', 'Lines', 'Frame', 'Overlays', 'A
   });
 
   $('kippung-finden').addEventListener('click', find);
+  $('kippung-drehen').addEventListener('click', turn);
 });

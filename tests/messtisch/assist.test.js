@@ -7,7 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, readBmp, tempFolder, openPage, openPicture, download } = require('./support');
+const { makeBmp, readBmp, tempFolder, openPage, openPicture, download, fitted } = require('./support');
 const { makeMap, centreAt } = require('./synthmap');
 
 const pictures = process.env.MESSTISCH_PICTURES; // folder for the guide's screenshots, when set
@@ -185,6 +185,7 @@ test('the desk finds what a person finds by eye', async (t) => {
       }
       await page.click('#kreuzungen-vorschlagen');
       await page.waitForSelector('#vorschlaege:not([hidden])');
+      await fitted(page);
       const proposed = await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.map((r) => [...r.cells].map((c) => c.textContent)));
       assert.ok(proposed.length + 3 >= 0.9 * flat.crossings.length, String(proposed.length));
       for (const [, x, y, lon, lat] of proposed) {
@@ -198,13 +199,16 @@ test('the desk finds what a person finds by eye', async (t) => {
       const cursor = await page.evaluate(() => window.Messtisch.state.cursor);
       assert.deepStrictEqual([cursor.x, cursor.y], [Math.round(Number(proposed[1][1])), Math.round(Number(proposed[1][2]))]);
       await page.keyboard.press('j');
+      await fitted(page);
       assert.strictEqual(await page.$$eval('#punkt-tabelle tbody tr', (rows) => rows.length), 4);
       assert.strictEqual(await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.length), proposed.length - 1);
       // undone, the point goes and the proposal it came from is back
       await page.keyboard.press('Control+z');
+      await fitted(page);
       assert.strictEqual(await page.$$eval('#punkt-tabelle tbody tr', (rows) => rows.length), 3);
       assert.strictEqual(await page.$$eval('#vorschlag-tabelle tbody tr', (rows) => rows.length), proposed.length);
       await page.click('#vorschlaege-alle');
+      await fitted(page);
       const rows = await page.$$eval('#punkt-tabelle tbody tr', (r) => r.length);
       assert.strictEqual(rows, 3 + proposed.length);
       await page.waitForSelector('#streuung');

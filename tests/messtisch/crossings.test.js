@@ -9,7 +9,8 @@ const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeSheet } = require('./sheetmap');
 const { turnedBack } = require('./synthmap');
-const { AngleText, Bmp, Bars, Lines, Tilt, Frame, MesskartModel, saveWithBars } = require('./desklib');
+const { AngleText, Bmp, Bars, Lines, Tilt, Frame, saveWithBars } = require('./desklib');
+const { deskFit } = require('./pagetools/deskfit');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const sheets = {};
@@ -119,11 +120,10 @@ function judged(sheet, typed, proposals) {
 }
 
 // messkart's fit through the typed points and every proposal, as the page writes them.
-function rmsOf(sheet, typed, proposals) {
+async function rmsOf(sheet, typed, proposals) {
   const points = typed.concat(proposals.map((p) => ({ x: Tilt.roundHalfEven(p.x), y: Tilt.roundHalfEven(p.y), longitude: p.longitude, latitude: p.latitude })));
-  const text = MesskartModel.writeMeasurementFile({ width: sheet.width, height: sheet.height, lines: points.map((p) => (
-    { kind: 'data', x: String(p.x), longitude: Lines.angleText(p.longitude), y: String(p.y), latitude: Lines.angleText(p.latitude), name: '' })) });
-  return MesskartModel.calibrate(text).rms;
+  return (await deskFit(sheet.width, sheet.height, points.map((p) => (
+    { x: p.x, longitude: Lines.angleText(p.longitude), y: p.y, latitude: Lines.angleText(p.latitude) })))).rms;
 }
 
 const SHEETS = [
@@ -143,7 +143,7 @@ test('on busy sheets the steps are read from the lines, nothing is invented, 90 
     assert.strictEqual(read.question, null, name);
     assert.deepStrictEqual(read.step, sheet.step, name);
     assert.deepStrictEqual(read.fromLines, sheet.step, name);
-    const figures = judged(sheet, typed, read.proposals), rms = rmsOf(sheet, typed, read.proposals);
+    const figures = judged(sheet, typed, read.proposals);
     console.log(`# ${name}: ${crossings.length} crossings of long lines, ${read.proposals.length} proposed + 3 typed, ` +
                 `${(100 * figures.share).toFixed(1)} % of ${figures.inner} inner within 1.5 px, worst ${figures.worst.toFixed(2)} px, ` +
                 `${figures.wrong} wrong, ${figures.invented} invented`);
@@ -155,7 +155,7 @@ test('on busy sheets the steps are read from the lines, nothing is invented, 90 
 
 // messkart fits x to the longitude and y to the latitude alone: the sheet
 // is first straightened by kippdreh with the command the tilt tab offers.
-test('on the sheets straightened by kippdreh, messkart fits all the proposals', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, () => {
+test('on the sheets straightened by kippdreh, messkart fits all the proposals', { skip: !fs.existsSync(tools.kippdreh) && 'tools not built' }, async () => {
   for (const [name, options] of [SHEETS[0], SHEETS[3]]) {
     const { sheet, ink, levels } = sheetOf(options), folder = tempFolder('bogen');
     fs.writeFileSync(path.join(folder, 'BOGEN.BMP'), sheet.bmp);
@@ -167,7 +167,7 @@ test('on the sheets straightened by kippdreh, messkart fits all the proposals', 
     const crossings = Lines.findCrossings(Lines.wholeInk(picture), Lines.levelsOf(picture)), typed = typedOn(straight, crossings);
     const read = Lines.readGraticule(typed, crossings);
     assert.deepStrictEqual([read.question, read.step], [null, sheet.step], name);
-    const figures = judged(straight, typed, read.proposals), rms = rmsOf(straight, typed, read.proposals);
+    const figures = judged(straight, typed, read.proposals), rms = await rmsOf(straight, typed, read.proposals);
     console.log(`# ${name} after ${command}: ${read.proposals.length} proposed + 3 typed, ${(100 * figures.share).toFixed(1)} % of ` +
                 `${figures.inner} inner within 1.5 px, ${figures.wrong} wrong, ${figures.invented} invented; messkart RMS ${rms.toFixed(3)} px`);
     assert.deepStrictEqual([figures.wrong, figures.invented], [0, 0], name);
@@ -366,7 +366,7 @@ test('the conic sheet through kippdreh, glattzug h and v on traced lines and mes
   const crossings = Lines.findCrossings(Lines.wholeInk(picture), Lines.levelsOf(picture)), typed = typedOn(straight, crossings);
   const read = Lines.readGraticule(typed, crossings);
   assert.deepStrictEqual([read.question, read.step], [null, sheet.step]);
-  const figures = judged(straight, typed, read.proposals), rms = rmsOf(straight, typed, read.proposals);
+  const figures = judged(straight, typed, read.proposals), rms = await rmsOf(straight, typed, read.proposals);
   console.log(`# conic sheet through the chain (${command}, v ${low} ${high}): ${read.proposals.length} proposed + 3 typed, ` +
               `${(100 * figures.share).toFixed(1)} % of ${figures.inner} inner within 1.5 px, worst ${figures.worst.toFixed(2)} px, ` +
               `${figures.wrong} wrong, ${figures.invented} invented; messkart RMS ${rms.toFixed(3)} px`);

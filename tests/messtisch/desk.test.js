@@ -8,7 +8,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, drawn, download } = require('./support');
+const { makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, drawn, download, fitted } = require('./support');
 
 const FRAME = [120, 0, 0];
 const same = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
@@ -144,7 +144,7 @@ test('control points on the rectified map give the .INF file that messkart write
   assert.ok(folder, 'the map was not rectified');
   const { browser, page, problems } = await openPage();
   try {
-    assert.ok(await page.evaluate(() => typeof MesskartModel !== 'undefined'), 'the calibration model (messtisch/messkart/) is missing');
+    assert.ok(await page.evaluate(() => window.Messtisch.modules().PageTools.available()), 'the page\'s tools are not built (scripts/build-page-tools)');
     // Five control points, the fourth with a typo in its latitude; the last
     // one is placed with the keyboard's crosshair.
     await openPicture(page, path.join(folder, 'karte.bmp'));
@@ -171,6 +171,7 @@ test('control points on the rectified map give the .INF file that messkart write
     await page.fill('#punkt-breite', points[4][3]);
     await page.fill('#punkt-name', 'Mitte');
     await page.press('#punkt-name', 'Enter');
+    await fitted(page);
     await shot(page, '9-messtisch-punkte.png');
     const rowsMarked = await page.$$eval('#punkt-tabelle tbody tr', (trs) => trs.map((tr) => tr.classList.contains('ausreisser')));
     assert.deepStrictEqual(rowsMarked, [false, false, false, true, false]);
@@ -185,10 +186,12 @@ test('control points on the rectified map give the .INF file that messkart write
     // The measurement file opened again: its typo corrected, messkart agrees again.
     await page.setInputFiles('#mess-datei', path.join(folder, 'karte.TXT'));
     await page.waitForSelector('#punkt-tabelle tbody tr:nth-child(5)');
+    await fitted(page);
     await page.click('#punkt-tabelle tbody tr:nth-child(4)');
     assert.strictEqual(await page.inputValue('#punkt-breite'), points[3][3]);
     await page.fill('#punkt-breite', (Number(points[3][3]) - 1).toFixed(5));
     await page.press('#punkt-breite', 'Enter');
+    await fitted(page);
     assert.strictEqual(await page.locator('#punkt-tabelle tr.ausreisser').count(), 0);
     const corrected = await page.textContent('#inf-vorschau');
     await download(page, '#messdatei-speichern', folder);

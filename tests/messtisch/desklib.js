@@ -1,6 +1,6 @@
 // The desk's own scripts loaded into node through the page's own define, for
 // the unit tests of its pure modules: every module started here is exported
-// under its name, beside the calibration model.
+// under its name.
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
@@ -11,10 +11,13 @@ const load = (file) => {
   const name = path.join(root, 'messtisch', file);
   vm.runInThisContext(fs.readFileSync(name, 'utf8'), { filename: name });
 };
-['messkart/extended.js', 'messkart/model.js', 'js/define.js'].forEach(load);
+load('js/define.js');
 for (const file of ['js/bmp.js', 'js/tilt.js', 'js/bars.js', 'js/lines.js', 'js/frame.js']) load(file);
 // the page's other pure modules, for their own unit tests
-for (const file of ['js/overview.js', 'js/view.js', 'js/graticule.js', 'js/pointcsv.js', 'js/fingerprint.js', 'js/angletext.js']) load(file);
+for (const file of ['js/overview.js', 'js/view.js', 'js/graticule.js', 'js/pointcsv.js', 'js/fingerprint.js', 'js/angletext.js',
+                    'js/inffile.js', 'js/pointrows.js', 'js/messkartreport.js', 'js/pointoutliers.js']) load(file);
+// what the page reads before and after a tool's run in it
+for (const file of ['js/toolmemory.js', 'js/chainnames.js', 'js/toolconsole.js']) load(file);
 define.check();
 
 const { Bars, Bmp } = define.modules();
@@ -28,4 +31,4 @@ async function saveWithBars(folder, name, picture, lines, run) {
   return range;
 }
 
-module.exports = Object.assign({ MesskartModel, define, saveWithBars }, define.modules());
+module.exports = Object.assign({ define, saveWithBars }, define.modules());

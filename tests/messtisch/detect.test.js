@@ -9,7 +9,8 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { makeBmp, runTool, tempFolder, tools } = require('./support');
 const { makeMap, centreAt, turnedBack } = require('./synthmap');
-const { Bmp, Tilt, Bars, Lines, Frame, MesskartModel, saveWithBars } = require('./desklib');
+const { Bmp, Tilt, Bars, Lines, Frame, saveWithBars } = require('./desklib');
+const { deskFit, measurementText } = require('./pagetools/deskfit');
 
 const pictureOf = (bytes) => Bmp.open(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 const maps = {};
@@ -209,10 +210,9 @@ test('a cylindrical map through kippdreh, glattzug and messkart on the proposals
   const typed = typedPoints(crossings, [node(8, 53), node(16, 53), node(12, 48)]);
   const read = Lines.readGraticule(typed, crossings);
   const points = typed.concat(read.proposals.map((p) => ({ x: roundHalfEven(p.x), y: roundHalfEven(p.y), longitude: p.longitude, latitude: p.latitude })));
-  const text = MesskartModel.writeMeasurementFile({ width: picture.width, height: picture.height, lines: points.map((p) => (
-    { kind: 'data', x: String(p.x), longitude: Lines.angleText(p.longitude), y: String(p.y), latitude: Lines.angleText(p.latitude), name: '' })) });
-  fs.writeFileSync(path.join(folder, 'KARTE2.TXT'), text, 'latin1');
-  const fit = MesskartModel.calibrate(text);
+  const typedAs = points.map((p) => ({ x: p.x, longitude: Lines.angleText(p.longitude), y: p.y, latitude: Lines.angleText(p.latitude) }));
+  fs.writeFileSync(path.join(folder, 'KARTE2.TXT'), measurementText(picture.width, picture.height, typedAs), 'latin1');
+  const fit = await deskFit(picture.width, picture.height, typedAs);
   console.log(`# chain: ${command}, ${points.length} points of ${map.crossings.length} crossings, RMS ${fit.rms.toFixed(3)} px`);
   assert.ok(points.length >= 0.9 * map.crossings.length, String(points.length));
   assert.ok(fit.rms <= 1.5, String(fit.rms));
@@ -287,10 +287,9 @@ test('a conic map through kippdreh, glattzug h, glattzug v 47 54 and messkart on
   // no coordinate wrong: every point near its own crossing, a degree being some 84 pixels
   const offs = points.map((p) => Math.hypot(p.x - node(p.longitude, p.latitude).x, p.y - node(p.longitude, p.latitude).y));
   assert.ok(Math.max(...offs) <= 10, String(offs));
-  const text = MesskartModel.writeMeasurementFile({ width: picture.width, height: picture.height, lines: points.map((p) => (
-    { kind: 'data', x: String(p.x), longitude: Lines.angleText(p.longitude), y: String(p.y), latitude: Lines.angleText(p.latitude), name: '' })) });
-  fs.writeFileSync(path.join(folder, 'KARTE3.TXT'), text, 'latin1');
-  const fit = MesskartModel.calibrate(text);
+  const typedAs = points.map((p) => ({ x: p.x, longitude: Lines.angleText(p.longitude), y: p.y, latitude: Lines.angleText(p.latitude) }));
+  fs.writeFileSync(path.join(folder, 'KARTE3.TXT'), measurementText(picture.width, picture.height, typedAs), 'latin1');
+  const fit = await deskFit(picture.width, picture.height, typedAs);
   // the crossings on the picture's first and last row (parallels 47 and 54) are proposed too; meridians 3 and 21 lie in the edge columns
   const inner = map.crossings.filter((c) => c.lon > 3 && c.lon < 21 && c.lat > 47 && c.lat < 54).length;
   const onEdges = map.crossings.filter((c) => c.lon > 3 && c.lon < 21 && (c.lat === 47 || c.lat === 54)).length;

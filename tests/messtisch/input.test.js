@@ -6,7 +6,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, tempFolder, openPage, openPicture, pixelOnScreen } = require('./support');
+const { makeBmp, tempFolder, openPage, openPicture, pixelOnScreen, fitted } = require('./support');
 
 const folder = tempFolder('eingabe');
 const picture = path.join(folder, 'feld.bmp');
@@ -112,6 +112,7 @@ test('letter keys work after a button click, undo stays in its tab, redo brings 
     await page.fill('#punkt-laenge', '13.5');
     await page.fill('#punkt-breite', '52.25');
     await page.press('#punkt-breite', 'Enter');
+    await fitted(page);
     const counts = async () => [await page.locator('#punkt-tabelle tbody tr[data-punkt]').count(),
                                 /linke Rahmenlinie \((\d+) Punkte\)/.exec(await page.textContent('#linienwahl'))[1]];
     assert.deepStrictEqual(await counts(), [1, '2']);
@@ -172,6 +173,7 @@ test('a click outside the picture is reported, and typed coordinates never act a
     await page.keyboard.type('50');
     await page.keyboard.press('Enter');
     assert.strictEqual(await page.$eval('#reiter [aria-selected=true]', (b) => b.dataset.reiter), 'punkte');
+    await fitted(page);
     assert.deepStrictEqual(await page.$$eval('#punkt-tabelle tbody tr[data-punkt] td', (tds) => tds.slice(2, 6).map((td) => td.textContent)),
       ['200', '150', '09.5', '50']);
     // nothing waits any more: the keys are shortcuts again

@@ -7,7 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, tempFolder, openPage, openPicture, clickPixel, download } = require('./support');
+const { makeBmp, tempFolder, openPage, openPicture, clickPixel, download, fitted } = require('./support');
 
 const folder = tempFolder('behalten');
 const map = path.join(folder, 'blatt.bmp'), other = path.join(folder, 'anderes.bmp');
@@ -48,6 +48,7 @@ test('a reload asks, and the same picture opened again offers its work back', as
     assert.match(await page.textContent('#wiederherstellen-text'), /blatt\.bmp.*2 Balkenpunkte, 1 Passpunkte/);
     await page.click('#wiederherstellen-ja');
     assert.strictEqual(await page.$eval('#reiter [aria-selected=true]', (b) => b.dataset.reiter), 'punkte');
+    await fitted(page);
     assert.deepStrictEqual(await rows(page), [['300', '200', '132436', '52.5', 'Kirche']]);
     await page.keyboard.press('b');
     assert.strictEqual(await page.isChecked('input[name=lauf][value=v]'), true);
@@ -110,11 +111,13 @@ for (const source of ['clicked', 'csv']) {
         await page.setInputFiles('#csv-datei', csv);
       }
       await page.waitForSelector('#punkt-tabelle tbody tr[data-punkt]');
+      await fitted(page);
       const aRows = await rows(page), aFile = await page.textContent('#messdatei-text');
       assert.strictEqual(aRows.length, source === 'clicked' ? 1 : 4);
 
       await openPicture(page, other);
       await page.click('#reiter-punkte');
+      await fitted(page);
       assert.deepStrictEqual(await rows(page), []);
       assert.strictEqual(await page.textContent('#messdatei-text'), '0600 0400\n');
       const saved = await download(page, '#messdatei-speichern', folder);
@@ -129,6 +132,7 @@ for (const source of ['clicked', 'csv']) {
       await page.waitForSelector('#wiederherstellen:not([hidden])');
       await page.click('#wiederherstellen-ja');
       await page.click('#reiter-punkte');
+      await fitted(page);
       assert.deepStrictEqual(await rows(page), aRows);
       assert.strictEqual(await page.textContent('#messdatei-text'), aFile);
       assert.deepStrictEqual((await tabWork(page, 'kippung')).clicks, [{ x: 50, y: 300 }, { x: 550, y: 305 }]);
@@ -163,6 +167,7 @@ test('work kept in the older record is offered and restored', async () => {
     assert.strictEqual(await barCount(page), '2');
     assert.deepStrictEqual([await page.inputValue('#bg-unten'), await page.inputValue('#bg-oben')], ['47.5', '55']);
     await page.click('#reiter-punkte');
+    await fitted(page);
     assert.deepStrictEqual(await rows(page), [['300', '200', '132436', '52.5', 'Kirche']]);
     assert.deepStrictEqual(problems, []);
   } finally {

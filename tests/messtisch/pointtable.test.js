@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, runTool, tempFolder, openPage, openPicture, clickPixel, drawn, download } = require('./support');
+const { makeBmp, runTool, tempFolder, openPage, openPicture, clickPixel, drawn, download, fitted } = require('./support');
 
 const pictures = process.env.MESSTISCH_PICTURES; // folder for the guide's screenshots, when set
 const folder = tempFolder('tabelle');
@@ -48,9 +48,11 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     await page.keyboard.press('1');
     const places = [[60, 50], [820, 80], [100, 640], [780, 610]];
     for (const [x, y] of places) await addPoint(page, x, y, lonOf(x), latOf(y));
+    await fitted(page);
     assert.match(await page.textContent('#ausreisser-regel'), /^Ausreißerprüfung: Rot wird der Punkt markiert, ohne den/);
     // a fifth point with a longitude that is no angle of the file
     await addPoint(page, 450, 330, '12', latOf(330));
+    await fitted(page);
     let rows = await tableRows(page);
     assert.deepStrictEqual(rows.map((r) => r.classes.includes('fehlerhaft')), [false, false, false, false, true]);
     assert.ok(await page.isVisible('#inf-vorschau'), 'the fit of the good rows is gone');
@@ -60,9 +62,11 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
       'Messdatei nicht gespeichert: Punkt 5 ist fehlerhaft. Bitte berichtigen, ausschalten oder löschen.');
     // edited in place: a comma, then the right value
     await editCell(page, 5, 5, '8,0');
+    await fitted(page);
     assert.match(await page.textContent('#ausgleich'), /Punkt 5: Länge „8,0“ ist kein Winkel der Messdatei \(Dezimalpunkt statt Komma\)/);
     await editCell(page, 5, 5, (Number(lonOf(450)) + 0.2).toFixed(5)); // a typo of 60 pixels
     await editCell(page, 5, 7, 'Turm Süd');
+    await fitted(page);
     rows = await tableRows(page);
     assert.deepStrictEqual(rows[4].cells.slice(2, 7), ['450', '330', (Number(lonOf(450)) + 0.2).toFixed(5), latOf(330), 'Turm_Süd']);
     assert.deepStrictEqual(rows.map((r) => r.classes.includes('ausreisser')), [false, false, false, false, true]);
@@ -77,6 +81,7 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     assert.deepStrictEqual(widths, [true, true, true]);
     // sorted by residual, the typo comes first
     await page.click('#punkt-tabelle th[data-sortieren]');
+    await fitted(page);
     rows = await tableRows(page);
     assert.strictEqual(rows[0].cells[1], '5');
     const distances = rows.map((r) => Number(r.cells[9]));
@@ -87,6 +92,7 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     assert.ok(factor > 0 && /^[125]0*$|^0\.0*[125]$/.test(String(factor)), 'arrow factor ' + factor);
     assert.deepStrictEqual(await page.evaluate(() => [0, 1e-11, 0.3].map((largest) => window.Messtisch.modules().ResidualArrows.legend(largest, 2).text)),
       [...Array(2).fill('Alle Abweichungen unter 0.05 Pixel: keine Pfeile'), '= 0.2 Pixel Abweichung (100-fach)']);
+    await fitted(page);
     assert.ok(await page.$eval('#punkt-tabelle th[data-sortieren]', (th) => th.scrollWidth <= th.clientWidth), 'sort mark cut off');
     if (pictures) {
       await page.evaluate(() => window.Messtisch.modules().Desk.say(''));
@@ -96,6 +102,7 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
     }
     // switched off: still in the table, out of the fit and the file
     await page.locator('#punkt-tabelle tbody tr[data-punkt="4"] input[type=checkbox]').uncheck();
+    await fitted(page);
     rows = await tableRows(page);
     assert.strictEqual(rows.length, 5);
     assert.ok(rows[rows.findIndex((r) => r.cells[1] === '5')].classes.includes('aus'));
@@ -105,6 +112,7 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
       ...places.map(([x, y]) => `${x} ${lonOf(x)} ${y} ${latOf(y)}`)]);
     const shown = await page.textContent('#inf-vorschau');
     await page.fill('#messdatei-name', 'blatt.txt');
+    await fitted(page);
     await download(page, '#messdatei-speichern', folder);
     assert.strictEqual(runTool('messkart', ['blatt.txt'], folder).status, 0);
     assert.strictEqual(fs.readFileSync(path.join(folder, 'blatt.INF'), 'latin1'), shown.replace(/\n/g, '\r\n'));
@@ -131,6 +139,7 @@ test('the point table: bad rows, editing in place, switching off, sorting, arrow
       '\r\nMühle;800;120;' + latOf(120) + ';' + lonOf(800) + '\r\nBrücke;500;650;' + latOf(650) + ';' + lonOf(500) + '\r\n', 'utf8');
     await page.setInputFiles('#csv-datei', path.join(folder, 'drei.csv'));
     await page.waitForFunction(() => document.querySelectorAll('#punkt-tabelle tbody tr[data-punkt]').length === 3);
+    await fitted(page);
     rows = await tableRows(page);
     assert.deepStrictEqual(rows.map((r) => r.cells.slice(2, 7)), [
       ['100', '100', lonOf(100), latOf(100), 'Kirche_Nord'], ['800', '120', lonOf(800), latOf(120), 'Mühle'],
@@ -155,6 +164,7 @@ test('a picture wider or higher than 9999 pixels gets no measurement file', asyn
       await page.setInputFiles('#csv-datei', csv);
       await page.waitForFunction(() => document.getElementById('status-meldung').textContent === 'punkte.csv geöffnet.');
       if (!refused) {
+        await fitted(page);
         assert.match(await page.textContent('#inf-vorschau'), new RegExp(`\\n${width}\\n${height}\\n$`));
         assert.match(await page.textContent('#messdatei-text'), new RegExp(`^${width} 00${height}\\n`));
         continue;
@@ -194,6 +204,7 @@ test('a semicolon CSV with decimal commas, and switching off every point above N
     fs.writeFileSync(csv, 'x;y;laenge;breite;name\r\n' + lines.join('\r\n') + '\r\n');
     await page.setInputFiles('#csv-datei', csv);
     await page.waitForFunction(() => document.querySelectorAll('#punkt-tabelle tbody tr[data-punkt]').length === 6);
+    await fitted(page);
     let rows = await tableRows(page);
     assert.deepStrictEqual(rows[0].cells.slice(2, 7), ['60', '50', lonOf(60), latOf(50), 'P1']);
     const distances = rows.map((r) => Number(r.cells[9]));
@@ -201,11 +212,13 @@ test('a semicolon CSV with decimal commas, and switching off every point above N
     await page.fill('#aus-ueber', '4');
     await page.click('#aus-ueber-knopf');
     assert.strictEqual(await page.textContent('#status-meldung'), '1 Punkt mit Abstand über 4 Pixel ausgeschaltet.');
+    await fitted(page);
     rows = await tableRows(page);
     assert.deepStrictEqual(rows.map((r) => r.classes.includes('aus')), [false, false, false, false, false, true]);
     await page.click('#aus-ueber-knopf');
     assert.strictEqual(await page.textContent('#status-meldung'), 'Kein eingeschalteter Punkt liegt weiter als 4 Pixel ab.');
     await page.keyboard.press('Control+z');
+    await fitted(page);
     rows = await tableRows(page);
     assert.deepStrictEqual(rows.map((r) => r.classes.includes('aus')), [false, false, false, false, false, false]);
     await page.fill('#aus-ueber', 'fünf');
@@ -217,6 +230,7 @@ test('a semicolon CSV with decimal commas, and switching off every point above N
     await page.waitForFunction(() => /nicht lesen/.test(document.getElementById('status-meldung').textContent));
     assert.strictEqual(await page.textContent('#status-meldung'),
       'tabelle.csv: Diese Zeile lässt sich nicht lesen: Zeile 3 (nur 1 Feld, gebraucht 4). Die Datei ist nicht geöffnet.');
+    await fitted(page);
     assert.strictEqual((await tableRows(page)).length, 6);
     assert.deepStrictEqual(problems, []);
   } finally {

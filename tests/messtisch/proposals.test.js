@@ -8,11 +8,13 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { tempFolder, openPage, openPicture } = require('./support');
+const { tempFolder, openPage, openPicture, fitted } = require('./support');
 const { makeMap } = require('./synthmap');
-const { AngleText, MesskartModel } = require('./desklib');
+const { AngleText } = require('./desklib');
+const { deskReport } = require('./pagetools/deskfit');
 
-test('a crossing written packed or decimal reads back as its angle', () => {
+test('a crossing written packed or decimal reads back as its angle', async () => {
+  const written = [];
   const third = 49 + 50 / 60;
   for (const [degrees, packed, decimal] of [
     [third, '495000', '49.833333333333336'], [6, '060000', '6.0'], [-0.5, '-003000', '-0.5'],
@@ -21,9 +23,12 @@ test('a crossing written packed or decimal reads back as its angle', () => {
     const wholeSeconds = !packed.includes(' ');
     assert.strictEqual(AngleText.angleIn('packed', degrees), wholeSeconds ? packed : decimal, `${degrees} packed`);
     assert.strictEqual(AngleText.angleIn('decimal', degrees), decimal, `${degrees} decimal`);
-    assert.ok(MesskartModel.fieldReads('longitude', decimal), decimal);
+    written.push(`${written.length} ${decimal} 0 ${written.length}.0`);
     if (wholeSeconds) assert.ok(Math.abs(AngleText.degreesOf(packed) - degrees) < 1e-12, packed);
   }
+  // every decimal form a field messkart reads, as longitude and latitude
+  const read = await deskReport('0100 0100\r\n' + written.join('\r\n') + '\r\n', true);
+  assert.deepStrictEqual([read.problems, read.points.map((p) => p.longitude)], [{}, [third, 6, -0.5, 149.5, 12 + 7.5 / 3600, 0]]);
   assert.strictEqual(Number('49.833333333333336'), 179400 / 3600); // the double nearest to 49°50′
   assert.strictEqual(AngleText.formatOf(['080000', '12.0', '160000']), 'packed');
   assert.strictEqual(AngleText.formatOf(['8.0', '12.5', '160000']), 'decimal');
@@ -33,8 +38,8 @@ test('a crossing written packed or decimal reads back as its angle', () => {
   assert.deepStrictEqual(['3', ' 2,5 ', '0', '', '-1', '3 px'].map(AngleText.limitOf), [3, 2.5, 0, NaN, NaN, NaN]);
 });
 
-test('the fit puts a typed coordinate where its points lie, with the WGS shift applied as to them', () => {
-  const fit = MesskartModel.calibrate('0100 0100\r\nWGS 3600 0\r\n10 5.0 20 50.0\r\n30 7.0 40 52.0\r\n');
+test('the fit puts a typed coordinate where its points lie, with the WGS shift applied as to them', async () => {
+  const fit = await deskReport('0100 0100\r\nWGS 3600 0\r\n10 5.0 20 50.0\r\n30 7.0 40 52.0\r\n');
   for (const [lon, lat, x, y] of [[5, 50, 10, 20], [7, 52, 30, 40], [6, 50, 20, 20], [4, 52, 0, 40]]) {
     const at = fit.pixelOf(lon, lat);
     assert.ok(Math.abs(at.x - x) < 1e-9 && Math.abs(at.y - y) < 1e-9, `${lon} ${lat}: ${at.x} ${at.y}`);
@@ -105,6 +110,7 @@ test('the proposals panel', async (t) => {
       assert.deepStrictEqual([await page.inputValue('#schritt-laenge'), await page.inputValue('#schritt-breite')], ['60', '60']);
       assert.match(await page.textContent('#vorschlaege-kopf'), /^Gradnetz alle 1° Länge, 1° Breite: \d+ Kreuzungen vorgeschlagen, 0 weiter als 3 Pixel/);
       assert.deepStrictEqual(await viewOf(page), whole);
+      await fitted(page);
       const proposed = await rows(page, 'vorschlag-tabelle');
       assert.ok(proposed.length >= 80, String(proposed.length));
       for (const [, x, y, lon, lat] of proposed) {
@@ -133,6 +139,7 @@ test('the proposals panel', async (t) => {
     });
 
     await t.test('each distance is the one the .INF preview gives; Alle übernehmen takes the near ones and says how many stay', async () => {
+      await fitted(page);
       const [a, b, c, d] = (await page.textContent('#inf-vorschau')).split('\n').slice(0, 4).map(Number);
       const proposed = await rows(page, 'vorschlag-tabelle');
       for (const [, x, y, lon, lat, shown] of proposed.slice(0, 10)) {
@@ -148,6 +155,7 @@ test('the proposals panel', async (t) => {
       await page.click('#vorschlaege-alle');
       const left = proposed.length - near.length;
       assert.strictEqual(await status(page), `${near.length} Vorschläge als Passpunkte übernommen; ${left} liegen weiter als ${limit} Pixel vom Ausgleich und bleiben in der Liste.`);
+      await fitted(page);
       const table = await rows(page, 'punkt-tabelle');
       assert.strictEqual(table.length, 3 + near.length);
       assert.deepStrictEqual(table.slice(3).map((r) => [r[2], r[3], r[4], r[5]]), near.map((r) => [String(Math.round(Number(r[1]))), String(Math.round(Number(r[2]))), r[3], r[4]]));
@@ -156,11 +164,13 @@ test('the proposals panel', async (t) => {
     });
 
     await t.test('alle über N Pixel verwerfen drops the far ones in one action', async () => {
+      await fitted(page);
       const proposed = await rows(page, 'vorschlag-tabelle'), limit = limitBetween(proposed.map((r) => Number(r[5])), 0.3);
       const near = proposed.filter((r) => Number(r[5]) <= limit).map((r) => r.slice(1, 5));
       await page.fill('#vorschlag-grenze', String(limit));
       await page.click('#vorschlaege-fern');
       assert.strictEqual(await status(page), `${proposed.length - near.length} Vorschläge weiter als ${limit} Pixel vom Ausgleich verworfen, ${near.length} bleiben.`);
+      await fitted(page);
       assert.deepStrictEqual((await rows(page, 'vorschlag-tabelle')).map((r) => r.slice(1, 5)), near);
       await page.fill('#vorschlag-grenze', '3');
       await page.click('#vorschlaege-verwerfen');
@@ -199,11 +209,13 @@ test('the proposals panel', async (t) => {
       }, [w, h]);
       await page.click('#kreuzungen-vorschlagen');
       await page.waitForSelector('#vorschlaege:not([hidden])');
+      await fitted(page);
       assert.deepStrictEqual((await rows(page, 'vorschlag-tabelle')).map((r) => r.slice(1, 5)),
         [['0.30', '500.00', '040000', '50.0'], [(w - 0.4).toFixed(2), (h - 0.2).toFixed(2), '200000', '46.0'], ['700.00', '0.00', '110000', '55.0']]);
       const before = (await rows(page, 'punkt-tabelle')).length;
       await page.focus('#buehne');
       for (const key of ['Tab', 'j', 'v', 'j']) await page.keyboard.press(key);
+      await fitted(page);
       const table = await rows(page, 'punkt-tabelle');
       assert.deepStrictEqual(table.slice(before).map((r) => r.slice(2, 6)), [[String(w - 1), String(h - 1), '200000', '46.0'], ['0', '500', '040000', '50.0']]);
       assert.strictEqual(await page.isVisible('#vorschlaege'), false);

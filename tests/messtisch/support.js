@@ -141,9 +141,16 @@ async function clickPixel(page, x, y, modifiers) {
 // the animation frame after a change, so frames pass until none is pending.
 // Read canvas pixels (or what drawing sets) only after this.
 async function drawn(page) {
+  await fitted(page);
   await page.evaluate(() => new Promise(function wait(resolve) {
     requestAnimationFrame(() => (window.Messtisch.view.pending ? wait(resolve) : resolve()));
   }));
+}
+
+// Waits until the Punkte tab's fit (messkart compiled for the page, run in
+// a worker) has caught up with every change to the points made so far.
+async function fitted(page) {
+  await page.waitForSelector('#ausgleich:not([aria-busy])', { state: 'attached', timeout: 60000 });
 }
 
 async function download(page, button, folder) {
@@ -153,4 +160,4 @@ async function download(page, button, folder) {
   return target;
 }
 
-module.exports = { root, tools, bmpHeader, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, drawn, download };
+module.exports = { root, tools, bmpHeader, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, drawn, fitted, download };

@@ -5,7 +5,8 @@
 // With SAMEBYTES_AGAINST=<another native program>, that program takes the
 // page build's place (two builds of the tool held to each other).
 // Tools: kippdreh (angles, x= and y= shifts), glattzug (h, v, v with
-// latitudes), messkart (measurement files), passnetz (.INF files).
+// latitudes), messkart (measurement files), passnetz (.INF files),
+// messkartbericht (the desk's report on measurement files).
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -81,50 +82,107 @@ function glattzugCase() {
 }
 
 function angleText() {
-  switch (int(0, 3)) {
+  switch (int(0, 4)) {
     case 0: return (random() * 170 - 85).toFixed(int(0, 6));
     case 1: return (random() < 0.3 ? '-' : '') + String(int(0, 89)).padStart(2, '0') +
       String(int(0, 59)).padStart(2, '0') + String(int(0, 59)).padStart(2, '0');
-    case 2: return pick(['47.336', '47.3360', '49.776', '90.0', '91.', '1,5', '35.25']);
+    case 2: return pick(['47.336', '47.3360', '49.776', '90.0', '91.', '1,5', '35.25', '8.3', '13.', '52436', '13243650']);
+    case 3: return poleAngle();
     default: return (random() * 20).toExponential(int(1, 4));
   }
 }
 
-function messkartCase() {
+// Latitudes at and beyond the poles, decimal and packed: 90 and -90 pass, a
+// hair beyond them stops with the format error.
+function poleAngle() {
+  const sign = random() < 0.5 ? '-' : '';
+  switch (int(0, 3)) {
+    case 0: return sign + pick(['90.0', '90.', '90.0000001', '91.', '480.0', '20000.0', '9.0000001e1', '1.e3']);
+    case 1: return sign + pick(['900000', '0900000', '900001', '895960', '1132436', '0910000']);
+    case 2: return sign + (90 + random() * 400).toFixed(int(0, 6));
+    default: return sign + String(int(90, 179)) + String(int(0, 59)).padStart(2, '0') + String(int(0, 59)).padStart(2, '0');
+  }
+}
+
+// Points that cannot calibrate an axis: one point twice, one meridian written
+// two ways, one parallel, and one parallel only after the correction.
+const unsuitableFiles = [
+  '0320 0240\r\n100 0100000 100 0500000\r\n200 0100000 200 0500000\r\n',
+  '0320 0240\r\n100 10.0 100 50.5\r\n200 0100000 200 51.0\r\n',
+  '0320 0240\r\n100 10.0 100 50.0\r\n200 11.0 200 0500000\r\n',
+  '0320 0240\r\n100 10.0 100 0.0\r\nWGS 0 3600\r\n200 11.0 200 -1.0\r\n',
+];
+let messkartCases = 0;
+
+// Random measurement files, with names in UTF-8 as the page writes them,
+// bytes outside printable ASCII where a field or a blank should be, a
+// Windows editor's byte order mark, and every kind of line end.
+function measurementFile() {
+  if (messkartCases < unsuitableFiles.length) return Buffer.from(unsuitableFiles[messkartCases++], 'latin1');
   const lines = [String(int(0, 9999)).padStart(4, '0') + ' ' + String(int(0, 9999)).padStart(4, '0')];
-  if (random() < 0.2) lines.push('* Kommentar');
+  if (random() < 0.2) lines.push('* Kommentar ' + int(0, 99));
   if (random() < 0.2) lines.push('WGS ' + int(-300, 300) + ' ' + (random() * 100 - 50).toFixed(2));
   const shared = angleText();
   for (let i = int(1, 8); i > 0; --i) {
     const lat = random() < 0.3 ? shared : angleText();
-    lines.push(int(-50, 4000) + ' ' + angleText() + ' ' + int(-50, 4000) + ' ' + lat + (random() < 0.2 ? ' Turm' : ''));
+    let line = int(-50, 4000) + ' ' + angleText() + ' ' + int(-50, 4000) + ' ' + lat;
+    if (random() < 0.2) line += pick([' Turm', ' M\u00fcnster', ' \u0141\u00f3d\u017a \u20ac', ' \u{1F3F0}']) + i;
+    if (random() < 0.03) line = line.replace(' ', pick(['\u00e4', '\x07', '\x00', '\x1b[2J', '\t', '\u20ac'])) + ' ';
+    lines.push(line);
   }
   if (random() < 0.2) lines.push('GPS');
   const end = pick(['\r\n', '\r\n', '\n', '\r']);
-  return { files: { 'MESS.TXT': Buffer.from(lines.join(end) + end, 'latin1') }, args: ['MESS.TXT'] };
+  return Buffer.from((random() < 0.1 ? '\uFEFF' : '') + lines.join(end) + (random() < 0.9 ? end : ''), 'utf8');
 }
 
+function messkartCase() {
+  return { files: { 'MESS.TXT': measurementFile() }, args: ['MESS.TXT'] };
+}
+
+// messkart's report for the desk: read as messkart reads, or checking, with
+// some data lines left out of the fit.
+function messkartberichtCase() {
+  const args = ['MESS.TXT'];
+  if (random() < 0.7) {
+    args.push('pruefen');
+    for (let n = int(0, 3); n > 0; --n) args.push(String(int(1, 8)));
+  }
+  return { files: { 'MESS.TXT': measurementFile() }, args };
+}
+
+// Random .INF files as calibrations come: both formats, one to seven
+// decimals, any line ends, with or without the last one, a header size that
+// is not the picture's, a map upside down or past a pole, coefficients of 0,
+// fields that are no numbers, lines missing or too many.
 function passnetzCase() {
-  const width = pick([1, int(1, 50), int(50, 800), int(800, 6000)]);
-  const height = pick([1, int(1, 50), int(50, 800), int(800, 6000)]);
+  const width = pick([1, 2, int(1, 50), int(50, 800), int(800, 6000)]);
+  const height = pick([1, 2, int(1, 50), int(50, 800), int(800, 6000)]);
   const sinh = (degrees) => Math.sinh(degrees * Math.PI / 180);
   const middle = random() * 160 - 80, span = pick([0.01, 0.5, 3, 10, 30, random() * 60]);
   const top = Math.min(89.9, middle + span / 2), bottom = Math.max(-89.9, middle - span / 2);
   const c = -height / (sinh(top) - sinh(bottom)) * (random() < 0.1 ? -1 : 1);
-  const d = -c * sinh(top);
-  const a = pick([-1, 1]) * width / pick([0.001, 0.5, 2, 8, random() * 90]), b = random() * 20000 - 10000;
+  const d = -c * sinh(top) + (random() < 0.05 ? height * 3 : 0);
+  // x = a * longitude + b; now and then longitudes beyond 360 degrees
+  const a = pick([-1, 1]) * width / pick([0.001, 0.5, 2, 8, random() * 90]);
+  const b = random() < 0.2 ? random() * 20000 - 10000 : -a * (random() * 340 - 170);
   const numbers = [a, b, c, d].map((v) => v.toFixed(pick([4, 4, 1, 7])));
-  if (random() < 0.03) numbers[int(0, 3)] = pick(['1,5', '', 'x', '0.0000']);
-  const lines = numbers.concat([width, height].map(String));
+  if (random() < 0.03) numbers[pick([0, 2])] = pick(['0.0000', '-0.0000']);
+  if (random() < 0.03) numbers[int(0, 3)] = pick(['1,5', '', 'x', '1e3']);
+  const header = random() < 0.8 ? [width, height] : [int(0, 9999), int(0, 9999)];
+  const lines = numbers.concat(header.map(String));
   if (random() < 0.5) lines.push('GPS');
-  const end = pick(['\r\n', '\n', '\r']);
-  // The picture's header, its pixels a hole: passnetz reads none of them.
+  if (random() < 0.03) lines.push(pick(['WGS', 'gps', '', ' ']));
+  if (random() < 0.03) lines.splice(int(0, lines.length - 1), 1);
+  const end = pick(['\r\n', '\r\n', '\n', '\r']);
+  const text = lines.join(end) + (random() < 0.9 ? end : '');
+  // The picture's header, its pixels a hole: only the GeoTIFF reads them.
   const { bytes, size } = bmpHeader(width, height);
-  return { files: { 'K.BMP': { bytes, length: size }, 'K.INF': Buffer.from(lines.join(end) + end, 'latin1') },
-    args: ['K.BMP'] };
+  return { files: { 'K.BMP': { bytes, length: size }, 'K.INF': Buffer.from(text, 'latin1') },
+    args: pick([['K.BMP'], ['K.BMP'], ['K.BMP', 'K.INF']]) };
 }
 
-const makeCase = { kippdreh: kippdrehCase, glattzug: glattzugCase, messkart: messkartCase, passnetz: passnetzCase }[tool];
+const makeCase = { kippdreh: kippdrehCase, glattzug: glattzugCase, messkart: messkartCase, passnetz: passnetzCase,
+                   messkartbericht: messkartberichtCase }[tool];
 
 function prepare(folder, files) {
   for (const name of fs.readdirSync(folder)) fs.rmSync(path.join(folder, name), { recursive: true });

@@ -1,0 +1,210 @@
+// The four tools compiled for the page, run on files held in the page: a
+// fresh instance of the tool for every run, its files in a working folder of
+// its memory file system, a string as its standard input (empty: at end of
+// file the tools run unattended), and back its console text, exit code and
+// every file in the folder.
+//
+// The tools' scripts are loaded on demand: an installed page carries them in
+// werkzeuge/, a clone has them in ../build/page/<tool>/ once built. Each tool
+// runs in a worker of its own, made from the factory's source text, so that
+// the page stays responsive; its WebAssembly is compiled there once and
+// instantiated again for every run. Where no worker can be made, the tool runs
+// in the page itself.
+define('PageTools', ['ToolMemory'], function (ToolMemory) {
+  'use strict';
+
+  // and messkart's report for the Punkte tab (messkart/deskreport.hpp)
+  var TOOLS = ['kippdreh', 'glattzug', 'messkart', 'passnetz', 'messkartbericht'];
+  var missing = 'Die Werkzeuge der Seite fehlen: im Projektordner scripts/build-page-tools ausführen ' +
+    '(oder den installierten Messtisch öffnen).';
+  function places(tool) { return ['werkzeuge/' + tool + '.js', '../build/page/' + tool + '/' + tool + '.js']; }
+
+  var factories = {};  // tool -> Promise of its factory, or of null when no script has it
+  var runners = {};    // tool -> Promise of run(job, onConsole)
+
+  function loadScript(src) {
+    return new Promise(function (resolve) {
+      var script = document.createElement('script');
+      script.src = src;
+      script.onload = function () { resolve(true); };
+      script.onerror = function () { script.remove(); resolve(false); };
+      document.head.appendChild(script);
+    });
+  }
+
+  function factory(tool) {
+    if (!factories[tool]) {
+      var global = tool + 'Tool';
+      factories[tool] = places(tool).reduce(function (before, src) {
+        return before.then(function (found) {
+          if (found || typeof window[global] === 'function') return found || window[global];
+          return loadScript(src).then(function () { return typeof window[global] === 'function' ? window[global] : null; });
+        });
+      }, Promise.resolve(null));
+    }
+    return factories[tool];
+  }
+
+  function available() {
+    return Promise.all(TOOLS.map(factory)).then(function (all) { return all.every(Boolean); });
+  }
+
+  // --- what runs beside the tool's factory, in the worker or in the page ---
+  // Kept free of anything outside it: its source text goes into the worker.
+  // owned: the files handed in are the run's own (copies sent to the
+  // worker), so the memory file system takes them as they are, uncopied.
+  function host(Tool, owned) {
+    var compiled = null;
+
+    // The module embedded in the factory's source (-sSINGLE_FILE), compiled once.
+    function wasmModule() {
+      if (!compiled) {
+        var embedded = /data:application\/octet-stream;base64,([A-Za-z0-9+\/=]+)/.exec(Tool.toString());
+        var text = atob(embedded[1]), bytes = new Uint8Array(text.length);
+        for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+        compiled = WebAssembly.compile(bytes);
+      }
+      return compiled;
+    }
+
+    // job {args, files, input}; onConsole(text) as the tool prints, a line at a time.
+    function run(job, onConsole) {
+      return wasmModule().then(function (module) {
+        var input = job.input || '', read = 0, written = [], pending = '', shown = Date.now();
+        // whole lines, and the progress dots at least every tenth of a second
+        function flush() { if (pending) { onConsole(pending); pending = ''; shown = Date.now(); } }
+        return Tool({
+          noInitialRun: true,
+          print: function () {},
+          printErr: function () {},
+          quit: function (status, toThrow) { throw toThrow; },
+          instantiateWasm: function (imports, receive) {
+            WebAssembly.instantiate(module, imports).then(function (instance) { receive(instance, module); });
+            return {};
+          },
+          preRun: [function (m) {
+            m.FS.init(function () { return read < input.length ? input.charCodeAt(read++) & 255 : null; },
+              function (byte) {
+                if (byte === null) { flush(); return; }
+                var c = String.fromCharCode(byte & 255);
+                written.push(c);
+                pending += c;
+                if (c === '\n' || Date.now() - shown > 100) flush();
+              },
+              function () {});
+          }]
+        }).then(function (instance) {
+          var FS = instance.FS;
+          FS.mkdir('/arbeit');
+          FS.chdir('/arbeit');
+          Object.keys(job.files).forEach(function (name) {
+            var bytes = job.files[name], stream = FS.open(name, 'w');
+            FS.write(stream, bytes, 0, bytes.length, 0, owned);
+            FS.close(stream);
+          });
+          var code;
+          try {
+            code = instance.callMain(job.args);
+          } catch (e) {
+            if (e && e.name === 'ExitStatus') code = e.status;
+            else throw e;
+          }
+          flush();
+          var files = {};
+          FS.readdir('.').forEach(function (name) {
+            if (name !== '.' && name !== '..' && FS.isFile(FS.stat(name).mode)) files[name] = FS.readFile(name);
+          });
+          return { code: code, console: written.join(''), files: files };
+        });
+      });
+    }
+    return run;
+  }
+
+  // The worker's side: one job at a time, in the order they came.
+  function workerMain(run) {
+    var queue = Promise.resolve();
+    self.onmessage = function (event) {
+      var job = event.data;
+      queue = queue.then(function () {
+        return run(job, function (text) { self.postMessage({ id: job.id, console: text }); });
+      }).then(function (result) {
+        var buffers = Object.keys(result.files).map(function (name) { return result.files[name].buffer; });
+        self.postMessage({ id: job.id, result: result }, buffers);
+      }, function (error) {
+        self.postMessage({ id: job.id, error: String(error && error.message || error) });
+      });
+    };
+  }
+
+  function workerRunner(tool, Tool) {
+    var source = 'var _scriptDir;\nvar Tool = ' + Tool.toString() + ';\n(' + workerMain.toString() + ')((' +
+      host.toString() + ')(Tool, true));\n';
+    var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    var worker = new Worker(url);
+    var jobs = {}, next = 1;
+    worker.onmessage = function (event) {
+      var m = event.data, job = jobs[m.id];
+      if (!job) return;
+      if ('console' in m) { job.onConsole(m.console); return; }
+      delete jobs[m.id];
+      if (m.error !== undefined) job.reject(new Error(tool + ': ' + m.error));
+      else job.resolve(m.result);
+    };
+    worker.onerror = function (event) {
+      event.preventDefault();
+      Object.keys(jobs).forEach(function (id) { jobs[id].reject(new Error(tool + ': ' + (event.message || 'der Worker ist gescheitert'))); });
+      jobs = {};
+    };
+    return function (job, onConsole) {
+      return new Promise(function (resolve, reject) {
+        var id = next++;
+        jobs[id] = { resolve: resolve, reject: reject, onConsole: onConsole };
+        worker.postMessage({ id: id, args: job.args, files: own(job.files), input: job.input });
+      });
+    };
+  }
+
+  // Each file as an array of its own bytes: a view is sent with its whole buffer.
+  function own(files) {
+    var sent = {};
+    Object.keys(files).forEach(function (name) {
+      var bytes = files[name];
+      sent[name] = bytes.byteOffset === 0 && bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice();
+    });
+    return sent;
+  }
+
+  // A worker where one can be made, else the page's own thread.
+  function runner(tool) {
+    if (!runners[tool]) {
+      runners[tool] = factory(tool).then(function (Tool) {
+        if (!Tool) throw new Error(missing);
+        try {
+          return workerRunner(tool, Tool);
+        } catch (e) {
+          inPage[tool] = String(e && e.message || e);
+          return host(Tool, false);
+        }
+      });
+    }
+    return runners[tool];
+  }
+  var inPage = {}; // tool -> why it runs in the page's thread
+
+  // tool: 'kippdreh' …; args: its command line after the name; files {name: Uint8Array};
+  // options.input, options.onConsole. Rejects, before the tool starts, with a German
+  // message when the tools are missing or the work would not fit the page's memory.
+  function run(tool, args, files, options) {
+    options = options || {};
+    if (TOOLS.indexOf(tool) < 0) return Promise.reject(new Error('Kein Werkzeug der Seite: ' + tool));
+    var tooLarge = ToolMemory.refusal(tool, args, files);
+    if (tooLarge) return Promise.reject(new Error(tooLarge));
+    var onConsole = options.onConsole || function () {};
+    return runner(tool).then(function (go) {
+      return go({ args: args.map(String), files: files || {}, input: options.input || '' }, onConsole);
+    });
+  }
+
+  return { run: run, available: available, missing: missing, tools: TOOLS.slice(), inPage: inPage };
+});
