@@ -6,8 +6,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace messkart {
+
+// A point as it enters the fits: its pixel position and its coordinates with
+// the correction in force when its line was read.
+struct MeasuredPoint {
+    std::int32_t x = 0;
+    double longitude = 0.0;
+    std::int32_t y = 0;
+    double latitude = 0.0;
+};
 
 struct CalibrationRun {
     std::string measurementFileName;  // the first argument as typed
@@ -19,6 +29,9 @@ struct CalibrationRun {
     bool gpsFormat = false;
     double lonCorrection = 0.0;       // degrees, added to every longitude read after a WGS line
     double latCorrection = 0.0;
+    // Where every point is kept as well, for a caller that lists them; none
+    // for messkart, whose memory does not grow with the file.
+    std::vector<MeasuredPoint>* keptPoints = nullptr;
 };
 
 } // namespace messkart

@@ -106,15 +106,17 @@ std::string_view afterField(std::string_view text, std::string_view field) {
     return strip(text.substr(field.size()));
 }
 
+[[noreturn]] void formatError(std::string_view shown) { throw FormatError{std::string(shown)}; }
+
 std::int32_t integerOrStop(std::string_view field, std::string_view shown) {
     std::optional<std::int32_t> value = parseIntegerField(field);
-    if (!value) stopOnFormatError(shown);
+    if (!value) formatError(shown);
     return *value;
 }
 
 double angleOrStop(std::string_view field, std::string_view shown) {
     std::optional<double> value = parseAngle(field);
-    if (!value) stopOnFormatError(shown);
+    if (!value) formatError(shown);
     return *value;
 }
 
@@ -123,7 +125,7 @@ double angleOrStop(std::string_view field, std::string_view shown) {
 // their range: 0 to 360 is in use.
 double latitudeOrStop(std::string_view field, std::string_view shown) {
     const double latitude = angleOrStop(field, shown);
-    if (latitude > 90.0 || latitude < -90.0) stopOnFormatError(shown);
+    if (latitude > 90.0 || latitude < -90.0) formatError(shown);
     return latitude;
 }
 
@@ -131,11 +133,11 @@ void readCorrectionLine(CalibrationRun& run, std::string_view line) {
     std::string_view values = line.size() > 4 ? line.substr(4) : std::string_view{};
     std::string_view lonField = fieldBeforeBlank(values);
     std::optional<double> lonSeconds = parseDecimalField(lonField);
-    if (!lonSeconds) stopOnFormatError(values);
+    if (!lonSeconds) formatError(values);
     std::string_view latField =
         lonField.size() < values.size() ? values.substr(lonField.size() + 1) : std::string_view{};
     std::optional<double> latSeconds = parseDecimalField(latField);
-    if (!latSeconds) stopOnFormatError(values);
+    if (!latSeconds) formatError(values);
     run.lonCorrection = storeDouble(*lonSeconds / 3600.0L);
     run.latCorrection = storeDouble(*latSeconds / 3600.0L);
     run.correctionWord = "mit";
@@ -150,7 +152,8 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     rest = afterField(rest, field);
     field = fieldBeforeBlank(rest);
     const double longitude = angleOrStop(field, rest);
-    addPoint(run.lonFit, x, storeDouble(static_cast<extended>(longitude) + run.lonCorrection));
+    const double correctedLongitude = storeDouble(static_cast<extended>(longitude) + run.lonCorrection);
+    addPoint(run.lonFit, x, correctedLongitude);
 
     rest = afterField(rest, field);
     field = fieldBeforeBlank(rest);
@@ -160,26 +163,9 @@ void readDataLine(CalibrationRun& run, std::string_view line) {
     std::size_t blank = rest.find(' ');
     field = blank == std::string_view::npos ? rest : rest.substr(0, blank);
     const double latitude = latitudeOrStop(field, rest);
-    addLatitudePoint(run.latFit, y,
-                     storeDouble(static_cast<extended>(latitude) + run.latCorrection));
-}
-
-} // namespace
-
-bool isSkippedLine(std::string_view line) { return line.empty() || line.front() == '*'; }
-
-// The echoed text is the file's own bytes: a picture, a UTF-16 file or a
-// crafted line would ring the bell or steer the terminal, so everything
-// outside printable ASCII shows as "?".
-void stopOnFormatError(std::string_view text) {
-    std::string shown(text);
-    for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
-    }
-    consoleLine();
-    consoleLine(shown + " : Formatfehler. [Return] druecken.");
-    readInputLine();
-    throw ExitRequest{1};
+    const double correctedLatitude = storeDouble(static_cast<extended>(latitude) + run.latCorrection);
+    addLatitudePoint(run.latFit, y, correctedLatitude);
+    if (run.keptPoints != nullptr) run.keptPoints->push_back({x, correctedLongitude, y, correctedLatitude});
 }
 
 void readHeaderLine(CalibrationRun& run, std::string_view line) {
@@ -201,14 +187,31 @@ void readBodyLine(CalibrationRun& run, std::string_view line) {
     }
 }
 
-void readMeasurementFile(CalibrationRun& run) {
-    LineReader reader;
-    if (reader.file.tryOpenForReading(run.measurementFileName) != 0) {
-        consoleLine();
-        consoleLine(run.measurementFileName + " : Lese-Fehler. [Return] druecken.");
-        readInputLine();
-        throw ExitRequest{1};
+} // namespace
+
+bool isSkippedLine(std::string_view line) { return line.empty() || line.front() == '*'; }
+
+// The echoed text is the file's own bytes: a picture, a UTF-16 file or a
+// crafted line would ring the bell or steer the terminal, so everything
+// outside printable ASCII shows as "?".
+std::string shownText(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
     }
+    return shown;
+}
+
+void stopOnFormatError(std::string_view text) {
+    consoleLine();
+    consoleLine(shownText(text) + " : Formatfehler. [Return] druecken.");
+    readInputLine();
+    throw ExitRequest{1};
+}
+
+bool readMeasurements(CalibrationRun& run) {
+    LineReader reader;
+    if (reader.file.tryOpenForReading(run.measurementFileName) != 0) return false;
     reader.length = reader.file.size();
     reader.name = run.measurementFileName;
     run.lonCorrection = 0.0;
@@ -221,6 +224,22 @@ void readMeasurementFile(CalibrationRun& run) {
         readBodyLine(run, line);
     }
     reader.file.close();
+    return true;
+}
+
+void readMeasurementFile(CalibrationRun& run) {
+    bool opened = false;
+    try {
+        opened = readMeasurements(run);
+    } catch (const FormatError& error) {
+        stopOnFormatError(error.shown);
+    }
+    if (!opened) {
+        consoleLine();
+        consoleLine(run.measurementFileName + " : Lese-Fehler. [Return] druecken.");
+        readInputLine();
+        throw ExitRequest{1};
+    }
 }
 
 } // namespace messkart

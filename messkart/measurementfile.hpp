@@ -3,15 +3,24 @@
 
 #include "calibrationrun.hpp"
 
+#include <string>
 #include <string_view>
 
 namespace messkart {
 
+// A field that cannot be read: shown is its line as far as it was not consumed.
+struct FormatError {
+    std::string shown;
+};
+
+// Reads the file named in the run without a word on the console: false when
+// it cannot be opened, FormatError thrown at the first field that fails.
+bool readMeasurements(CalibrationRun& run);
+// messkart's reading: a file it cannot open or read ends the run with its message.
 void readMeasurementFile(CalibrationRun& run);
-// One line as read, after the header: a WGS, GPS or data line.
-void readHeaderLine(CalibrationRun& run, std::string_view line);
-void readBodyLine(CalibrationRun& run, std::string_view line);
 bool isSkippedLine(std::string_view line);
+// The file's own bytes as the console may show them.
+std::string shownText(std::string_view text);
 [[noreturn]] void stopOnFormatError(std::string_view text);
 
 } // namespace messkart

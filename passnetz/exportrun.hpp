@@ -7,6 +7,7 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
+#include "calibrationrun.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -51,6 +52,8 @@ struct ExportRun {
     std::string tiffName;         // the picture's name with .tif
     std::string vrtName;          // the picture's name with .vrt
     std::string pointsName;       // the picture's whole name with .points, as QGIS looks for it
+    std::string measurementName;  // the third argument, or the one found beside the .INF; else empty
+    bool measurementNamed = false;  // typed: a file that does not belong to the .INF is refused
     VrtSource source;
     ByteFile picture;  // open from its header's reading until the GeoTIFF is written
     BmpLayout layout;
@@ -58,6 +61,9 @@ struct ExportRun {
     std::int32_t height = 0;
     Calibration calibration;
     std::vector<ControlPoint> points;
+    // The points of the measurement file as messkart fits them; when there
+    // are none, the points file holds the grid.
+    std::vector<messkart::MeasuredPoint> measuredPoints;
 };
 
 // Arguments: help text, pause and exit code 1 on a wrong count.
@@ -73,6 +79,7 @@ bool readCalibration(ExportRun& run);
 void warnAboutSize(const ExportRun& run);
 bool placeControlPoints(ExportRun& run);
 void warnAboutDatum(const ExportRun& run);
+bool takeMeasuredPoints(ExportRun& run);
 bool withinPotsdamArea(double longitude, double latitude);
 bool writeExports(ExportRun& run);
 
@@ -94,6 +101,23 @@ GridSize gridSizeFor(std::int32_t width, std::int32_t height, const Calibration&
 std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
 
 double asinhOfDoubles(double s);
+
+// The measurement file read with messkart's reader and held against the
+// .INF: its points when messkart's fit of them gives the .INF's seven lines,
+// else what is wrong, after the file's name ("gehoert nicht zu ...").
+struct MeasurementReading {
+    bool opened = false;
+    std::vector<messkart::MeasuredPoint> points;
+    std::string correctionWord;  // messkart's "mit" or "ohne"
+    std::string problem;
+};
+MeasurementReading readMeasurementFor(const std::string& measurementName, const std::string& calibrationName,
+                                      const Calibration& calibration);
+// Empty when the fit gives the .INF's lines as messkart writes them.
+std::string calibrationMismatch(const messkart::CalibrationRun& measured, const std::string& calibrationName,
+                                const Calibration& calibration);
+// The names under which a measurement file beside the .INF is looked for.
+std::vector<std::string> measurementCandidates(const std::string& calibrationName);
 
 // Every point's longitude finite and within +-largestLongitude: a map may run
 // past 180 degrees on either side, once round the earth at most.

@@ -51,7 +51,8 @@ constexpr std::int64_t largestCalibrationFile = 65536;
 
 bool refuseOutputAsInput(const ExportRun& run) {
     for (const std::string* output : {&run.tiffName, &run.vrtName, &run.pointsName}) {
-        for (const std::string* input : {&run.pictureName, &run.calibrationName}) {
+        for (const std::string* input : {&run.pictureName, &run.calibrationName, &run.measurementName}) {
+            if (input->empty()) continue;
             if (upperCaseAscii(*output) == upperCaseAscii(*input) || sameFileOnDisk(*input, *output)) {
                 return refuse(std::string(outputIsInputMessage));
             }
