@@ -72,6 +72,7 @@ void parseArguments(ExportRun& run, int argc, char** argv);
 
 // Each step that fails writes its message with the bell and pauses; the run
 // then ends with exit code 1.
+bool refuse(const std::string& message);  // the message, the bell, the pause; false
 bool refuseOutputAsInput(const ExportRun& run);
 bool refuseUnwritableName(ExportRun& run);
 bool readPicture(ExportRun& run);

@@ -12,13 +12,13 @@
 
 namespace passnetz {
 
-namespace {
-
 bool refuse(const std::string& message) {
     consoleLine(message + bell);
     waitForReturn();
     return false;
 }
+
+namespace {
 
 // A hand-edited file may end its lines in any way and carry blanks after a number.
 std::vector<std::string> linesOf(const std::string& text) {

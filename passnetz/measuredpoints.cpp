@@ -56,12 +56,6 @@ bool sameLine(std::size_t index, const std::string& measured, const std::string&
     return first && second && *first == *second;
 }
 
-bool refuse(const std::string& message) {
-    consoleLine(message + bell);
-    waitForReturn();
-    return false;
-}
-
 void useReading(ExportRun& run, MeasurementReading& reading) {
     run.measuredPoints = std::move(reading.points);
     consoleLine(run.pointsName + ": die " + integerText(static_cast<std::int64_t>(run.measuredPoints.size())) +
