@@ -103,22 +103,10 @@ std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t heig
 
 double asinhOfDoubles(double s);
 
-// The measurement file read with messkart's reader and held against the
-// .INF: its points when messkart's fit of them gives the .INF's seven lines,
-// else what is wrong, after the file's name ("gehoert nicht zu ...").
-struct MeasurementReading {
-    bool opened = false;
-    std::vector<messkart::MeasuredPoint> points;
-    std::string correctionWord;  // messkart's "mit" or "ohne"
-    std::string problem;
-};
-MeasurementReading readMeasurementFor(const std::string& measurementName, const std::string& calibrationName,
-                                      const Calibration& calibration);
-// Empty when the fit gives the .INF's lines as messkart writes them.
+// A measurement file belongs to the .INF when messkart's fit of its points
+// gives the .INF's seven lines; else what is wrong, after the file's name.
 std::string calibrationMismatch(const messkart::CalibrationRun& measured, const std::string& calibrationName,
                                 const Calibration& calibration);
-// The names under which a measurement file beside the .INF is looked for.
-std::vector<std::string> measurementCandidates(const std::string& calibrationName);
 
 // Every point's longitude finite and within +-largestLongitude: a map may run
 // past 180 degrees on either side, once round the earth at most.

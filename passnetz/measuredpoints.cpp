@@ -56,28 +56,18 @@ bool sameLine(std::size_t index, const std::string& measured, const std::string&
     return first && second && *first == *second;
 }
 
+// The measurement file read with messkart's reader and held against the .INF.
+struct MeasurementReading {
+    bool opened = false;
+    std::vector<messkart::MeasuredPoint> points;
+    std::string correctionWord;  // messkart's "mit" or "ohne"
+    std::string problem;         // after the file's name; empty when it belongs
+};
+
 void useReading(ExportRun& run, MeasurementReading& reading) {
     run.measuredPoints = std::move(reading.points);
     consoleLine(run.pointsName + ": die " + integerText(static_cast<std::int64_t>(run.measuredPoints.size())) +
                 " Messpunkte aus " + run.measurementName + " (" + reading.correctionWord + " WGS->PD-Korrektur).");
-}
-
-} // namespace
-
-std::string calibrationMismatch(const messkart::CalibrationRun& measured, const std::string& calibrationName,
-                                const Calibration& calibration) {
-    const std::vector<std::string> fitted = linesOf(messkart::calibrationText(measured));
-    const std::vector<std::string> written = linesOf(messkart::calibrationText(asWrittenBy(calibration)));
-    for (std::size_t index = 0; index < 7; ++index) {
-        const std::string mine = index < fitted.size() ? fitted[index] : std::string();
-        const std::string theirs = index < written.size() ? written[index] : std::string();
-        if (sameLine(index, mine, theirs)) continue;
-        auto shown = [](const std::string& line) { return line.empty() ? std::string("nichts") : line; };
-        return "gehoert nicht zu " + calibrationName + ": ihre Punkte ergeben in Zeile " +
-               integerText(static_cast<std::int64_t>(index + 1)) + " " + shown(mine) + ", " + calibrationName +
-               " hat " + shown(theirs);
-    }
-    return {};
 }
 
 MeasurementReading readMeasurementFor(const std::string& measurementName, const std::string& calibrationName,
@@ -107,6 +97,24 @@ std::vector<std::string> measurementCandidates(const std::string& calibrationNam
     // messkart names the .INF after its measurement file, whose extension a
     // Windows editor writes in capitals and a Linux user in small letters.
     return {replaceExtension(calibrationName, ".TXT"), replaceExtension(calibrationName, ".txt")};
+}
+
+} // namespace
+
+std::string calibrationMismatch(const messkart::CalibrationRun& measured, const std::string& calibrationName,
+                                const Calibration& calibration) {
+    const std::vector<std::string> fitted = linesOf(messkart::calibrationText(measured));
+    const std::vector<std::string> written = linesOf(messkart::calibrationText(asWrittenBy(calibration)));
+    for (std::size_t index = 0; index < 7; ++index) {
+        const std::string mine = index < fitted.size() ? fitted[index] : std::string();
+        const std::string theirs = index < written.size() ? written[index] : std::string();
+        if (sameLine(index, mine, theirs)) continue;
+        auto shown = [](const std::string& line) { return line.empty() ? std::string("nichts") : line; };
+        return "gehoert nicht zu " + calibrationName + ": ihre Punkte ergeben in Zeile " +
+               integerText(static_cast<std::int64_t>(index + 1)) + " " + shown(mine) + ", " + calibrationName +
+               " hat " + shown(theirs);
+    }
+    return {};
 }
 
 bool takeMeasuredPoints(ExportRun& run) {

@@ -107,18 +107,6 @@ TEST(MeasuredPoints, FoundFileThatDoesNotBelongIsNamedAndTheGridKept) {
     EXPECT_EQ(readFile(dir / "K.BMP.points"), gridPoints(edited));
 }
 
-TEST(MeasuredPoints, NoteBesideTheInfIsNoMeasurementFile) {
-    TempDir dir;
-    writeMap(dir, calibration);
-    writeFile(dir / "K.txt", "Karte vom Dachboden\r\n");
-    RunResult run = runPassnetz(dir, {"K.BMP"});
-    EXPECT_NE(run.output.find("Warnung: K.txt ist keine Messdatei fuer messkart (Formatfehler bei \"Karte vom "
-                              "Dachboden\").\r\nK.BMP.points traegt deshalb das Netz"),
-              std::string::npos);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(readFile(dir / "K.BMP.points"), gridPoints(calibration));
-}
-
 struct MismatchCase {
     const char* name;
     passnetz::Calibration inf;
@@ -150,12 +138,5 @@ INSTANTIATE_TEST_SUITE_P(
                     MismatchCase{"GpsLine", {100.0, -900.0, -1460.2445, 0.0, 1000, 800, true},
                                  "gehoert nicht zu K.INF: ihre Punkte ergeben in Zeile 7 nichts, K.INF hat GPS"}),
     [](const testing::TestParamInfo<MismatchCase>& param) { return std::string(param.param.name); });
-
-TEST(MeasuredPoints, CandidatesAreTheInfsNameWithEitherCase) {
-    EXPECT_EQ(passnetz::measurementCandidates("scans.1/karte"),
-              (std::vector<std::string>{"scans.1/karte.TXT", "scans.1/karte.txt"}));
-    EXPECT_EQ(passnetz::measurementCandidates("Karte-HV.INF"),
-              (std::vector<std::string>{"Karte-HV.TXT", "Karte-HV.txt"}));
-}
 
 } // namespace
