@@ -150,10 +150,12 @@ inline constexpr std::int32_t largestRasterRows = 1 << 24;
 std::optional<GeoRaster> geoRasterFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
 
 // The GeoTIFF: its bytes before the pixels (pixelsStart is set to their
-// length), a row's bytes, one row converted, and all the rows written.
+// length), a row's bytes, one row converted (eight pixels at a time with
+// vectorForms, which the processor must have: the bytes are the same), and
+// all the rows written.
 std::uint64_t tiffRowBytes(const GeoRaster& raster);
 std::string tiffHeader(const GeoRaster& raster, bool gps, std::uint64_t& pixelsStart);
-void tiffRow(const unsigned char* bgr, std::int32_t width, bool mirrored, unsigned char* rgba);
+void tiffRow(const unsigned char* bgr, std::int32_t width, bool mirrored, unsigned char* rgba, bool vectorForms);
 void writeTiffPixels(const ByteFile& picture, const BmpLayout& layout, const GeoRaster& raster, ByteFile& output,
                      std::uint64_t pixelsStart);
 

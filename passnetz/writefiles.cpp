@@ -49,6 +49,9 @@ bool writeExports(ExportRun& run) {
                 " Pixel, Zeilen in gleichen Schritten der Breite, keine Bildzeile ausgelassen.");
     ByteFile tiff;
     if (createTemporaryLike(tiff, run.tiffName) != 0) return cannotWrite(run.tiffName);
+    // The space reserved first: a full disk shows before any pixel is written,
+    // and writes into reserved space cost the file system less than growing it.
+    tiff.fillWithZeros(static_cast<std::int64_t>(tiffLength));
     tiff.writeAt(0, header.data(), header.size());
     writeTiffPixels(run.picture, run.layout, *raster, tiff, pixelsStart);
     run.picture.close();

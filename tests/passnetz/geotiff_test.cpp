@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -66,19 +67,79 @@ TEST(GeoRaster, CornerAndStepsOfASmallMap) {
     EXPECT_DOUBLE_EQ(mirrored->west, -1.75);
 }
 
+bool processorHasAvx2() { return __builtin_cpu_supports("avx2"); }
+
+// The forms this processor can run: the words everywhere, the AVX2 form where it has it.
+std::vector<bool> formsHere() { return processorHasAvx2() ? std::vector<bool>{false, true} : std::vector<bool>{false}; }
+
+std::vector<unsigned char> converted(const std::vector<unsigned char>& bgr, bool mirrored, bool vectorForms) {
+    const std::size_t width = bgr.size() / 3;
+    std::vector<unsigned char> rgba(4 * width, 0xAA);
+    tiffRow(bgr.data(), static_cast<std::int32_t>(width), mirrored, rgba.data(), vectorForms);
+    return rgba;
+}
+
 TEST(TiffRow, ColoursTurnedAndBlackFromTheEdgesTransparent) {
     // Blue, green, red: black, black, a pixel, black inside, a pixel, black at the end.
-    const unsigned char bgr[] = {0, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 0, 4, 5, 6, 0, 0, 0};
-    unsigned char rgba[24] = {};
-    tiffRow(bgr, 6, false, rgba);
-    const unsigned char expected[] = {0, 0, 0, 0, 0, 0, 0, 0, 3, 2, 1, 255, 0, 0, 0, 255, 6, 5, 4, 255, 0, 0, 0, 0};
-    EXPECT_EQ(std::vector<unsigned char>(rgba, rgba + 24), std::vector<unsigned char>(expected, expected + 24));
-    tiffRow(bgr, 6, true, rgba);
-    const unsigned char turned[] = {0, 0, 0, 0, 6, 5, 4, 255, 0, 0, 0, 255, 3, 2, 1, 255, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(std::vector<unsigned char>(rgba, rgba + 24), std::vector<unsigned char>(turned, turned + 24));
-    const unsigned char allBlack[6] = {};
-    tiffRow(allBlack, 2, false, rgba);
-    EXPECT_EQ(std::vector<unsigned char>(rgba, rgba + 8), std::vector<unsigned char>(8, 0));
+    const std::vector<unsigned char> bgr = {0, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 0, 4, 5, 6, 0, 0, 0};
+    // Twelve pixels reach the eight-pixel steps: black inside, and at either end
+    // a pixel of which one byte only is not zero (blue 9, red 7), then black.
+    const std::vector<unsigned char> wide = {9, 0, 0, 0, 0, 0, 10, 20, 30, 11, 21, 31, 0, 0, 0, 12, 22, 32,
+                                             13, 23, 33, 14, 24, 34, 15, 25, 35, 16, 26, 36, 0, 0, 7, 0, 0, 0};
+    const struct {
+        const std::vector<unsigned char>* bgr;
+        bool mirrored;
+        std::vector<unsigned char> rgba;
+    } cases[] = {
+        {&bgr, false, {0, 0, 0, 0, 0, 0, 0, 0, 3, 2, 1, 255, 0, 0, 0, 255, 6, 5, 4, 255, 0, 0, 0, 0}},
+        {&bgr, true, {0, 0, 0, 0, 6, 5, 4, 255, 0, 0, 0, 255, 3, 2, 1, 255, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {&wide, false, {0, 0, 9, 255,    0, 0, 0, 255,    30, 20, 10, 255, 31, 21, 11, 255, 0, 0, 0, 255,
+                        32, 22, 12, 255, 33, 23, 13, 255, 34, 24, 14, 255, 35, 25, 15, 255, 36, 26, 16, 255,
+                        7, 0, 0, 255,    0, 0, 0, 0}},
+        {&wide, true, {0, 0, 0, 0,       7, 0, 0, 255,    36, 26, 16, 255, 35, 25, 15, 255, 34, 24, 14, 255,
+                       33, 23, 13, 255,  32, 22, 12, 255, 0, 0, 0, 255,    31, 21, 11, 255, 30, 20, 10, 255,
+                       0, 0, 0, 255,     0, 0, 9, 255}},
+        {nullptr, false, std::vector<unsigned char>(8, 0)},  // all black: all transparent
+        {nullptr, true, std::vector<unsigned char>(8, 0)},
+    };
+    const std::vector<unsigned char> allBlack(6, 0);
+    for (bool vectorForms : formsHere()) {
+        for (const auto& c : cases) {
+            EXPECT_EQ(converted(c.bgr ? *c.bgr : allBlack, c.mirrored, vectorForms), c.rgba)
+                << c.mirrored << vectorForms;
+        }
+    }
+}
+
+TEST(TiffRow, EightAtATimeAsPixelByPixel) {
+    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2";
+    std::mt19937 random(30);
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t width = std::uniform_int_distribution<std::size_t>(1, 70)(random);
+        std::vector<unsigned char> bgr(3 * width);
+        for (unsigned char& byte : bgr) byte = static_cast<unsigned char>(random());
+        // Black from either end, black inside, and bytes of zero within a pixel.
+        const std::size_t left = random() % (width + 1), right = random() % (width + 1);
+        std::fill(bgr.begin(), bgr.begin() + static_cast<std::ptrdiff_t>(3 * left), 0);
+        std::fill(bgr.end() - static_cast<std::ptrdiff_t>(3 * right), bgr.end(), 0);
+        for (int k = 0; k < 5; ++k) bgr[random() % bgr.size()] = 0;
+        for (bool mirrored : {false, true}) {
+            const std::vector<unsigned char> plain = converted(bgr, mirrored, false);
+            ASSERT_EQ(converted(bgr, mirrored, true), plain) << round << mirrored;
+            for (std::size_t x = 0; x < width; ++x) {
+                // The pixel shown there, and its alpha: 0 exactly where black reaches it from an end.
+                const std::size_t from = mirrored ? width - 1 - x : x;
+                const auto at = [&](std::size_t pixel) { return bgr.begin() + static_cast<std::ptrdiff_t>(3 * pixel); };
+                const auto zero = [](unsigned char b) { return b == 0; };
+                const bool outside = std::all_of(at(from), at(from + 1), zero) &&
+                                     (std::all_of(bgr.begin(), at(from), zero) || std::all_of(at(from), bgr.end(), zero));
+                const std::vector<unsigned char> expected = {bgr[3 * from + 2], bgr[3 * from + 1], bgr[3 * from],
+                                                             static_cast<unsigned char>(outside ? 0 : 255)};
+                const auto shown = plain.begin() + static_cast<std::ptrdiff_t>(4 * x);
+                ASSERT_EQ(std::vector<unsigned char>(shown, shown + 4), expected) << round << " " << x;
+            }
+        }
+    }
 }
 
 std::uint32_t at32(const std::string& bytes, std::size_t at) {

@@ -25,6 +25,10 @@ template <typename... Arguments> inline __m256i _mm256_or_si256(Arguments...) { 
 template <typename... Arguments> inline __m256i _mm256_set1_epi32(Arguments...) { __builtin_trap(); }
 template <typename... Arguments> inline __m256i _mm256_set1_epi64x(Arguments...) { __builtin_trap(); }
 template <typename... Arguments> inline __m256i _mm256_setr_epi32(Arguments...) { __builtin_trap(); }
+template <typename... Arguments> inline __m256i _mm256_setr_epi8(Arguments...) { __builtin_trap(); }
+template <typename... Arguments> inline __m256i _mm256_shuffle_epi8(Arguments...) { __builtin_trap(); }
+template <typename... Arguments> inline __m256i _mm256_castsi128_si256(Arguments...) { __builtin_trap(); }
+template <typename... Arguments> inline __m256i _mm256_inserti128_si256(Arguments...) { __builtin_trap(); }
 template <typename... Arguments> inline __m256i _mm256_setzero_si256(Arguments...) { __builtin_trap(); }
 template <typename... Arguments> inline __m256i _mm256_sub_epi32(Arguments...) { __builtin_trap(); }
 template <typename... Arguments> inline __m256d _mm256_add_pd(Arguments...) { __builtin_trap(); }
