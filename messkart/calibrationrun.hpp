@@ -6,8 +6,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace messkart {
+
+// A data line's point as it enters the fits: its pixel position, its angles
+// in degrees with the correction in force when its line was read, and the
+// latitude's scale as it entered its fit.
+struct MeasuredPoint {
+    std::int32_t x = 0;
+    double longitude = 0.0;
+    std::int32_t y = 0;
+    double latitude = 0.0;
+    double scale = 0.0;
+};
 
 struct CalibrationRun {
     std::string measurementFileName;  // the first argument as typed
@@ -19,6 +31,9 @@ struct CalibrationRun {
     bool gpsFormat = false;
     double lonCorrection = 0.0;       // degrees, added to every longitude read after a WGS line
     double latCorrection = 0.0;
+    // Where every point is kept as well, for a caller that lists them; none
+    // for messkart, whose memory does not grow with the file.
+    std::vector<MeasuredPoint>* keptPoints = nullptr;
 };
 
 } // namespace messkart

@@ -107,21 +107,23 @@ std::string_view afterField(std::string_view text, std::string_view field) {
     return strip(text.substr(field.size()));
 }
 
+[[noreturn]] void formatError(std::string_view shown) { throw FormatError{std::string(shown)}; }
+
 std::int32_t integerOrStop(std::string_view field, std::string_view shown) {
     std::optional<std::int32_t> value = parseIntegerField(field);
-    if (!value) stopOnFormatError(shown);
+    if (!value) formatError(shown);
     return *value;
 }
 
 double angleOrStop(std::string_view field, std::string_view shown) {
     std::optional<double> value = parseAngle(field);
-    if (!value) stopOnFormatError(shown);
+    if (!value) formatError(shown);
     return *value;
 }
 
 double latitudeOrStop(std::string_view field, std::string_view shown) {
     const double latitude = angleOrStop(field, shown);
-    if (beyondPole(latitude)) stopOnFormatError(shown);
+    if (beyondPole(latitude)) formatError(shown);
     return latitude;
 }
 
@@ -129,11 +131,11 @@ void readCorrectionLine(CalibrationRun& run, std::string_view line) {
     std::string_view values = line.size() > 4 ? line.substr(4) : std::string_view{};
     std::string_view lonField = fieldBeforeBlank(values);
     std::optional<double> lonSeconds = parseDecimalField(lonField);
-    if (!lonSeconds) stopOnFormatError(values);
+    if (!lonSeconds) formatError(values);
     std::string_view latField =
         lonField.size() < values.size() ? values.substr(lonField.size() + 1) : std::string_view{};
     std::optional<double> latSeconds = parseDecimalField(latField);
-    if (!latSeconds) stopOnFormatError(values);
+    if (!latSeconds) formatError(values);
     run.lonCorrection = storeDouble(*lonSeconds / 3600.0L);
     run.latCorrection = storeDouble(*latSeconds / 3600.0L);
     run.correctionWord = "mit";
@@ -190,13 +192,17 @@ BodyLineKind bodyLineKind(std::string_view line) {
 // The echoed text is the file's own bytes: a picture, a UTF-16 file or a
 // crafted line would ring the bell or steer the terminal, so everything
 // outside printable ASCII shows as "?".
-void stopOnFormatError(std::string_view text) {
+std::string shownText(std::string_view text) {
     std::string shown(text);
     for (char& c : shown) {
         if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
     }
+    return shown;
+}
+
+void stopOnFormatError(std::string_view text) {
     consoleLine();
-    consoleLine(shown + " : Formatfehler. [Return] druecken.");
+    consoleLine(shownText(text) + " : Formatfehler. [Return] druecken.");
     readInputLine();
     throw ExitRequest{1};
 }
@@ -213,18 +219,17 @@ void readBodyLine(CalibrationRun& run, std::string_view line) {
     switch (bodyLineKind(line)) {
     case BodyLineKind::Correction: readCorrectionLine(run, line); break;
     case BodyLineKind::Gps: run.gpsFormat = true; break;
-    case BodyLineKind::Data: readDataLine(run, line); break;
+    case BodyLineKind::Data: {
+        const MeasuredPoint point = readDataLine(run, line);
+        if (run.keptPoints != nullptr) run.keptPoints->push_back(point);
+        break;
+    }
     }
 }
 
-void readMeasurementFile(CalibrationRun& run, const LineHooks& hooks) {
+bool readMeasurements(CalibrationRun& run, const LineHooks& hooks) {
     LineReader reader;
-    if (reader.file.tryOpenForReading(run.measurementFileName) != 0) {
-        consoleLine();
-        consoleLine(run.measurementFileName + " : Lese-Fehler. [Return] druecken.");
-        readInputLine();
-        throw ExitRequest{1};
-    }
+    if (reader.file.tryOpenForReading(run.measurementFileName) != 0) return false;
     reader.length = reader.file.size();
     reader.name = run.measurementFileName;
     run.lonCorrection = 0.0;
@@ -241,6 +246,22 @@ void readMeasurementFile(CalibrationRun& run, const LineHooks& hooks) {
         }
     }
     reader.file.close();
+    return true;
+}
+
+void readMeasurementFile(CalibrationRun& run, const LineHooks& hooks) {
+    bool opened = false;
+    try {
+        opened = readMeasurements(run, hooks);
+    } catch (const FormatError& error) {
+        stopOnFormatError(error.shown);
+    }
+    if (!opened) {
+        consoleLine();
+        consoleLine(run.measurementFileName + " : Lese-Fehler. [Return] druecken.");
+        readInputLine();
+        throw ExitRequest{1};
+    }
 }
 
 } // namespace messkart

@@ -4,6 +4,7 @@
 #include "calibrationrun.hpp"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace messkart {
@@ -17,11 +18,23 @@ struct LineHooks {
     void (*body)(void* context, CalibrationRun& run, std::string_view line) = nullptr;
 };
 
+// A field that cannot be read: shown is its line as far as it was not consumed.
+struct FormatError {
+    std::string shown;
+};
+
+// Reads the file named in the run without a word on the console: false when
+// it cannot be opened, FormatError thrown at the first field that fails.
+bool readMeasurements(CalibrationRun& run, const LineHooks& hooks = {});
+// messkart's reading: a file it cannot open or a field it cannot read ends
+// the run with its message.
 void readMeasurementFile(CalibrationRun& run, const LineHooks& hooks = {});
 // One line as read, after the header: a WGS, GPS or data line.
 void readHeaderLine(CalibrationRun& run, std::string_view line);
 void readBodyLine(CalibrationRun& run, std::string_view line);
 bool isSkippedLine(std::string_view line);
+// The file's own bytes as the console may show them.
+std::string shownText(std::string_view text);
 [[noreturn]] void stopOnFormatError(std::string_view text);
 
 enum class BodyLineKind { Correction, Gps, Data };
@@ -37,15 +50,7 @@ struct DataFields {
 };
 DataFields splitDataLine(std::string_view line);
 
-// A data line's point, its angles in degrees with the corrections added,
-// and the latitude's scale as it entered its fit.
-struct MeasuredPoint {
-    std::int32_t x = 0;
-    double longitude = 0.0;
-    std::int32_t y = 0;
-    double latitude = 0.0;
-    double scale = 0.0;
-};
+// A data line read into the fits; its point as it entered them.
 MeasuredPoint readDataLine(CalibrationRun& run, std::string_view line);
 bool beyondPole(double latitude);
 

@@ -1,5 +1,6 @@
 // The two exports' text: a GDAL VRT over the BMP with the control points and
-// their coordinate system, and the same points for QGIS's georeferencer.
+// their coordinate system, and for QGIS's georeferencer the measured points
+// or, without them, the same grid.
 #include "exportrun.hpp"
 
 #include "console.hpp"
@@ -47,6 +48,14 @@ std::string pointsText(const ExportRun& run) {
     const std::string end(lineEnd);
     std::string text = "#CRS: " + crsOf(run.calibration) + end;
     text += "mapX,mapY,pixelX,pixelY,enable" + end;
+    // QGIS reads every further line as a point: the file can say nothing of what it holds.
+    for (const messkart::MeasuredPoint& point : run.measuredPoints) {
+        // A measured pixel index is its pixel's centre.
+        text += numberText(point.longitude) + "," + numberText(point.latitude) + "," +
+                numberText(static_cast<double>(point.x) + 0.5) + "," +
+                numberText(-(static_cast<double>(point.y) + 0.5)) + ",1" + end;
+    }
+    if (!run.measuredPoints.empty()) return text;
     for (const ControlPoint& point : run.points) {
         // QGIS shows a picture without coordinates with rows going down from 0 to -height.
         text += numberText(point.longitude) + "," + numberText(point.latitude) + "," + integerText(point.pixel) +

@@ -7,6 +7,7 @@
 
 #include "bmpheader.hpp"
 #include "bytefile.hpp"
+#include "calibrationrun.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -51,6 +52,8 @@ struct ExportRun {
     std::string tiffName;         // the picture's name with .tif
     std::string vrtName;          // the picture's name with .vrt
     std::string pointsName;       // the picture's whole name with .points, as QGIS looks for it
+    std::string measurementName;  // the third argument, or the one found beside the .INF; else empty
+    bool measurementNamed = false;  // typed: a file that does not belong to the .INF is refused
     VrtSource source;
     ByteFile picture;  // open from its header's reading until the GeoTIFF is written
     BmpLayout layout;
@@ -58,6 +61,9 @@ struct ExportRun {
     std::int32_t height = 0;
     Calibration calibration;
     std::vector<ControlPoint> points;
+    // The points of the measurement file as messkart fits them; when there
+    // are none, the points file holds the grid.
+    std::vector<messkart::MeasuredPoint> measuredPoints;
 };
 
 // Arguments: help text, pause and exit code 1 on a wrong count.
@@ -66,6 +72,7 @@ void parseArguments(ExportRun& run, int argc, char** argv);
 
 // Each step that fails writes its message with the bell and pauses; the run
 // then ends with exit code 1.
+bool refuse(const std::string& message);  // the message, the bell, the pause; false
 bool refuseOutputAsInput(const ExportRun& run);
 bool refuseUnwritableName(ExportRun& run);
 bool readPicture(ExportRun& run);
@@ -73,6 +80,7 @@ bool readCalibration(ExportRun& run);
 void warnAboutSize(const ExportRun& run);
 bool placeControlPoints(ExportRun& run);
 void warnAboutDatum(const ExportRun& run);
+bool takeMeasuredPoints(ExportRun& run);
 bool withinPotsdamArea(double longitude, double latitude);
 bool writeExports(ExportRun& run);
 
@@ -94,6 +102,11 @@ GridSize gridSizeFor(std::int32_t width, std::int32_t height, const Calibration&
 std::vector<ControlPoint> controlPointsFor(std::int32_t width, std::int32_t height, const Calibration& calibration);
 
 double asinhOfDoubles(double s);
+
+// A measurement file belongs to the .INF when messkart's fit of its points
+// gives the .INF's seven lines; else what is wrong, after the file's name.
+std::string calibrationMismatch(const messkart::CalibrationRun& measured, const std::string& calibrationName,
+                                const Calibration& calibration);
 
 // Every point's longitude finite and within +-largestLongitude: a map may run
 // past 180 degrees on either side, once round the earth at most.

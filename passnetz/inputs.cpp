@@ -12,13 +12,13 @@
 
 namespace passnetz {
 
-namespace {
-
 bool refuse(const std::string& message) {
     consoleLine(message + bell);
     waitForReturn();
     return false;
 }
+
+namespace {
 
 // A hand-edited file may end its lines in any way and carry blanks after a number.
 std::vector<std::string> linesOf(const std::string& text) {
@@ -51,7 +51,8 @@ constexpr std::int64_t largestCalibrationFile = 65536;
 
 bool refuseOutputAsInput(const ExportRun& run) {
     for (const std::string* output : {&run.tiffName, &run.vrtName, &run.pointsName}) {
-        for (const std::string* input : {&run.pictureName, &run.calibrationName}) {
+        for (const std::string* input : {&run.pictureName, &run.calibrationName, &run.measurementName}) {
+            if (input->empty()) continue;
             if (upperCaseAscii(*output) == upperCaseAscii(*input) || sameFileOnDisk(*input, *output)) {
                 return refuse(std::string(outputIsInputMessage));
             }

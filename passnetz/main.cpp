@@ -1,6 +1,7 @@
 // passnetz: writes a calibrated map for GIS programs: a GeoTIFF in the map's
 // geographic system, a GDAL VRT with control points over the BMP, and a
-// points file for QGIS's georeferencer, all beside the BMP.
+// points file for QGIS's georeferencer (the user's measured points when the
+// measurement file belongs to the .INF), all beside the BMP.
 #include "exportrun.hpp"
 
 #include "console.hpp"
@@ -20,6 +21,7 @@ int exportRun(int argc, char** argv) {
     warnAboutSize(run);
     if (!placeControlPoints(run)) return 1;
     warnAboutDatum(run);
+    if (!takeMeasuredPoints(run)) return 1;
     if (!writeExports(run)) return 1;
     consoleLine(run.tiffName + ", " + run.vrtName + " und " + run.pointsName + " geschrieben.");
     waitForReturn();

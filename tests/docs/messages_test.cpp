@@ -65,7 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "Warnung: die .INF-Datei nennt ", " Pixel (Zeilen 5 und 6), das Bild hat ",
                       "Gehoert sie zu diesem Bild? Die Passpunkte folgen ihren Zeilen 1 bis 4.",
                       ": kann nicht geschrieben werden.", "unbekanntes Format (Bild ohne Pixel)",
-                      "Format:PD (Potsdam-Datum, EPSG:4314)"));
+                      "Format:PD (Potsdam-Datum, EPSG:4314)", " Messpunkte aus ", " WGS->PD-Korrektur).",
+                      " gehoert nicht zu ", ": ihre Punkte ergeben in Zeile ",
+                      " ist keine Messdatei fuer messkart (Formatfehler bei \"", " ist nicht lesbar.",
+                      " traegt deshalb das Netz der Passpunkte, nicht die gemessenen."));
 
 INSTANTIATE_TEST_SUITE_P(
     FailureReport, GuideExplains,

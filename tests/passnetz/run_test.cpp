@@ -225,13 +225,15 @@ const std::string helpText =
     "BitMap mit .INF-Datei) die Dateien fuer GIS-Programme: ein GeoTIFF (.tif),\r\n"
     "das jedes GIS an der richtigen Stelle oeffnet, eine GDAL-VRT-Datei (.vrt), die\r\n"
     "auf das Bild verweist und ein Netz von Passpunkten mit ihrem Koordinatensystem\r\n"
-    "traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum), und dieselben Passpunkte\r\n"
-    "fuer den QGIS-Georeferenzierer (.points).\r\n"
-    "Ohne zweite Angabe wird die .INF-Datei gleichen Namens neben dem Bild gelesen.\r\n"
+    "traegt (WGS 84 mit GPS-Zeile, sonst Potsdam-Datum), und Passpunkte fuer den\r\n"
+    "QGIS-Georeferenzierer (.points): die gemessenen aus der Messdatei, aus der\r\n"
+    "messkart die .INF-Datei schrieb, ohne sie dasselbe Netz.\r\n"
+    "Ohne zweite Angabe wird die .INF-Datei gleichen Namens neben dem Bild gelesen,\r\n"
+    "ohne dritte die Messdatei mit dem Namen der .INF-Datei auf .TXT oder .txt.\r\n"
     "\r\n"
-    "Aufruf: PASSNETZ <Bilddatei> [<INF-Datei>]\r\n"
+    "Aufruf: PASSNETZ <Bilddatei> [<INF-Datei> [<Messdatei>]]\r\n"
     "Die Ausgabe-Dateien entstehen neben dem Bild: KARTE.BMP ergibt KARTE.tif,\r\n"
-    "KARTE.vrt und KARTE.BMP.points. Bild und .INF-Datei bleiben unveraendert.\r\n";
+    "KARTE.vrt und KARTE.BMP.points. Die Eingaben bleiben unveraendert.\r\n";
 
 struct RefusalCase {
     const char* name;
@@ -265,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, Refusals,
     testing::Values(
         RefusalCase{"NoArgument", {}, picture, smallCalibration, helpText},
-        RefusalCase{"ThreeArguments", {"K.BMP", "K.INF", "x"}, picture, smallCalibration, helpText},
+        RefusalCase{"FourArguments", {"K.BMP", "K.INF", "K.TXT", "x"}, picture, smallCalibration, helpText},
         RefusalCase{"NoPicture", {"K.BMP"}, "", smallCalibration,
                     "K.BMP: Datei nicht gefunden oder nicht lesbar.\a\r\n"},
         RefusalCase{"NoCalibration", {"K.BMP"}, picture, "",
@@ -307,6 +309,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"PictureNamedAsTheVrt", {"K.vrt", "K.INF"}, "", smallCalibration,
                     "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"},
         RefusalCase{"CalibrationNamedAsThePoints", {"K.BMP", "k.bmp.points"}, picture, "",
+                    "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"},
+        RefusalCase{"MeasurementNamedAsTheVrt", {"K.BMP", "K.INF", "K.vrt"}, picture, smallCalibration,
                     "Ausgabe-Datei waere die Eingabe-Datei selbst, Abbruch.\a\r\n"}),
     [](const testing::TestParamInfo<RefusalCase>& param) { return std::string(param.param.name); });
 
