@@ -24,8 +24,14 @@ define('Points', ['PointRows', 'PointFit', 'PointTable', 'PointForm', 'PointRepo
     });
     var form = PointForm.create({ submit: submit, remove: function () { api.deleteSelected(); }, reference: referenceChanged });
 
-    // the rows at once, the fit of them when its run is in
-    function evaluate() { $('ausgleich').setAttribute('aria-busy', 'true'); fit.evaluate(doc); show(); }
+    // the rows at once, and kept at once (a page closed before the fit is in
+    // keeps them); the fit of them when its run is in
+    function evaluate() {
+      $('ausgleich').setAttribute('aria-busy', 'true');
+      fit.evaluate(doc);
+      show();
+      callbacks.changed();
+    }
 
     function show() {
       var evaluation = fit.current(), result = evaluation && evaluation.fit;
