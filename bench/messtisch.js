@@ -12,6 +12,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const support = require('../tests/messtisch/support.js');
+const { rendererMemory } = require('./renderermemory.js');
 
 const onlyLines = process.argv[2] === 'lines';
 const width = onlyLines ? 0 : Number(process.argv[2] || 12000), height = Number(process.argv[3] || 9000);
@@ -29,20 +30,6 @@ function picture(file) {
   for (let y = 0; y < height; y++) (y % 500 < 3 ? line : paper).copy(bytes, 54 + rowBytes * y);
   fs.writeFileSync(file, bytes);
   return bytes.length;
-}
-
-// The largest resident size among the browser's renderer processes, in bytes.
-function rendererMemory() {
-  let most = 0;
-  for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
-    try {
-      const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1');
-      if (!command.includes('--type=renderer') || !command.includes('chromium')) continue;
-      const rss = /VmRSS:\s+(\d+) kB/.exec(fs.readFileSync(`/proc/${pid}/status`, 'latin1'));
-      if (rss) most = Math.max(most, Number(rss[1]) * 1024);
-    } catch (e) { /* gone */ }
-  }
-  return most;
 }
 
 function watchMemory() {

@@ -12,6 +12,7 @@ const path = require('node:path');
 const crypto = require('node:crypto');
 const { spawnSync } = require('node:child_process');
 const { toolFile } = require('../tests/messtisch/pagetools/runpagetool.js');
+const { rendererMemory } = require('./renderermemory.js');
 
 const repeats = Number(process.argv[2] || 5);
 const build = path.resolve(__dirname, '../build');
@@ -149,20 +150,6 @@ async function speed(page, tool, file, args) {
   await page.evaluate(() => { window.picture = null; });
   return { first: first.total, native: median(times.native), page: median(times.page), run: median(times.pageRun),
            copy: median(times.copy) };
-}
-
-// The largest resident size among the browser's renderer processes, in bytes.
-function rendererMemory() {
-  let most = 0;
-  for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
-    try {
-      const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1');
-      if (!command.includes('--type=renderer') || !command.includes('chromium')) continue;
-      const rss = /VmRSS:\s+(\d+) kB/.exec(fs.readFileSync(`/proc/${pid}/status`, 'latin1'));
-      if (rss) most = Math.max(most, Number(rss[1]) * 1024);
-    } catch (e) { /* gone */ }
-  }
-  return most;
 }
 
 // A fresh browser each: the renderer's peak resident memory from choosing
