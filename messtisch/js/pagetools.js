@@ -110,9 +110,15 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
             else throw e;
           }
           flush();
+          // each file as it lies in the memory file system where it fills its
+          // array (the instance is not used again), not a copy: a turned
+          // picture of 600 MiB would otherwise be held twice
           var files = {};
           FS.readdir('.').forEach(function (name) {
-            if (name !== '.' && name !== '..' && FS.isFile(FS.stat(name).mode)) files[name] = FS.readFile(name);
+            if (name === '.' || name === '..' || !FS.isFile(FS.stat(name).mode)) return;
+            var node = FS.lookupPath(name).node, c = node.contents;
+            var whole = c instanceof Uint8Array && c.byteOffset === 0 && c.buffer.byteLength === node.usedBytes;
+            files[name] = whole ? c : FS.readFile(name);
           });
           return { code: code, console: written.join(''), files: files };
         });
