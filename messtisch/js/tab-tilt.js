@@ -46,7 +46,7 @@ function (Desk, Tilt, TiltPanel, Lines, Frame, Overlays, Assist, ToolStep, Chain
     ToolStep.run($('kippung-lauf'), 'kippdreh', [input, angle], files, output, name).then(function (step) {
       if (!step.ok) return;
       Files.openPicture({ name: name, bytes: step.result.files[output] }).then(function () {
-        Desk.say(name + ' (kippdreh ' + input + ' ' + angle + ', Exit-Code 0) ist jetzt das Bild; ' + input + ' steht unter „Dateien“.');
+        Desk.say(name + ' (kippdreh ' + input + ' ' + angle + ', Exit-Code 0) ist jetzt das Bild und steht unter „Dateien“; ' + input + ' bleibt, wie es war.');
       });
     });
   }
