@@ -6,9 +6,11 @@
 define('Bmp', [], function () {
   'use strict';
 
-  // Decodes the header; returns {ok, message} or the picture.
+  // Decodes the header of an ArrayBuffer, or of a Uint8Array taken as it is
+  // (a tool's output lies at the start of a longer buffer); returns
+  // {ok, message} or the picture.
   function open(buffer) {
-    var bytes = new Uint8Array(buffer);
+    var bytes = buffer instanceof Uint8Array ? buffer : new Uint8Array(buffer);
     if (bytes.length < 54) return { ok: false, message: 'Die Datei ist kein BMP-Bild (kürzer als 54 Byte).' };
     if (bytes[0] !== 0x42 || bytes[1] !== 0x4d) return { ok: false, message: 'Die Datei ist kein BMP-Bild (sie beginnt nicht mit „BM“).' };
     var word = function (at) { return bytes[at] | (bytes[at + 1] << 8); };

@@ -27,11 +27,6 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep', 'WorkFiles'], function (
     return openPicture(file);
   }
 
-  // The bytes' buffer, when they span all of it; else a copy's.
-  function ownBuffer(bytes) {
-    return bytes.byteOffset === 0 && bytes.byteLength === bytes.buffer.byteLength ? bytes.buffer : bytes.slice().buffer;
-  }
-
   // file: a File, or {name, bytes} of a picture a step on the one shown made
   // (its bytes then become the picture's, uncopied).
   function openPicture(file) {
@@ -39,7 +34,7 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep', 'WorkFiles'], function (
     if (!made && !Keep.mayReplace(file.name)) { Desk.say(file.name + ' nicht geöffnet; die Arbeit bleibt.'); return Promise.resolve(); }
     var started = performance.now();
     Desk.say(file.name + ' wird geladen …');
-    return (made ? Promise.resolve(ownBuffer(file.bytes)) : file.arrayBuffer()).then(function (buffer) {
+    return (made ? Promise.resolve(file.bytes) : file.arrayBuffer()).then(function (buffer) {
       var picture = Bmp.open(buffer);
       if (!picture.ok) { Desk.say(file.name + ': ' + picture.message, true); return; }
       Keep.pictureClosing();

@@ -2,7 +2,7 @@
 // fresh instance of the tool for every run, its files in a working folder of
 // its memory file system, a string as its standard input (empty: at end of
 // file the tools run unattended), and back its console text, exit code and
-// every file in the folder.
+// every file in the folder that the tool wrote or changed.
 //
 // The tools' scripts are loaded on demand: an installed page carries them in
 // werkzeuge/, a clone has them in ../build/page/<tool>/ once built. Each tool
@@ -97,10 +97,16 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
           var FS = instance.FS;
           FS.mkdir('/arbeit');
           FS.chdir('/arbeit');
+          // each file handed in dated a millisecond back, so that any write
+          // of the tool into it (a later time) or in its place (another
+          // node) shows at the end
+          var handed = {}, before = Date.now() - 1;
           Object.keys(job.files).forEach(function (name) {
             var bytes = job.files[name], stream = FS.open(name, 'w');
             FS.write(stream, bytes, 0, bytes.length, 0, owned);
             FS.close(stream);
+            FS.utime(name, before, before);
+            handed[name] = FS.lookupPath(name).node;
           });
           var code;
           try {
@@ -110,15 +116,20 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
             else throw e;
           }
           flush();
-          // each file as it lies in the memory file system where it fills its
-          // array (the instance is not used again), not a copy: a turned
-          // picture of 600 MiB would otherwise be held twice
+          // each file as it lies in the memory file system (the instance is
+          // not used again), not a copy: a turned picture of 600 MiB would
+          // otherwise be held twice. Its array may reach beyond its length
+          // (the room the file system keeps for lengthening); the file is then
+          // a view of its length at the start of it. A file handed in
+          // and left as it was stays the caller's: sent back, the picture
+          // turned would be held once more while the desk takes in the new one.
           var files = {};
           FS.readdir('.').forEach(function (name) {
             if (name === '.' || name === '..' || !FS.isFile(FS.stat(name).mode)) return;
             var node = FS.lookupPath(name).node, c = node.contents;
-            var whole = c instanceof Uint8Array && c.byteOffset === 0 && c.buffer.byteLength === node.usedBytes;
-            files[name] = whole ? c : FS.readFile(name);
+            if (handed[name] === node && node.timestamp === before) return;
+            var lying = c instanceof Uint8Array && c.byteOffset === 0 && c.length >= node.usedBytes;
+            files[name] = lying ? c.subarray(0, node.usedBytes) : FS.readFile(name);
           });
           return { code: code, console: written.join(''), files: files };
         });
@@ -135,7 +146,14 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
       queue = queue.then(function () {
         return run(job, function (text) { self.postMessage({ id: job.id, console: text }); });
       }).then(function (result) {
-        var buffers = Object.keys(result.files).map(function (name) { return result.files[name].buffer; });
+        // the files handed in go back too, though not in the result, so that
+        // the worker holds none of them after the run
+        var buffers = [];
+        [result.files, job.files].forEach(function (files) {
+          Object.keys(files).forEach(function (name) {
+            if (buffers.indexOf(files[name].buffer) < 0) buffers.push(files[name].buffer);
+          });
+        });
         self.postMessage({ id: job.id, result: result }, buffers);
       }, function (error) {
         self.postMessage({ id: job.id, error: String(error && error.message || error) });
@@ -166,18 +184,20 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
       return new Promise(function (resolve, reject) {
         var id = next++;
         jobs[id] = { resolve: resolve, reject: reject, onConsole: onConsole };
-        worker.postMessage({ id: id, args: job.args, files: own(job.files), input: job.input });
+        var files = copies(job.files);
+        worker.postMessage({ id: id, args: job.args, files: files, input: job.input },
+                           Object.keys(files).map(function (name) { return files[name].buffer; }));
       });
     };
   }
 
-  // Each file as an array of its own bytes: a view is sent with its whole buffer.
-  function own(files) {
+  // Each file as a copy of its bytes, handed over to the worker: a copy sent
+  // as it is would be made twice, once in the message and once out of it, and
+  // the message's stays until the worker collects its garbage. The caller
+  // keeps its own bytes (the desk draws from the picture while it turns).
+  function copies(files) {
     var sent = {};
-    Object.keys(files).forEach(function (name) {
-      var bytes = files[name];
-      sent[name] = bytes.byteOffset === 0 && bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice();
-    });
+    Object.keys(files).forEach(function (name) { sent[name] = files[name].slice(); });
     return sent;
   }
 

@@ -223,7 +223,7 @@ test('a page without the built tools says in one line how to build them', async 
   }
 });
 
-test('PageTools.run: a fresh instance in a worker, standard input given, the console as printed, every file back', async () => {
+test('PageTools.run: a fresh instance in a worker, standard input given, the console as printed, the files written or changed back', async () => {
   const small = blankBmp(61, 40).bytes;
   for (let i = 54; i < small.length; i++) small[i] = (i * 7) & 255;
   const measurement = Buffer.from('0061 0040\r\n3 8.5 2 47.336\r\n58 9.25 37 47.001\r\n', 'latin1');
@@ -237,22 +237,26 @@ test('PageTools.run: a fresh instance in a worker, standard input given, the con
       const PageTools = window.Messtisch.modules().PageTools, bytes = (list) => new Uint8Array(list);
       const shown = (r) => ({ code: r.code, console: r.console, files: Object.fromEntries(Object.entries(r.files).map(([n, b]) => [n, Array.from(b)])) });
       const pieces = [];
-      const turned = await PageTools.run('kippdreh', ['klein.bmp', 'g=7.5'], { 'klein.bmp': bytes(small) }, { onConsole: (t) => pieces.push(t) });
-      const calibrated = await PageTools.run('messkart', ['MESS.TXT'], { 'MESS.TXT': bytes(measurement) });
+      const picture = bytes(small);
+      const turned = await PageTools.run('kippdreh', ['klein.bmp', 'g=7.5'], { 'klein.bmp': picture }, { onConsole: (t) => pieces.push(t) });
+      // a stale MESS.INF handed in is written anew, MESS.TXT only read
+      const calibrated = await PageTools.run('messkart', ['MESS.TXT'], { 'MESS.TXT': bytes(measurement), 'MESS.INF': bytes([97, 108, 116, 13, 10]) });
       const help = await PageTools.run('kippdreh', ['KLEIN.BMP'], {}, { input: '\r\n' });
       const refused = await PageTools.run('glattzug', ['RIESE.BMP', 'h'], { 'RIESE.BMP': bytes(huge) }).then(() => 'started', (e) => e.message);
-      return { turned: shown(turned), pieces, calibrated: shown(calibrated), help: shown(help), refused, inPage: PageTools.inPage };
+      return { kept: Array.from(picture), turned: shown(turned), pieces, calibrated: shown(calibrated), help: shown(help), refused, inPage: PageTools.inPage };
     }, [Array.from(small), Array.from(measurement), Array.from(huge)]);
     const turned = nativeRun('kippdreh', ['klein.bmp', 'g=7.5'], { 'klein.bmp': small });
     assert.strictEqual(runs.turned.code, 0, runs.turned.console);
     assert.strictEqual(runs.turned.console, turned.console);
-    assert.deepStrictEqual(Object.keys(runs.turned.files).sort(), ['KLEIN.TMP', 'klein.bmp']);
+    assert.deepStrictEqual(Object.keys(runs.turned.files), ['KLEIN.TMP']);
+    // the caller's own bytes stay whole: a copy went to the worker
+    assert.ok(Buffer.from(runs.kept).equals(small), 'the picture handed in changed');
     assert.ok(Buffer.from(runs.turned.files['KLEIN.TMP']).equals(turned.files['KLEIN.TMP']));
     assert.ok(runs.pieces.length > 5, 'the console came in one piece');
     assert.strictEqual(runs.pieces.join(''), turned.console);
     // a fresh instance: nothing of the run before in its folder
     const calibrated = nativeRun('messkart', ['MESS.TXT'], { 'MESS.TXT': measurement });
-    assert.deepStrictEqual(Object.keys(runs.calibrated.files).sort(), ['MESS.INF', 'MESS.TXT']);
+    assert.deepStrictEqual(Object.keys(runs.calibrated.files), ['MESS.INF']);
     assert.ok(Buffer.from(runs.calibrated.files['MESS.INF']).equals(calibrated.files['MESS.INF']));
     assert.strictEqual(runs.calibrated.console, calibrated.console);
     // the help text read Return from the input given
