@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -18,7 +17,6 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "faultseam.hpp"
@@ -65,19 +63,6 @@ int closeFile(int fd) {
     return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
 }
 
-std::int64_t fileSize(int fd, int& error) {
-    if (int fault = injectedFault(FaultCall::Size)) {
-        error = fault;
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        error = errno;
-        return -1;
-    }
-    return static_cast<std::int64_t>(info.st_size);
-}
-
 std::int64_t readAt(int fd, void* buffer, std::size_t count, std::int64_t offset, int& error) {
     for (;;) {
         ssize_t got = ::pread(fd, buffer, count, static_cast<off_t>(offset));
@@ -103,11 +88,6 @@ std::int64_t writeAt(int fd, const void* buffer, std::size_t count, std::int64_t
 int reserve(int fd, std::int64_t from, std::int64_t length) {
     int result = ::posix_fallocate(fd, static_cast<off_t>(from), static_cast<off_t>(length - from));
     return result == EINVAL ? EOPNOTSUPP : result;
-}
-
-int truncateTo(int fd, std::int64_t length) {
-    if (int fault = injectedFault(FaultCall::Truncate)) return fault;
-    return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
 }
 
 // Guarded views: when a mapped file shrinks, touching a page past its new
@@ -240,25 +220,6 @@ int unmapFile(Mapping& mapping) {
 
 bool mappingLostPages(const Mapping& mapping) {
     return mapping.guard >= 0 && guardedViews[mapping.guard].lostPages.load() != 0;
-}
-
-bool sameFile(const std::string& first, const std::string& second) {
-    struct stat a {};
-    struct stat b {};
-    if (::stat(first.c_str(), &a) != 0 || ::stat(second.c_str(), &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool isFolder(const std::string& name) {
-    struct stat info {};
-    return ::lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool sameOpenFile(int first, int second) {
-    struct stat a {};
-    struct stat b {};
-    if (::fstat(first, &a) != 0 || ::fstat(second, &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 #ifdef __linux__
@@ -467,17 +428,7 @@ void startWithoutInterrupts(const std::function<void()>& start) {
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
-void sleepMilliseconds(int milliseconds) {
-    struct timespec pause {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-    ::nanosleep(&pause, nullptr);
-}
-
 int removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0 : errno; }
-
-int replaceFile(const std::string& from, const std::string& to) {
-    if (int fault = injectedFault(FaultCall::Rename)) return fault;
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
 
 void* allocateLargeBuffer(std::size_t& size) {
     // Whole 2 MiB pages, aligned so that the kernel can back them with large pages.

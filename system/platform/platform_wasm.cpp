@@ -9,12 +9,10 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "faultseam.hpp"
@@ -48,19 +46,6 @@ int closeFile(int fd) {
     return ::close(fd) == 0 ? 0 : errno;
 }
 
-std::int64_t fileSize(int fd, int& error) {
-    if (int fault = injectedFault(FaultCall::Size)) {
-        error = fault;
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        error = errno;
-        return -1;
-    }
-    return static_cast<std::int64_t>(info.st_size);
-}
-
 std::int64_t readAt(int fd, void* buffer, std::size_t count, std::int64_t offset, int& error) {
     const ssize_t got = ::pread(fd, buffer, count, static_cast<off_t>(offset));
     if (got >= 0) return got;
@@ -79,11 +64,6 @@ std::int64_t writeAt(int fd, const void* buffer, std::size_t count, std::int64_t
 // in one step gives it its zeros in one allocation; written a piece at a
 // time, it would be copied into a slightly larger array for every piece.
 int reserve(int fd, std::int64_t, std::int64_t length) {
-    return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
-}
-
-int truncateTo(int fd, std::int64_t length) {
-    if (int fault = injectedFault(FaultCall::Truncate)) return fault;
     return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
 }
 
@@ -116,25 +96,6 @@ int unmapFile(Mapping& mapping) {
 }
 
 bool mappingLostPages(const Mapping&) { return false; }
-
-bool sameFile(const std::string& first, const std::string& second) {
-    struct stat a {};
-    struct stat b {};
-    if (::stat(first.c_str(), &a) != 0 || ::stat(second.c_str(), &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool isFolder(const std::string& name) {
-    struct stat info {};
-    return ::lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool sameOpenFile(int first, int second) {
-    struct stat a {};
-    struct stat b {};
-    if (::fstat(first, &a) != 0 || ::fstat(second, &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 // One user: the permission bits are all there is to keep.
 int copyOwnerAndAccess(const std::string& from, int to) {
@@ -182,17 +143,7 @@ void holdInterrupts(bool) {}
 // No helper thread starts in the page, and no signal could reach one.
 void startWithoutInterrupts(const std::function<void()>& start) { start(); }
 
-void sleepMilliseconds(int milliseconds) {
-    struct timespec pause {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-    ::nanosleep(&pause, nullptr);
-}
-
 int removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0 : errno; }
-
-int replaceFile(const std::string& from, const std::string& to) {
-    if (int fault = injectedFault(FaultCall::Rename)) return fault;
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
 
 void* allocateLargeBuffer(std::size_t& size) { return std::malloc(size); }
 
