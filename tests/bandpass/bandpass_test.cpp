@@ -64,27 +64,33 @@ TEST(BandPass, EveryThreadCountWritesTheSameBytesAndDots) {
 }
 
 TEST(BandPass, AFailedBandIsThrownAgainAndStopsTheTaking) {
-    Files files;
-    PixelInput input(files.input);
-    PixelOutput output(files.output, 0);
-    std::vector<std::string> held(bands);
-    std::atomic<int> built{0};
-    PassOptions options;
-    options.threads = 3;
-    std::string console;
-    captureConsole(&console);
-    try {
-        runBandPass({bands, bands}, options, input, output, [&](std::int32_t band, int) {
-            ++built;
-            if (band == 2) raiseFailure(FailureKind::RangeError);
-            return letterBand(band, held);
-        });
-        ADD_FAILURE() << "no failure came out";
-    } catch (const RunFailure& failure) {
-        EXPECT_EQ(failure.kind, FailureKind::RangeError);
+    for (int threads : {1, 3}) {
+        Files files;
+        PixelInput input(files.input);
+        PixelOutput output(files.output, 0);
+        std::vector<std::string> held(bands);
+        std::atomic<int> built{0};
+        PassOptions options;
+        options.threads = threads;
+        std::string console;
+        captureConsole(&console);
+        try {
+            runBandPass({bands, bands}, options, input, output, [&](std::int32_t band, int) {
+                ++built;
+                if (band == 2) raiseFailure(FailureKind::RangeError);
+                return letterBand(band, held);
+            });
+            ADD_FAILURE() << "no failure came out with " << threads << " threads";
+        } catch (const RunFailure& failure) {
+            EXPECT_EQ(failure.kind, FailureKind::RangeError);
+        }
+        captureConsole(nullptr);
+        // With helpers the others may take every band before the failing
+        // one's worker stops the taking; alone, nothing after it is taken.
+        if (threads == 1) {
+            EXPECT_LT(built, bands);
+        }
     }
-    captureConsole(nullptr);
-    EXPECT_LT(built, bands);
 }
 
 TEST(BandPass, AnOutputCutUnderThePassEndsItWithAnIoFailure) {
