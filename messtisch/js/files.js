@@ -38,6 +38,8 @@ define('Files', ['Desk', 'View', 'Bmp', 'Undo', 'Keep', 'WorkFiles'], function (
       var picture = Bmp.open(buffer);
       if (!picture.ok) { Desk.say(file.name + ': ' + picture.message, true); return; }
       Keep.pictureClosing();
+      // a picture chosen from disk is read by the tools from its file there
+      if (!made) picture.file = file;
       state.picture = picture;
       state.fileName = file.name;
       state.cursor = null;

@@ -2,7 +2,9 @@
 // fresh instance of the tool for every run, its files in a working folder of
 // its memory file system, a string as its standard input (empty: at end of
 // file the tools run unattended), and back its console text, exit code and
-// every file in the folder that the tool wrote or changed.
+// every file in the folder that the tool wrote or changed. A picture the
+// user chose from disk is read by the worker from that file, as the console
+// tool reads it, so that the page's memory holds no copy of it for the run.
 //
 // The tools' scripts are loaded on demand: an installed page carries them in
 // werkzeuge/, a clone has them in ../build/page/<tool>/ once built. Each tool
@@ -67,7 +69,10 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
       return compiled;
     }
 
-    // job {args, files, input}; onConsole(text) as the tool prints, a line at a time.
+    // job {args, files, input, onDisk}; onConsole(text) as the tool prints, a
+    // line at a time. onDisk {name: Blob}: files read from the Blob (a file
+    // chosen from disk) through WORKERFS instead of their bytes in files,
+    // which then need not be sent; only where the tool runs in a worker.
     function run(job, onConsole) {
       return wasmModule().then(function (module) {
         var input = job.input || '', read = 0, written = [], pending = '', shown = Date.now();
@@ -100,8 +105,18 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
           // each file handed in dated a millisecond back, so that any write
           // of the tool into it (a later time) or in its place (another
           // node) shows at the end
-          var handed = {}, before = Date.now() - 1;
+          var handed = {}, before = Date.now() - 1, onDisk = job.onDisk || {};
+          var blobs = Object.keys(onDisk).map(function (name) { return { name: name, data: onDisk[name] }; });
+          if (blobs.length) {
+            FS.mkdir('/gewaehlt');
+            FS.mount(FS.filesystems.WORKERFS, { blobs: blobs }, '/gewaehlt');
+            blobs.forEach(function (blob) {
+              FS.symlink('/gewaehlt/' + blob.name, blob.name);
+              handed[blob.name] = FS.lookupPath(blob.name, { follow: false }).node;
+            });
+          }
           Object.keys(job.files).forEach(function (name) {
+            if (onDisk[name]) return;
             var bytes = job.files[name], stream = FS.open(name, 'w');
             FS.write(stream, bytes, 0, bytes.length, 0, owned);
             FS.close(stream);
@@ -126,7 +141,9 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
           var files = {};
           FS.readdir('.').forEach(function (name) {
             if (name === '.' || name === '..' || !FS.isFile(FS.stat(name).mode)) return;
-            var node = FS.lookupPath(name).node, c = node.contents;
+            var link = FS.lookupPath(name, { follow: false }).node;
+            if (onDisk[name] && handed[name] === link) return;
+            var node = FS.lookupPath(name, { follow: true }).node, c = node.contents;
             if (handed[name] === node && node.timestamp === before) return;
             var lying = c instanceof Uint8Array && c.byteOffset === 0 && c.length >= node.usedBytes;
             files[name] = lying ? c.subarray(0, node.usedBytes) : FS.readFile(name);
@@ -149,7 +166,7 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
         // the files handed in go back too, though not in the result, so that
         // the worker holds none of them after the run
         var buffers = [];
-        [result.files, job.files].forEach(function (files) {
+        [result.files, job.files || {}].forEach(function (files) {
           Object.keys(files).forEach(function (name) {
             if (buffers.indexOf(files[name].buffer) < 0) buffers.push(files[name].buffer);
           });
@@ -184,8 +201,8 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
       return new Promise(function (resolve, reject) {
         var id = next++;
         jobs[id] = { resolve: resolve, reject: reject, onConsole: onConsole };
-        var files = copies(job.files);
-        worker.postMessage({ id: id, args: job.args, files: files, input: job.input },
+        var files = copies(job.files, job.onDisk);
+        worker.postMessage({ id: id, args: job.args, files: files, input: job.input, onDisk: job.onDisk },
                            Object.keys(files).map(function (name) { return files[name].buffer; }));
       });
     };
@@ -195,9 +212,10 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
   // as it is would be made twice, once in the message and once out of it, and
   // the message's stays until the worker collects its garbage. The caller
   // keeps its own bytes (the desk draws from the picture while it turns).
-  function copies(files) {
+  // A file read from disk is not sent at all.
+  function copies(files, onDisk) {
     var sent = {};
-    Object.keys(files).forEach(function (name) { sent[name] = files[name].slice(); });
+    Object.keys(files).forEach(function (name) { if (!onDisk[name]) sent[name] = files[name].slice(); });
     return sent;
   }
 
@@ -218,8 +236,27 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
   }
   var inPage = {}; // tool -> why it runs in the page's thread
 
+  // The files of options.onDisk {name: Blob} that can still be read from
+  // disk as they were chosen and hold as many bytes as the page has of them:
+  // a file changed or gone since (Chromium then refuses to read it) is handed
+  // over from the page's bytes, which are the picture shown.
+  function readableOnDisk(tool, files, onDisk) {
+    var names = Object.keys(onDisk || {}).filter(function (name) {
+      return files[name] && onDisk[name] instanceof Blob && onDisk[name].size === files[name].length;
+    });
+    if (inPage[tool] !== undefined || !names.length) return Promise.resolve({});
+    return Promise.all(names.map(function (name) {
+      return onDisk[name].slice(0, 1).arrayBuffer().then(function () { return true; }, function () { return false; });
+    })).then(function (readable) {
+      var usable = {};
+      names.forEach(function (name, i) { if (readable[i]) usable[name] = onDisk[name]; });
+      return usable;
+    });
+  }
+
   // tool: 'kippdreh' …; args: its command line after the name; files {name: Uint8Array};
-  // options.input, options.onConsole. Rejects, before the tool starts, with a German
+  // options.input, options.onConsole, options.onDisk {name: the Blob chosen
+  // from disk whose bytes files[name] holds}. Rejects, before the tool starts, with a German
   // message when the tools are missing or the work would not fit the page's memory.
   function run(tool, args, files, options) {
     options = options || {};
@@ -227,8 +264,11 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
     var tooLarge = ToolMemory.refusal(tool, args, files);
     if (tooLarge) return Promise.reject(new Error(tooLarge));
     var onConsole = options.onConsole || function () {};
+    files = files || {};
     return runner(tool).then(function (go) {
-      return go({ args: args.map(String), files: files || {}, input: options.input || '' }, onConsole);
+      return readableOnDisk(tool, files, options.onDisk).then(function (onDisk) {
+        return go({ args: args.map(String), files: files, input: options.input || '', onDisk: onDisk }, onConsole);
+      });
     });
   }
 

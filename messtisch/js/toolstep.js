@@ -15,6 +15,16 @@ define('ToolStep', ['Desk', 'PageTools', 'WorkFiles', 'ToolConsole'], function (
     return e;
   }
 
+  // The picture shown, where it was chosen from disk, as its file there: the
+  // tool reads it from that file rather than from a copy in the page.
+  function chosenFromDisk(files) {
+    var shown = Desk.state.picture, onDisk = {};
+    Object.keys(files).forEach(function (name) {
+      if (shown && shown.file && files[name] === shown.bytes) onDisk[name] = shown.file;
+    });
+    return onDisk;
+  }
+
   // box: the step's element; tool, args, files as PageTools.run takes them;
   // wanted: the name of the file the step is for (or a pattern of it),
   // listed as keepAs when given (a .TMP renamed as the console user renames
@@ -35,6 +45,7 @@ define('ToolStep', ['Desk', 'PageTools', 'WorkFiles', 'ToolConsole'], function (
     tick();
     var timer = setInterval(tick, 250);
     return PageTools.run(tool, args, files, {
+      onDisk: chosenFromDisk(files),
       onConsole: function (text) { output.textContent += text.replace(/\r\n/g, '\n').replace(/\x07/g, ''); }
     }).then(function (result) {
       ending.textContent = 'Exit-Code ' + result.code;

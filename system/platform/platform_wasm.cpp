@@ -1,10 +1,11 @@
 // The page's half of the platform layer (WebAssembly, files in the memory
-// file system or, under node, the host's through NODEFS): the same calls on
-// Emscripten's POSIX layer, but one process with one thread and nothing that
-// interrupts it, so there are no signal handlers and no held signals; no
-// mappings (a view of an input is a copy of it in memory, an output always
-// goes through the file); a temporary always has a hidden name of its own,
-// since there is no unnamed file and no /proc.
+// file system, a chosen file read through WORKERFS or, under node, the
+// host's through NODEFS): the same calls on Emscripten's POSIX layer, but
+// one process with one thread and nothing that interrupts it, so there are
+// no signal handlers and no held signals; no mappings (a view of an input is
+// a copy of it in memory, an output always goes through the file); a
+// temporary always has a hidden name of its own, since there is no unnamed
+// file and no /proc.
 #include "platform.hpp"
 
 #include <cerrno>
@@ -75,8 +76,12 @@ int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping) {
     if (writable) return ENODEV;
     auto* copy = static_cast<unsigned char*>(std::malloc(length));
     if (copy == nullptr) return ENOMEM;
+    // in pieces: a file read from a Blob arrives as an array of its own
+    // before it is copied in, which for the whole picture would hold it twice
+    constexpr std::size_t piece = std::size_t{16} << 20;
     for (std::size_t done = 0; done < length;) {
-        const ssize_t got = ::pread(fd, copy + done, length - done, static_cast<off_t>(done));
+        const std::size_t want = length - done < piece ? length - done : piece;
+        const ssize_t got = ::pread(fd, copy + done, want, static_cast<off_t>(done));
         if (got <= 0) {
             const int error = got < 0 ? errno : EIO;
             std::free(copy);
