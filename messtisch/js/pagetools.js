@@ -1,8 +1,9 @@
 // The four tools compiled for the page, run on files held in the page: a
 // fresh instance of the tool for every run, its files in a working folder of
 // its memory file system, a string as its standard input (empty: at end of
-// file the tools run unattended), and back its console text, exit code and
-// every file in the folder that the tool wrote or changed. A picture the
+// file the tools run unattended), and back its console text, exit code,
+// every file in the folder that the tool wrote or changed and the names of
+// the files it read from disk. A picture the
 // user chose from disk is read by the worker from that file, as the console
 // tool reads it, so that the page's memory holds no copy of it for the run.
 //
@@ -148,7 +149,7 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
             var lying = c instanceof Uint8Array && c.byteOffset === 0 && c.length >= node.usedBytes;
             files[name] = lying ? c.subarray(0, node.usedBytes) : FS.readFile(name);
           });
-          return { code: code, console: written.join(''), files: files };
+          return { code: code, console: written.join(''), files: files, readFromDisk: Object.keys(onDisk) };
         });
       });
     }
@@ -236,22 +237,36 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
   }
   var inPage = {}; // tool -> why it runs in the page's thread
 
-  // The files of options.onDisk {name: Blob} that can still be read from
-  // disk as they were chosen and hold as many bytes as the page has of them:
-  // a file changed or gone since (Chromium then refuses to read it) is handed
-  // over from the page's bytes, which are the picture shown.
+  // The files of options.onDisk {name: Blob} that still read from disk as
+  // the page's bytes of them: a file changed or gone since it was chosen
+  // (Chromium then refuses to read it, or a sample of it differs, where the
+  // file system's times are too coarse to show the change) is handed over
+  // from the page's bytes, which are the picture shown.
   function readableOnDisk(tool, files, onDisk) {
     var names = Object.keys(onDisk || {}).filter(function (name) {
       return files[name] && onDisk[name] instanceof Blob && onDisk[name].size === files[name].length;
     });
     if (inPage[tool] !== undefined || !names.length) return Promise.resolve({});
-    return Promise.all(names.map(function (name) {
-      return onDisk[name].slice(0, 1).arrayBuffer().then(function () { return true; }, function () { return false; });
-    })).then(function (readable) {
+    return Promise.all(names.map(function (name) { return readsAs(onDisk[name], files[name]); })).then(function (same) {
       var usable = {};
-      names.forEach(function (name, i) { if (readable[i]) usable[name] = onDisk[name]; });
+      names.forEach(function (name, i) { if (same[i]) usable[name] = onDisk[name]; });
       return usable;
     });
+  }
+
+  // Whether the Blob's start, end and 63 pieces spread between read as bytes.
+  function readsAs(blob, bytes) {
+    var PIECE = 4096, SPREAD = 64, n = bytes.length, starts = [];
+    for (var i = 0; i <= SPREAD; i++) starts.push(Math.max(0, Math.round((n - PIECE) * i / SPREAD)));
+    return Promise.all(starts.map(function (at) {
+      var end = Math.min(n, at + PIECE);
+      return blob.slice(at, end).arrayBuffer().then(function (buffer) {
+        var read = new Uint8Array(buffer);
+        if (read.length !== end - at) return false;
+        for (var k = 0; k < read.length; k++) if (read[k] !== bytes[at + k]) return false;
+        return true;
+      });
+    })).then(function (all) { return all.every(Boolean); }, function () { return false; });
   }
 
   // tool: 'kippdreh' …; args: its command line after the name; files {name: Uint8Array};

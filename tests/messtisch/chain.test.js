@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { root, tools: native, blankBmp, readBmp, tempFolder, openPage, openPicture, download } = require('./support');
+const { root, tools: native, blankBmp, makeBmp, readBmp, tempFolder, openPage, openPicture, download } = require('./support');
 const { makeMap, turnedBack } = require('./synthmap');
 
 const rad = Math.PI / 180;
@@ -264,6 +264,42 @@ test('PageTools.run: a fresh instance in a worker, standard input given, the con
     assert.deepStrictEqual([runs.help.code, runs.help.console], [1, help.stdout.toString('latin1')]);
     assert.match(runs.refused, /^Das Bild ist für den Speicher der Seite zu groß: glattzug bräuchte etwa \d+ MiB/);
     assert.deepStrictEqual(runs.inPage, {});
+    assert.deepStrictEqual(problems, []);
+  } finally {
+    await browser.close();
+  }
+});
+
+test('a picture chosen from disk is read from its file there, and from the page once the file changed', async () => {
+  // a scan with a red corner at the bottom left and a blue one at the top right
+  const scan = (red, blue) => makeBmp(21, 14, (x, y) => (x < 4 && y > 10 ? red : x > 16 && y < 3 ? blue : [240, 240, 230]));
+  const shown = scan([200, 0, 0], [0, 0, 200]), changed = scan([0, 0, 200], [200, 0, 0]);
+  const folder = tempFolder('kette-datei');
+  fs.writeFileSync(path.join(folder, 'scan.bmp'), shown);
+  const expected = nativeRun('kippdreh', ['SCAN.BMP', 'g=7.5'], { 'SCAN.BMP': shown }).files['SCAN.TMP'];
+  const { browser, page, problems } = await openPage();
+  try {
+    await openPicture(page, path.join(folder, 'scan.bmp'));
+    const turn = () => page.evaluate(async () => {
+      const { Desk, ToolStep } = window.Messtisch.modules(), p = Desk.state.picture;
+      const step = await ToolStep.run(document.getElementById('kippung-lauf'), 'kippdreh', ['SCAN.BMP', 'g=7.5'], { 'SCAN.BMP': p.bytes }, 'SCAN.TMP');
+      return { ok: step.ok, fromDisk: step.result.readFromDisk, turned: Array.from(step.result.files['SCAN.TMP']) };
+    });
+    const asChosen = await turn();
+    // a file whose times did not show the change: the page's bytes are compared with pieces of it
+    const notTheShown = await page.evaluate(async (changed) => {
+      const { Desk, PageTools } = window.Messtisch.modules(), p = Desk.state.picture;
+      const run = await PageTools.run('kippdreh', ['SCAN.BMP', 'g=7.5'], { 'SCAN.BMP': p.bytes },
+                                      { onDisk: { 'SCAN.BMP': new Blob([new Uint8Array(changed)]) } });
+      return { ok: run.code === 0, fromDisk: run.readFromDisk, turned: Array.from(run.files['SCAN.TMP']) };
+    }, Array.from(changed));
+    // the same length, the corners swapped: what the page shows is the picture turned
+    fs.writeFileSync(path.join(folder, 'scan.bmp'), changed);
+    const afterChange = await turn();
+    for (const [run, fromDisk] of [[asChosen, ['SCAN.BMP']], [notTheShown, []], [afterChange, []]]) {
+      assert.deepStrictEqual([run.ok, run.fromDisk], [true, fromDisk]);
+      assert.ok(Buffer.from(run.turned).equals(expected), `read ${fromDisk.length ? 'from disk' : 'from the page'}: not the picture shown, turned`);
+    }
     assert.deepStrictEqual(problems, []);
   } finally {
     await browser.close();
