@@ -3,9 +3,9 @@
 // its memory file system, a string as its standard input (empty: at end of
 // file the tools run unattended), and back its console text, exit code,
 // every file in the folder that the tool wrote or changed and the names of
-// the files it read from disk. A picture the
-// user chose from disk is read by the worker from that file, as the console
-// tool reads it, so that the page's memory holds no copy of it for the run.
+// the files it read from disk. A large picture the user chose from disk is
+// read by the worker from that file, as the console tool reads it, so that
+// the page's memory holds no copy of it for the run.
 //
 // The tools' scripts are loaded on demand: an installed page carries them in
 // werkzeuge/, a clone has them in ../build/page/<tool>/ once built. Each tool
@@ -237,6 +237,11 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
   }
   var inPage = {}; // tool -> why it runs in the page's thread
 
+  // From this size on a file chosen from disk is read from it: a copy of it
+  // would weigh on the page's memory. Below, the copy is the faster way
+  // (Chromium hands a worker a file's bytes at a few hundred MB/s).
+  var limits = { fromDisk: 128 * 1024 * 1024 };
+
   // The files of options.onDisk {name: Blob} that still read from disk as
   // the page's bytes of them: a file changed or gone since it was chosen
   // (Chromium then refuses to read it, or a sample of it differs, where the
@@ -244,7 +249,8 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
   // from the page's bytes, which are the picture shown.
   function readableOnDisk(tool, files, onDisk) {
     var names = Object.keys(onDisk || {}).filter(function (name) {
-      return files[name] && onDisk[name] instanceof Blob && onDisk[name].size === files[name].length;
+      return files[name] && files[name].length >= limits.fromDisk && onDisk[name] instanceof Blob &&
+        onDisk[name].size === files[name].length;
     });
     if (inPage[tool] !== undefined || !names.length) return Promise.resolve({});
     return Promise.all(names.map(function (name) { return readsAs(onDisk[name], files[name]); })).then(function (same) {
@@ -271,7 +277,7 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
 
   // tool: 'kippdreh' …; args: its command line after the name; files {name: Uint8Array};
   // options.input, options.onConsole, options.onDisk {name: the Blob chosen
-  // from disk whose bytes files[name] holds}. Rejects, before the tool starts, with a German
+  // from disk whose bytes files[name] holds, read from it when large}. Rejects, before the tool starts, with a German
   // message when the tools are missing or the work would not fit the page's memory.
   function run(tool, args, files, options) {
     options = options || {};
@@ -287,5 +293,5 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
     });
   }
 
-  return { run: run, available: available, missing: missing, tools: TOOLS.slice(), inPage: inPage };
+  return { run: run, available: available, missing: missing, tools: TOOLS.slice(), inPage: inPage, limits: limits };
 });

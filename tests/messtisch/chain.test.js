@@ -270,35 +270,41 @@ test('PageTools.run: a fresh instance in a worker, standard input given, the con
   }
 });
 
-test('a picture chosen from disk is read from its file there, and from the page once the file changed', async () => {
+test('a large picture chosen from disk is read from its file there, and from the page once the file changed', async () => {
   // a scan with a red corner at the bottom left and a blue one at the top right
   const scan = (red, blue) => makeBmp(21, 14, (x, y) => (x < 4 && y > 10 ? red : x > 16 && y < 3 ? blue : [240, 240, 230]));
   const shown = scan([200, 0, 0], [0, 0, 200]), changed = scan([0, 0, 200], [200, 0, 0]);
+  // 18 MB, over one of the blocks the worker reads at a time, no two rows alike
+  const large = makeBmp(2600, 2300, (x, y) => [(x * 7 + y) & 255, (x ^ y) & 255, (y * 3) & 255]);
   const folder = tempFolder('kette-datei');
   fs.writeFileSync(path.join(folder, 'scan.bmp'), shown);
-  const expected = nativeRun('kippdreh', ['SCAN.BMP', 'g=7.5'], { 'SCAN.BMP': shown }).files['SCAN.TMP'];
+  fs.writeFileSync(path.join(folder, 'gross.bmp'), large);
+  const sha = (bytes) => require('node:crypto').createHash('sha256').update(bytes).digest('hex');
+  const expected = (name, bytes, angle) => sha(nativeRun('kippdreh', [name, angle], { [name]: bytes }).files[name.replace('.BMP', '.TMP')]);
   const { browser, page, problems } = await openPage();
+  // the picture shown turned by ToolStep, or by PageTools with the Blob given
+  const turn = (name, angle, blob) => page.evaluate(async ([name, angle, blob]) => {
+    const { Desk, ToolStep, PageTools } = window.Messtisch.modules(), p = Desk.state.picture, files = { [name]: p.bytes };
+    PageTools.limits.fromDisk = 0; // as a large one would be
+    const output = name.replace('.BMP', '.TMP');
+    const result = blob ? await PageTools.run('kippdreh', [name, angle], files, { onDisk: { [name]: new Blob([new Uint8Array(blob)]) } })
+      : (await ToolStep.run(document.getElementById('kippung-lauf'), 'kippdreh', [name, angle], files, output)).result;
+    const digest = await crypto.subtle.digest('SHA-256', result.files[output]);
+    return { code: result.code, fromDisk: result.readFromDisk, turned: Array.from(new Uint8Array(digest), (b) => b.toString(16).padStart(2, '0')).join('') };
+  }, [name, angle, blob]);
   try {
     await openPicture(page, path.join(folder, 'scan.bmp'));
-    const turn = () => page.evaluate(async () => {
-      const { Desk, ToolStep } = window.Messtisch.modules(), p = Desk.state.picture;
-      const step = await ToolStep.run(document.getElementById('kippung-lauf'), 'kippdreh', ['SCAN.BMP', 'g=7.5'], { 'SCAN.BMP': p.bytes }, 'SCAN.TMP');
-      return { ok: step.ok, fromDisk: step.result.readFromDisk, turned: Array.from(step.result.files['SCAN.TMP']) };
-    });
-    const asChosen = await turn();
+    const runs = [[await turn('SCAN.BMP', 'g=7.5'), ['SCAN.BMP'], expected('SCAN.BMP', shown, 'g=7.5')]];
     // a file whose times did not show the change: the page's bytes are compared with pieces of it
-    const notTheShown = await page.evaluate(async (changed) => {
-      const { Desk, PageTools } = window.Messtisch.modules(), p = Desk.state.picture;
-      const run = await PageTools.run('kippdreh', ['SCAN.BMP', 'g=7.5'], { 'SCAN.BMP': p.bytes },
-                                      { onDisk: { 'SCAN.BMP': new Blob([new Uint8Array(changed)]) } });
-      return { ok: run.code === 0, fromDisk: run.readFromDisk, turned: Array.from(run.files['SCAN.TMP']) };
-    }, Array.from(changed));
+    runs.push([await turn('SCAN.BMP', 'g=7.5', Array.from(changed)), [], runs[0][2]]);
     // the same length, the corners swapped: what the page shows is the picture turned
     fs.writeFileSync(path.join(folder, 'scan.bmp'), changed);
-    const afterChange = await turn();
-    for (const [run, fromDisk] of [[asChosen, ['SCAN.BMP']], [notTheShown, []], [afterChange, []]]) {
-      assert.deepStrictEqual([run.ok, run.fromDisk], [true, fromDisk]);
-      assert.ok(Buffer.from(run.turned).equals(expected), `read ${fromDisk.length ? 'from disk' : 'from the page'}: not the picture shown, turned`);
+    runs.push([await turn('SCAN.BMP', 'g=7.5'), [], runs[0][2]]);
+    await openPicture(page, path.join(folder, 'gross.bmp'));
+    for (const angle of ['g=1.5', 'g=-45']) runs.push([await turn('GROSS.BMP', angle), ['GROSS.BMP'], expected('GROSS.BMP', large, angle)]);
+    for (const [run, fromDisk, turned] of runs) {
+      assert.deepStrictEqual([run.code, run.fromDisk], [0, fromDisk]);
+      assert.strictEqual(run.turned, turned, `read ${fromDisk.length ? 'from disk' : 'from the page'}: not the picture shown, turned`);
     }
     assert.deepStrictEqual(problems, []);
   } finally {
