@@ -29,9 +29,9 @@ async function main() {
     await openPicture(page, file);
     const opened = rendererMemory();
     await page.keyboard.press('k');
-    // two clicks 6000 pixels apart on a line that falls by the angle
-    const drop = Math.round(6000 * Math.tan(hundredths / 100 * Math.PI / 180));
-    for (const [x, y] of [[3000, 4000], [9000, 4000 + drop]]) {
+    // two clicks 6000 pixels apart, about the middle, on a line that falls by the angle
+    const a = hundredths / 100 * Math.PI / 180, dx = Math.round(3000 * Math.cos(a)), dy = Math.round(3000 * Math.sin(a));
+    for (const [x, y] of [[6000 - dx, 4500 - dy], [6000 + dx, 4500 + dy]]) {
       const at = await page.evaluate(([x, y]) => {
         const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
         return { x: rect.left + (x + 0.5 - view.left) * view.scale, y: rect.top + (y + 0.5 - view.top) * view.scale };
