@@ -277,8 +277,9 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
 
   // tool: 'kippdreh' …; args: its command line after the name; files {name: Uint8Array};
   // options.input, options.onConsole, options.onDisk {name: the Blob chosen
-  // from disk whose bytes files[name] holds, read from it when large}. Rejects, before the tool starts, with a German
-  // message when the tools are missing or the work would not fit the page's memory.
+  // from disk whose bytes files[name] holds, read from it when large}.
+  // Rejects, before the tool starts, with a German message when the tools
+  // are missing or the work would not fit the page's memory.
   function run(tool, args, files, options) {
     options = options || {};
     if (TOOLS.indexOf(tool) < 0) return Promise.reject(new Error('Kein Werkzeug der Seite: ' + tool));
