@@ -43,8 +43,9 @@ constexpr std::size_t cacheLine = 64;
 // source rows each reach few bands, builds its band in one part.
 constexpr std::int32_t partColumns = 512;
 
-// The ring of source rows may take this much memory; larger turns view the input.
-constexpr std::size_t windowBudget = 24u << 20;
+// The ring of source rows may take this much memory; larger turns view the
+// input. Where a view is a copy of the input, any ring weighs less than it.
+std::size_t windowBudget() { return FileMapping::copiesTheFile() ? SIZE_MAX : std::size_t{24} << 20; }
 
 // Where the pass finds its source rows: in a view of the input, or, at small
 // turns, in a window of rows read through the file.
@@ -77,7 +78,7 @@ void planWindow(const TurnPass& pass, int threads, OutputRowsPlan& plan) {
     std::int32_t widest = 0;
     for (const RowRange& rows : bandRows) widest = std::max(widest, rows.end - rows.first);
     const std::int64_t capacity = static_cast<std::int64_t>(widest) + 2LL * plan.rowsPerBand * std::max(threads, 1);
-    if (capacity * pass.in.rowBytes > static_cast<std::int64_t>(windowBudget)) return;
+    if (static_cast<std::uint64_t>(capacity) * static_cast<std::uint64_t>(pass.in.rowBytes) > windowBudget()) return;
     plan.windowRows = std::move(bandRows);
     plan.windowCapacity = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, pass.in.height));
 }

@@ -36,3 +36,5 @@ bool FileMapping::lostPages() const {
     if (bytes_ == nullptr) return false;
     return platform::mappingLostPages(platform::Mapping{bytes_, static_cast<std::size_t>(length_), handle_, guard_});
 }
+
+bool FileMapping::copiesTheFile() { return platform::viewsCopyFiles(); }

@@ -27,6 +27,9 @@ public:
     std::int64_t length() const { return length_; }
     // Whether a page of the view was lost because the file shrank.
     bool lostPages() const;
+    // Whether a view here is a copy of the file in memory, not its pages (the
+    // page's build), so that a pass that can work without one weighs less.
+    static bool copiesTheFile();
 
 private:
     unsigned char* bytes_ = nullptr;

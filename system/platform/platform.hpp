@@ -42,6 +42,8 @@ struct Mapping {
 int mapFile(int fd, std::size_t length, bool writable, Mapping& mapping);
 int unmapFile(Mapping& mapping);
 bool mappingLostPages(const Mapping& mapping);
+// Whether a view is a copy of the file in memory rather than its pages.
+bool viewsCopyFiles();
 
 bool sameFile(const std::string& first, const std::string& second);
 bool isFolder(const std::string& name);

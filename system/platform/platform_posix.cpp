@@ -218,6 +218,8 @@ int unmapFile(Mapping& mapping) {
     return result;
 }
 
+bool viewsCopyFiles() { return false; }
+
 bool mappingLostPages(const Mapping& mapping) {
     return mapping.guard >= 0 && guardedViews[mapping.guard].lostPages.load() != 0;
 }

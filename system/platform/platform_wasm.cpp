@@ -102,6 +102,8 @@ int unmapFile(Mapping& mapping) {
 
 bool mappingLostPages(const Mapping&) { return false; }
 
+bool viewsCopyFiles() { return true; }
+
 // One user: the permission bits are all there is to keep.
 int copyOwnerAndAccess(const std::string& from, int to) {
     struct stat info {};

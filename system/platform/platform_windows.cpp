@@ -163,6 +163,8 @@ int unmapFile(Mapping& mapping) {
 // A mapped file cannot be shortened on Windows: no page of a view is ever lost.
 bool mappingLostPages(const Mapping&) { return false; }
 
+bool viewsCopyFiles() { return false; }
+
 bool sameFile(const std::string& first, const std::string& second) {
     BY_HANDLE_FILE_INFORMATION a{};
     BY_HANDLE_FILE_INFORMATION b{};
