@@ -8,7 +8,7 @@
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
-const { openPage, openPicture } = require('../tests/messtisch/support.js');
+const { openPage, openPicture, screenPoint } = require('../tests/messtisch/support.js');
 const { rendererMemory } = require('./renderermemory.js');
 
 const MiB = 1048576;
@@ -32,10 +32,7 @@ async function main() {
     // two clicks 6000 pixels apart, about the middle, on a line that falls by the angle
     const a = hundredths / 100 * Math.PI / 180, dx = Math.round(3000 * Math.cos(a)), dy = Math.round(3000 * Math.sin(a));
     for (const [x, y] of [[6000 - dx, 4500 - dy], [6000 + dx, 4500 + dy]]) {
-      const at = await page.evaluate(([x, y]) => {
-        const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
-        return { x: rect.left + (x + 0.5 - view.left) * view.scale, y: rect.top + (y + 0.5 - view.top) * view.scale };
-      }, [x, y]);
+      const at = await screenPoint(page, x, y);
       await page.keyboard.down('Alt');
       await page.mouse.click(at.x, at.y);
       await page.keyboard.up('Alt');

@@ -167,7 +167,7 @@ define('PageTools', ['ToolMemory'], function (ToolMemory) {
         // the files handed in go back too, though not in the result, so that
         // the worker holds none of them after the run
         var buffers = [];
-        [result.files, job.files || {}].forEach(function (files) {
+        [result.files, job.files].forEach(function (files) {
           Object.keys(files).forEach(function (name) {
             if (buffers.indexOf(files[name].buffer) < 0) buffers.push(files[name].buffer);
           });

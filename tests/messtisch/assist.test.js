@@ -7,18 +7,10 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { makeBmp, readBmp, tempFolder, openPage, openPicture, download, fitted } = require('./support');
+const { makeBmp, readBmp, tempFolder, openPage, openPicture, screenPoint, download, fitted } = require('./support');
 const { makeMap, centreAt } = require('./synthmap');
 
 const pictures = process.env.MESSTISCH_PICTURES; // folder for the guide's screenshots, when set
-
-// The screen point of picture position (x, y) at the current zoom.
-async function screenPoint(page, x, y) {
-  return page.evaluate(([x, y]) => {
-    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
-    return { x: rect.left + (x + 0.5 - view.left) * view.scale, y: rect.top + (y + 0.5 - view.top) * view.scale };
-  }, [x, y]);
-}
 
 // Picture position (x, y) brought to the middle of the canvas, as dragging would.
 async function centreOn(page, x, y) {

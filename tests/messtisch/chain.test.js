@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { root, tools: native, blankBmp, makeBmp, readBmp, tempFolder, openPage, openPicture, download } = require('./support');
+const { root, tools: native, blankBmp, makeBmp, readBmp, tempFolder, openPage, openPicture, screenPoint, download } = require('./support');
 const { makeMap, turnedBack } = require('./synthmap');
 
 const rad = Math.PI / 180;
@@ -33,13 +33,6 @@ async function shownRun(page, box) {
   return { console: await page.textContent(`${box} pre.konsole`), ending: await page.textContent(`${box} .exitcode`) };
 }
 const asShown = (text) => text.replace(/\r\n/g, '\n').replace(/\x07/g, '');
-
-async function screenPoint(page, x, y) {
-  return page.evaluate(([x, y]) => {
-    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
-    return { x: rect.left + (x + 0.5 - view.left) * view.scale, y: rect.top + (y + 0.5 - view.top) * view.scale };
-  }, [x, y]);
-}
 
 // A click at picture pixel (x, y) at the zoom shown, with Alt: as clicked.
 async function altClick(page, x, y) {

@@ -8,7 +8,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { tempFolder, openPage, openPicture, fitted } = require('./support');
+const { tempFolder, openPage, openPicture, screenPoint, fitted } = require('./support');
 const { makeMap } = require('./synthmap');
 const { AngleText } = require('./desklib');
 const { deskReport } = require('./pagetools/deskfit');
@@ -68,10 +68,7 @@ function limitBetween(distances, share) {
 }
 
 async function clickImage(page, x, y) {
-  const at = await page.evaluate(([x, y]) => {
-    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
-    return { x: rect.left + (x + 0.5 - view.left) * view.scale, y: rect.top + (y + 0.5 - view.top) * view.scale };
-  }, [x, y]);
+  const at = await screenPoint(page, x, y);
   await page.mouse.move(at.x, at.y);
   await page.mouse.click(at.x, at.y);
 }

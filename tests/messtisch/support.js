@@ -113,6 +113,14 @@ async function openPicture(page, file) {
   await page.waitForFunction((name) => document.getElementById('bild-angaben').textContent.startsWith(name), path.basename(file));
 }
 
+// The client point at the middle of picture pixel (x, y) at the zoom shown.
+async function screenPoint(page, x, y) {
+  return page.evaluate(([x, y]) => {
+    const view = window.Messtisch.view, rect = view.canvas.getBoundingClientRect();
+    return { x: rect.left + (x + 0.5 - view.left) * view.scale, y: rect.top + (y + 0.5 - view.top) * view.scale };
+  }, [x, y]);
+}
+
 // The whole client coordinates of the mouse inside picture pixel (x, y) at
 // the page's zoom: the browser hands mouse events whole coordinates, while the
 // canvas may sit at a fractional offset.
@@ -160,4 +168,4 @@ async function download(page, button, folder) {
   return target;
 }
 
-module.exports = { root, tools, bmpHeader, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, clickPixel, pixelOnScreen, drawn, fitted, download };
+module.exports = { root, tools, bmpHeader, blankBmp, makeBmp, readBmp, runTool, tempFolder, openPage, openPicture, screenPoint, clickPixel, pixelOnScreen, drawn, fitted, download };
